@@ -1,0 +1,72 @@
+#include "app/ConfigTools.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "config/ConfigDump.h"
+#include "config/ConfigFiles.h"
+#include "platform/console/ConsoleFileDialogs.h"
+#include "platform/console/ConsolePrompts.h"
+
+namespace quorvane {
+
+namespace {
+
+// The tools keep no recent-file list.
+class NoSettingsStore final : public SettingsStore {
+public:
+    std::string GetSetting(std::string_view, std::string_view, std::string_view,
+                           std::string_view defaultValue) const override {
+        return std::string(defaultValue);
+    }
+    void SaveSetting(std::string_view, std::string_view, std::string_view, std::string_view) override {}
+};
+
+// Loads `path` the way the program does, with messages on standard error; false when it failed.
+bool loadForTool(const std::string& path, Configuration& config) {
+    if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
+        std::fclose(probe);
+    } else {
+        std::fprintf(stderr, "quorvane: cannot open %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    ConsolePrompts prompts;
+    ConsoleFileDialogs dialogs;
+    NoSettingsStore store;
+    RecentFiles recent(store);
+    ConfigFiles files(config, prompts, dialogs, recent);
+    ResetConfiguration(config);
+    config.ConfigFileName = path;
+    files.LoadConfiguration();
+    if (!isSet(config.ConfigLoaded)) {
+        if (!files.lastProblem().empty())
+            std::fprintf(stderr, "quorvane: %s: %s\n", path.c_str(), files.lastProblem().c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int DumpConfigFile(const std::string& path) {
+    Configuration config;
+    if (!loadForTool(path, config))
+        return 1;
+    const std::string text = DumpSettings(config);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int ConvertConfigFile(const std::string& in, const std::string& out) {
+    Configuration config;
+    if (!loadForTool(in, config))
+        return 1;
+    if (!WriteWholeFile(out, EncodeConfigFile(config))) {
+        std::fprintf(stderr, "quorvane: cannot write %s: %s\n", out.c_str(), std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace quorvane

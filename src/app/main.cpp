@@ -1,0 +1,32 @@
+// quorvane: command line and start-up.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/ConfigTools.h"
+#include "config/CommandLine.h"
+
+using namespace quorvane;
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    auto parsed = ParseCommandLine(args);
+    if (auto* error = std::get_if<std::string>(&parsed)) {
+        std::fprintf(stderr, "quorvane: %s\nTry 'quorvane --help'.\n", error->c_str());
+        return 2;
+    }
+    const CommandLine& line = std::get<CommandLine>(parsed);
+    switch (line.Kind) {
+    case CommandLine::Action::Help: std::fputs(UsageText().c_str(), stdout); return 0;
+    case CommandLine::Action::Version: std::printf("quorvane %s\n", QUORVANE_VERSION); return 0;
+    case CommandLine::Action::Dump: return DumpConfigFile(line.File);
+    case CommandLine::Action::Convert: return ConvertConfigFile(line.File, line.Output);
+    case CommandLine::Action::Setup:
+    case CommandLine::Action::Activate:
+    case CommandLine::Action::Headless: break;
+    }
+    std::fprintf(stderr, "quorvane: this build has no capture engine or setup window yet; "
+                         "use --dump or --convert\n");
+    return 1;
+}

@@ -1,0 +1,99 @@
+#include "config/CommandLine.h"
+
+#include "config/ConfigLimits.h"
+
+namespace quorvane {
+
+std::string UsageText() {
+    return "Usage:\n"
+           "  quorvane                      open the setup window\n"
+           "  quorvane FILE                 load FILE and activate it in Normal Mode\n"
+           "  quorvane --headless FILE      run the engine on FILE without windows until SIGINT, SIGTERM\n"
+           "                                or {APPEXIT}; messages go to standard error\n"
+           "    --device PATH               use PATH for the configured port in this run\n"
+           "  quorvane --dump FILE          print every setting of FILE, one Name=value per line\n"
+           "  quorvane --convert IN OUT     read IN in any layout and write OUT in the current layout\n"
+           "  quorvane --help               show this text\n"
+           "  quorvane --version            show the version\n"
+           "\n"
+           "Exit status: 0 after a normal end, 1 when the file cannot be loaded or the port cannot be\n"
+           "opened, 2 for a usage error.\n";
+}
+
+std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine line;
+    std::vector<std::string> files;
+    bool headless = false;
+    bool dump = false;
+    bool convert = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            line.Kind = CommandLine::Action::Help;
+            return line;
+        }
+        if (arg == "--version") {
+            line.Kind = CommandLine::Action::Version;
+            return line;
+        }
+        if (arg == "--headless") {
+            headless = true;
+        } else if (arg == "--dump") {
+            dump = true;
+        } else if (arg == "--convert") {
+            convert = true;
+        } else if (arg == "--device") {
+            if (i + 1 >= args.size())
+                return std::string("--device needs a PATH");
+            line.Device = args[++i];
+        } else if (arg == "--") {
+            files.insert(files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            break;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return "unknown option " + arg;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (int(headless) + int(dump) + int(convert) > 1)
+        return std::string("--headless, --dump and --convert cannot be combined");
+    if (!line.Device.empty() && !headless && (dump || convert || files.empty()))
+        return std::string("--device goes with a FILE to run");
+
+    const std::size_t wanted = convert ? 2 : 1;
+    if (files.size() > wanted)
+        return "unexpected argument " + files[wanted];
+    if ((headless || dump || convert) && files.size() < wanted)
+        return convert ? std::string("--convert needs IN and OUT") : std::string("a FILE is needed");
+
+    if (convert) {
+        line.Kind = CommandLine::Action::Convert;
+        line.File = files[0];
+        line.Output = files[1];
+    } else if (dump) {
+        line.Kind = CommandLine::Action::Dump;
+        line.File = files[0];
+    } else if (headless) {
+        line.Kind = CommandLine::Action::Headless;
+        line.File = files[0];
+    } else if (!files.empty()) {
+        line.Kind = CommandLine::Action::Activate;
+        line.File = files[0];
+    }
+    return line;
+}
+
+bool ReadCommandLine(std::string_view fileArgument, Configuration& config, ConfigFiles& files) {
+    const std::string path = TrimBlanks(fileArgument);
+    const bool startedWithFile = !path.empty();
+    if (startedWithFile) {
+        config.ConfigFileName = path;
+        files.setCommandLineLoad(true);
+    }
+    files.LoadConfiguration();
+    // Only the start-up load keeps a 1.1 file's note to itself; later loads show it.
+    files.setCommandLineLoad(false);
+    return startedWithFile;
+}
+
+} // namespace quorvane

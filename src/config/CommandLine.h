@@ -1,0 +1,42 @@
+#pragma once
+// The program's command line: what to do, and loading the configuration it names.
+
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "config/ConfigFiles.h"
+
+namespace quorvane {
+
+/// What the command line asks for.
+struct CommandLine {
+    enum class Action {
+        Setup,    ///< no file: the setup window
+        Activate, ///< FILE: load it and activate it in Normal Mode
+        Headless, ///< --headless FILE: the engine without windows
+        Dump,     ///< --dump FILE: every setting as Name=value lines
+        Convert,  ///< --convert IN OUT: rewrite a file in the current layout
+        Help,
+        Version,
+    };
+    Action Kind = Action::Setup;
+    std::string File;
+    std::string Output;
+    /// --device PATH: the device used for the configured port in this run.
+    std::string Device;
+};
+
+/// Parses the arguments after the program name; a text is the usage error to report.
+std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args);
+
+/// The usage text printed by --help.
+std::string UsageText();
+
+/// Start-up: `fileArgument` (blanks around it removed; its case kept, as Linux paths are
+/// case-sensitive) becomes ConfigFileName and is loaded, or the configuration is reset when it is
+/// empty. Returns true when the program was started with a file.
+bool ReadCommandLine(std::string_view fileArgument, Configuration& config, ConfigFiles& files);
+
+} // namespace quorvane

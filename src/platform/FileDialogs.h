@@ -1,0 +1,31 @@
+#pragma once
+// The standard open and save dialogs, as the configuration file commands use them.
+
+#include <optional>
+#include <string>
+
+namespace quorvane {
+
+/// What a file dialog shows and how it behaves.
+struct FileDialogRequest {
+    std::string Title;
+    /// Windows-style filter: "Description|pattern|Description|pattern".
+    std::string Filter;
+    std::string InitialName;
+    /// Extension added to a name typed without one, without the dot; empty for none.
+    std::string DefaultExtension;
+    /// Open dialogs only: the chosen file must exist.
+    bool FileMustExist = false;
+};
+
+/// Open and save dialogs.
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    /// The chosen path, or nullopt when the user cancels.
+    virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
+    /// The chosen path, or nullopt when the user cancels. Never asks before overwriting.
+    virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
+};
+
+} // namespace quorvane
