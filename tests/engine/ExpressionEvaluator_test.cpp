@@ -45,14 +45,19 @@ void PrintTo(const ExpressionCase& c, std::ostream* out) {
     *out << c.Expression;
 }
 
+std::string caseName(const ::testing::TestParamInfo<ExpressionCase>& info) {
+    return info.param.Name;
+}
+
 class DocumentedExpressions : public ::testing::TestWithParam<ExpressionCase> {};
 
 TEST_P(DocumentedExpressions, GiveTheirResultOrFail) {
     const ExpressionCase& c = GetParam();
     const Evaluation evaluation = evaluate(c.Expression);
     EXPECT_EQ(evaluation.Succeeded, c.Expected.has_value());
-    if (c.Expected)
+    if (c.Expected) {
         EXPECT_EQ(evaluation.Result, *c.Expected);
+    }
 }
 
 const Value kTrue = TruthValue{true};
@@ -79,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ExpressionCase{"ComparisonsChainFromTheLeft", "1 < 2 < 3", kTrue},
                       ExpressionCase{"XorEqvImp", "(6 xor 3) + (1 eqv 1) * 10 + (0 imp 0) * 100", -105.0},
                       ExpressionCase{"NumberEqualsItsDecimalSpelling", "3 = 3.0", kTrue}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    caseName);
 
 INSTANTIATE_TEST_SUITE_P(
     FieldTexts, DocumentedExpressions,
@@ -100,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ExpressionCase{"FieldAboveTheSlotsFails", "field(42)", std::nullopt},
                       ExpressionCase{"FieldBelowTheSlotsFails", "field(-1)", std::nullopt},
                       ExpressionCase{"FieldZeroIsEmpty", "field(0)", Value{}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    caseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Syntax, DocumentedExpressions,
@@ -118,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ExpressionCase{"TwoOperands", "1 2", std::nullopt},
                       ExpressionCase{"FunctionWithoutParentheses", "abs 1", std::nullopt},
                       ExpressionCase{"DoubleQuoteIsNoStringLiteral", "\"a\"", std::nullopt}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    caseName);
 
 INSTANTIATE_TEST_SUITE_P(
     RunTimeFaults, DocumentedExpressions,
@@ -137,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ExpressionCase{"NotBeyond32Bits", "not 4294967296", std::nullopt},
                       ExpressionCase{"EmptyTextIsNoNumber", "field(4) * 2", std::nullopt},
                       ExpressionCase{"TextThatIsNoNumberInArithmetic", "field(3) - 1", std::nullopt}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    caseName);
 
 INSTANTIATE_TEST_SUITE_P(
     ValueTypes, DocumentedExpressions,
@@ -148,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ExpressionCase{"SixteenBitSumStaysSixteenBit", "sgn(4) + sgn(5)", std::int16_t{2}},
                       ExpressionCase{"EqualQuotientsCompareEqual", "1 / 3 = 1 / 3", kTrue},
                       ExpressionCase{"RightComparisonTextNeverFails", "5 > field(3)", kTrue}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    caseName);
 
 TEST(ExpressionEvaluator, NumberTokenTooLargeForADoubleFails) {
     EXPECT_FALSE(evaluate("1" + std::string(400, '0')).Succeeded);
