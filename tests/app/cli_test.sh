@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The quorvane command-line tools as a user runs them: exit codes, output and messages.
+set -u
+quorvane=$1
+examples=$2
+data=$3
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+passed=0
+failed=0
+check() { # name, then a command that must succeed
+  local name=$1
+  shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+status_of() { "$@" >"$tmp/out" 2>"$tmp/err"; echo $?; }
+
+check "help exits 0" test "$(status_of "$quorvane" --help)" = 0
+check "help shows usage" grep -q -- '--dump FILE' "$tmp/out"
+check "version" test "$(status_of "$quorvane" --version)" = 0
+check "version text" grep -q '^quorvane [0-9]' "$tmp/out"
+check "unknown option exits 2" test "$(status_of "$quorvane" --bogus)" = 2
+check "unknown option is named" grep -q -- '--bogus' "$tmp/err"
+check "dump without file exits 2" test "$(status_of "$quorvane" --dump)" = 2
+
+check "dump example exits 0" test "$(status_of "$quorvane" --dump "$examples/balance.QV3")" = 0
+check "dump example lists fields" grep -qx 'FieldCount=4' "$tmp/out"
+check "dump escapes bytes" grep -qx 'FieldPostamble\[4\]=\\r\\n' "$tmp/out"
+check "dump is quiet" test ! -s "$tmp/err"
+
+check "missing file exits 1" test "$(status_of "$quorvane" --dump "$tmp/none.QV3")" = 1
+check "missing file is reported" grep -q "cannot open $tmp/none.QV3" "$tmp/err"
+printf 'Not a configuration\r\n' >"$tmp/notes.txt"
+check "bad header exits 1" test "$(status_of "$quorvane" --dump "$tmp/notes.txt")" = 1
+check "bad header message" grep -qF "Quorvane File Error: File: $tmp/notes.txt is not a valid configuration file." "$tmp/err"
+head -c 3000 "$examples/balance.QV3" >"$tmp/short.QV3"
+check "damaged file exits 1" test "$(status_of "$quorvane" --dump "$tmp/short.QV3")" = 1
+check "damaged file says where" grep -q "short.QV3: line" "$tmp/err"
+
+for old in scale-2.00.QV3 scale-1.1.QV1; do
+  check "convert $old" test "$(status_of "$quorvane" --convert "$data/$old" "$tmp/new.QV3")" = 0
+  check "convert $old notes the old version" grep -q 'previous version' "$tmp/err"
+  check "converted $old has the current header" \
+    test "$(head -n 1 "$tmp/new.QV3" | tr -d '\r')" = "Quorvane Configuration File - Version 3.00"
+  "$quorvane" --dump "$data/$old" >"$tmp/old.dump" 2>/dev/null
+  "$quorvane" --dump "$tmp/new.QV3" >"$tmp/new.dump" 2>/dev/null
+  check "converted $old holds the same settings" cmp -s "$tmp/old.dump" "$tmp/new.dump"
+done
+check "2.00 captions move down" test "$(status_of "$quorvane" --dump "$data/scale-2.00.QV3")" = 0
+check "2.00 caption 20 is now 19" grep -qx 'OutputStringName\[19\]=Key 20' "$tmp/out"
+check "convert to an unwritable place exits 1" \
+  test "$(status_of "$quorvane" --convert "$examples/balance.QV3" "$tmp/no/dir/x.QV3")" = 1
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
