@@ -46,9 +46,13 @@ DecimalDigits fromScientific(double x, int significant) {
 
 } // namespace
 
-DecimalDigits decimalFromDouble(double x) { return fromScientific(x, 15); }
+DecimalDigits decimalFromDouble(double x) {
+    return fromScientific(x, 15);
+}
 
-DecimalDigits decimalFromFloat(float x) { return fromScientific(static_cast<double>(x), 7); }
+DecimalDigits decimalFromFloat(float x) {
+    return fromScientific(static_cast<double>(x), 7);
+}
 
 DecimalDigits decimalFromInteger(std::int64_t x) {
     DecimalDigits result;
@@ -114,39 +118,6 @@ std::string integerDigits(const DecimalDigits& number) {
     std::string out;
     for (int position = number.PointPosition - 1; position >= 0; --position) {
         out += digitAt(number, position);
-    }
-    return out;
-}
-
-std::string generalNumberText(const DecimalDigits& number, int exponentFrom, char point) {
-    if (number.isZero()) {
-        return "0";
-    }
-    std::string out = number.Negative ? "-" : "";
-    const int exponent = number.PointPosition - 1;
-    if (exponent >= exponentFrom || exponent < -4) {
-        out += number.Digits[0];
-        if (number.Digits.size() > 1) {
-            out += point;
-            out.append(number.Digits, 1);
-        }
-        out += exponent < 0 ? "E-" : "E+";
-        const std::string e = std::to_string(exponent < 0 ? -exponent : exponent);
-        if (e.size() < 2) {
-            out += '0';
-        }
-        return out + e;
-    }
-    if (number.PointPosition <= 0) {
-        out += '0';
-        out += point;
-        out.append(static_cast<std::size_t>(-number.PointPosition), '0');
-        return out + number.Digits;
-    }
-    out += integerDigits(number);
-    if (static_cast<int>(number.Digits.size()) > number.PointPosition) {
-        out += point;
-        out.append(number.Digits, static_cast<std::size_t>(number.PointPosition));
     }
     return out;
 }

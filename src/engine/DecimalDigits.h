@@ -41,8 +41,4 @@ char digitAt(const DecimalDigits& number, int position);
 /// The digits before the point, without leading zeros; empty when the number is below 1.
 std::string integerDigits(const DecimalDigits& number);
 
-/// The shortest form with up to the stored digits: plain, or d.ddE+xx when the exponent reaches
-/// `exponentFrom` or falls below -4; the decimal point written as `point`.
-std::string generalNumberText(const DecimalDigits& number, int exponentFrom, char point);
-
 } // namespace quorvane

@@ -1,7 +1,8 @@
 #include "engine/FormatLocale.h"
 
+#include "config/CodePage.h"
+
 #include <climits>
-#include <cstring>
 #include <langinfo.h>
 #include <locale.h>
 #include <string_view>
@@ -10,50 +11,19 @@ namespace quorvane {
 
 namespace {
 
-// Windows-1252 bytes 0x80..0x9F and the code points they stand for (0 where the byte is unassigned).
-constexpr char32_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-char byteForCodePoint(char32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-        return static_cast<char>(cp);
-    }
-    for (unsigned i = 0; i < 32; ++i) {
-        if (kCp1252High[i] == cp && cp != 0) {
-            return static_cast<char>(0x80 + i);
-        }
-    }
-    // Narrow and thin no-break spaces (French, Swiss thousands separators) have no byte of their own.
-    if (cp == 0x202F || cp == 0x2009) {
-        return static_cast<char>(0xA0);
-    }
-    return '?';
-}
-
-// Locale texts come in the locale's codeset; the formatter works in single bytes.
-std::string toSingleByte(std::string_view text, bool utf8) {
+// Locale texts come in the locale's codeset; the formatter works in single bytes. Narrow and thin
+// no-break spaces (French, Swiss thousands separators) have no byte of their own: a no-break space
+// stands in.
+std::string toSingleByte(std::string text, bool utf8) {
     if (!utf8) {
-        return std::string(text);
+        return text;
     }
-    std::string out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        int extra = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-        if (extra < 0 || i + static_cast<std::size_t>(extra) >= text.size()) {
-            out += '?';
-            ++i;
-            continue;
+    for (const std::string_view narrow : {"\u202F", "\u2009"}) {
+        for (auto at = text.find(narrow); at != std::string::npos; at = text.find(narrow)) {
+            text.replace(at, narrow.size(), "\u00A0");
         }
-        char32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) {
-            cp = (cp << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
-        }
-        out += byteForCodePoint(cp);
-        i += static_cast<std::size_t>(extra) + 1;
     }
-    return out;
+    return Utf8ToBytes(text);
 }
 
 class LocaleHandle {

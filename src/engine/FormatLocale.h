@@ -48,8 +48,9 @@ struct FormatLocale {
     /// What AMPM writes from noon on.
     std::string PmText = "PM";
     /// January first.
-    std::array<std::string, 12> MonthNames{"January", "February", "March",     "April",   "May",      "June",
-                                           "July",    "August",   "September", "October", "November", "December"};
+    std::array<std::string, 12> MonthNames{"January",   "February", "March",    "April",
+                                           "May",       "June",     "July",     "August",
+                                           "September", "October",  "November", "December"};
     /// Jan first.
     std::array<std::string, 12> MonthAbbreviations{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};

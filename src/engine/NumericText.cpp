@@ -1,8 +1,9 @@
 #include "engine/NumericText.h"
 
+#include "engine/ValRule.h"
+
 #include <charconv>
 #include <cmath>
-#include <cstdint>
 #include <string>
 
 namespace quorvane {
@@ -49,50 +50,6 @@ private:
     std::size_t m_pos = 0;
 };
 
-int digitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return 99;
-}
-
-// &H and &O literals: up to 16 bits read as a signed 16-bit value, more as signed 32-bit, and a
-// trailing & asks for 32 bits.
-std::optional<double> radixLiteral(Reader& in) {
-    int radix = 0;
-    if (in.take("&H") || in.take("&h")) {
-        radix = 16;
-    } else if (in.take("&O") || in.take("&o")) {
-        radix = 8;
-    } else {
-        return std::nullopt;
-    }
-    std::uint64_t value = 0;
-    int digits = 0;
-    while (!in.atEnd() && digitValue(in.peek()) < radix) {
-        value = value * static_cast<std::uint64_t>(radix) + static_cast<std::uint64_t>(digitValue(in.peek()));
-        if (value > 0xFFFFFFFFu) {
-            return std::nullopt;
-        }
-        in.skip(1);
-        ++digits;
-    }
-    if (digits == 0) {
-        return std::nullopt;
-    }
-    const bool wide = in.take('&') || value > 0xFFFF;
-    if (wide) {
-        return static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
-    }
-    return static_cast<double>(static_cast<std::int16_t>(static_cast<std::uint16_t>(value)));
-}
-
 } // namespace
 
 std::optional<double> numberFromText(std::string_view text, const FormatLocale& locale) {
@@ -115,8 +72,16 @@ std::optional<double> numberFromText(std::string_view text, const FormatLocale& 
         in.skipBlanks();
     }
 
-    std::optional<double> value = radixLiteral(in);
-    if (!value) {
+    std::optional<double> value;
+    if (in.peek() == '&') {
+        // An &H or &O literal is the rest of the text.
+        value = StrictNumber(in.rest());
+        if (!value) {
+            return std::nullopt;
+        }
+        return negative ? -*value : *value;
+    }
+    {
         // Thousands separators count wherever they stand in the whole part, as users have always
         // been able to type them; they carry no value.
         std::string normal;

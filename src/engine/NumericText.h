@@ -1,10 +1,10 @@
 #pragma once
 // Whether a text holds a number, the way the user would write one under the locale.
 
+#include "engine/FormatLocale.h"
+
 #include <optional>
 #include <string_view>
-
-#include "engine/FormatLocale.h"
 
 namespace quorvane {
 
