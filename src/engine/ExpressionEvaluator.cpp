@@ -1,13 +1,13 @@
 #include "engine/ExpressionEvaluator.h"
 
-#include <optional>
-#include <string>
-#include <utility>
-
 #include "engine/ExpressionFunctions.h"
 #include "engine/ExpressionOperators.h"
 #include "engine/NumberText.h"
 #include "engine/ValRule.h"
+
+#include <optional>
+#include <string>
+#include <utility>
 
 namespace quorvane {
 

@@ -1,12 +1,12 @@
 #pragma once
 // The evaluator of fields' math expressions.
 
-#include <string_view>
-
 #include "engine/ExpressionTokenizer.h"
 #include "engine/FieldSlots.h"
 #include "engine/RandomSequence.h"
 #include "engine/Value.h"
+
+#include <string_view>
 
 namespace quorvane {
 

@@ -1,5 +1,9 @@
 #include "engine/ExpressionFunctions.h"
 
+#include "engine/ExpressionOperators.h"
+#include "engine/NumberText.h"
+#include "engine/ValRule.h"
+
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -7,27 +11,42 @@
 #include <string>
 #include <utility>
 
-#include "engine/ExpressionOperators.h"
-#include "engine/NumberText.h"
-#include "engine/ValRule.h"
-
 namespace quorvane {
 
 namespace {
 
 enum class Function {
-    Abs, Asc, Atn, Cos, Exp, Fix, Hex, Int, LCase, Log, LTrim,
-    Rnd, RTrim, Sgn, Sin, Sqr, Tan, Trim, UCase, Val, Field, Unknown,
+    Abs,
+    Asc,
+    Atn,
+    Cos,
+    Exp,
+    Fix,
+    Hex,
+    Int,
+    LCase,
+    Log,
+    LTrim,
+    Rnd,
+    RTrim,
+    Sgn,
+    Sin,
+    Sqr,
+    Tan,
+    Trim,
+    UCase,
+    Val,
+    Field,
+    Unknown,
 };
 
 constexpr std::array<std::pair<std::string_view, Function>, 21> kFunctions{{
-    {"abs", Function::Abs},     {"asc", Function::Asc},     {"atn", Function::Atn},
-    {"cos", Function::Cos},     {"exp", Function::Exp},     {"fix", Function::Fix},
-    {"hex", Function::Hex},     {"int", Function::Int},     {"lcase", Function::LCase},
-    {"log", Function::Log},     {"ltrim", Function::LTrim}, {"rnd", Function::Rnd},
-    {"rtrim", Function::RTrim}, {"sgn", Function::Sgn},     {"sin", Function::Sin},
-    {"sqr", Function::Sqr},     {"tan", Function::Tan},     {"trim", Function::Trim},
-    {"ucase", Function::UCase}, {"val", Function::Val},     {"field", Function::Field},
+    {"abs", Function::Abs},     {"asc", Function::Asc},   {"atn", Function::Atn},     {"cos", Function::Cos},
+    {"exp", Function::Exp},     {"fix", Function::Fix},   {"hex", Function::Hex},     {"int", Function::Int},
+    {"lcase", Function::LCase}, {"log", Function::Log},   {"ltrim", Function::LTrim}, {"rnd", Function::Rnd},
+    {"rtrim", Function::RTrim}, {"sgn", Function::Sgn},   {"sin", Function::Sin},     {"sqr", Function::Sqr},
+    {"tan", Function::Tan},     {"trim", Function::Trim}, {"ucase", Function::UCase}, {"val", Function::Val},
+    {"field", Function::Field},
 }};
 
 char asciiLower(char c) {

@@ -1,12 +1,12 @@
 #pragma once
 // The one-argument functions of math expressions (abs, asc, ... val, field).
 
-#include <optional>
-#include <string_view>
-
 #include "engine/FieldSlots.h"
 #include "engine/RandomSequence.h"
 #include "engine/Value.h"
+
+#include <optional>
+#include <string_view>
 
 namespace quorvane {
 

@@ -1,10 +1,10 @@
 #include "engine/ExpressionOperators.h"
 
+#include "engine/ValRule.h"
+
 #include <cmath>
 #include <limits>
 #include <string>
-
-#include "engine/ValRule.h"
 
 namespace quorvane {
 
@@ -128,9 +128,8 @@ std::optional<Value> wholeDivision(BinaryOperator op, const Value& left, const V
         return std::nullopt;
     // 64-bit arithmetic: the one 32-bit overflow, -2147483648 \ -1, is caught below instead of
     // being undefined.
-    const std::int64_t quotient = op == BinaryOperator::IntegerDivide
-                                      ? static_cast<std::int64_t>(*a) / *b
-                                      : static_cast<std::int64_t>(*a) % *b;
+    const std::int64_t quotient = op == BinaryOperator::IntegerDivide ? static_cast<std::int64_t>(*a) / *b
+                                                                      : static_cast<std::int64_t>(*a) % *b;
     if (quotient > std::numeric_limits<std::int32_t>::max())
         return std::nullopt;
     const Rank rank = isInteger16Like(left) && isInteger16Like(right) ? Rank::Integer16 : Rank::Double;

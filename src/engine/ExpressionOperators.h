@@ -1,10 +1,10 @@
 #pragma once
 // The operators of math expressions over values, and the conversions they share with functions.
 
+#include "engine/Value.h"
+
 #include <cstdint>
 #include <optional>
-
-#include "engine/Value.h"
 
 namespace quorvane {
 

@@ -1,9 +1,9 @@
 #pragma once
 // Numbers and values written as text, the way field texts and expressions show them.
 
-#include <string>
-
 #include "engine/Value.h"
+
+#include <string>
 
 namespace quorvane {
 

@@ -159,7 +159,8 @@ std::optional<double> readDecimal(ValCursor& cursor, bool allowDExponent) {
             }
         }
     }
-    const std::int64_t magnitude = seenNonZero ? (integerDigits > 0 ? integerDigits : -leadingFractionZeros) : 0;
+    const std::int64_t magnitude =
+        seenNonZero ? (integerDigits > 0 ? integerDigits : -leadingFractionZeros) : 0;
     return decimalValue(spelling, magnitude + exponent);
 }
 
@@ -239,7 +240,8 @@ std::optional<double> StrictNumber(std::string_view text) {
         const std::string_view mantissa = text.substr(cursor.position());
         const std::size_t firstDigit = mantissa.find_first_of("0123456789");
         const std::size_t firstOther = mantissa.find_first_not_of("0123456789.");
-        if (firstDigit == std::string_view::npos || (firstOther != std::string_view::npos && firstDigit > firstOther))
+        if (firstDigit == std::string_view::npos ||
+            (firstOther != std::string_view::npos && firstDigit > firstOther))
             return std::nullopt;
         number = applySign(readDecimal(cursor, false), negative);
     }

@@ -5,7 +5,6 @@
 #include "engine/ExpressionEvaluator.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 #include <string>
 
@@ -185,17 +184,17 @@ TEST(ExpressionEvaluator, FailureHandsBackThePartialValue) {
         Value Partial;
     };
     const PartialCase cases[] = {
-        {"", Value{}},                       // the first operand failed
-        {"+1", Value{}},                     //
-        {"2 * 3 )", Value(6.0)},             // complete value, tokens left over
-        {"1 / 0 + 5", Value(1.0)},           // no operator is taken after a fault
-        {"1 + 2 * (3", Value(7.0)},          // pending operators still combine
-        {"1 + 2 + x", Value(3.0)},           // the failed operand adds as empty
-        {"field(3) = 0", Value("1F"s)},      // the failed operator leaves its left operand
-        {"nosuch(4 + 1)", Value(5.0)},       // unknown function: its argument
-        {"sqr(-4)", Value(-4.0)},            // failing function: its argument
-        {"-field(3)", Value("1F"s)},         // failing negation: its operand
-        {"&h 10", Value(10.0)},              // failing hexadecimal prefix: its operand
+        {"", Value{}},                  // the first operand failed
+        {"+1", Value{}},                //
+        {"2 * 3 )", Value(6.0)},        // complete value, tokens left over
+        {"1 / 0 + 5", Value(1.0)},      // no operator is taken after a fault
+        {"1 + 2 * (3", Value(7.0)},     // pending operators still combine
+        {"1 + 2 + x", Value(3.0)},      // the failed operand adds as empty
+        {"field(3) = 0", Value("1F"s)}, // the failed operator leaves its left operand
+        {"nosuch(4 + 1)", Value(5.0)},  // unknown function: its argument
+        {"sqr(-4)", Value(-4.0)},       // failing function: its argument
+        {"-field(3)", Value("1F"s)},    // failing negation: its operand
+        {"&h 10", Value(10.0)},         // failing hexadecimal prefix: its operand
     };
     for (const PartialCase& c : cases) {
         const Evaluation evaluation = evaluate(c.Expression);

@@ -3,9 +3,8 @@
 
 #include "engine/ExpressionEvaluator.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 
@@ -54,39 +53,39 @@ TEST_P(FunctionCalls, GiveTheirResultOrFail) {
 
 INSTANTIATE_TEST_SUITE_P(
     Numeric, FunctionCalls,
-    ::testing::Values(FunctionCase{"ABS(-3)", 3.0}, FunctionCase{"Abs(-3)", 3.0}, FunctionCase{"abs(-3)", 3.0},
-                      FunctionCase{"abs(field(1))", 12.0}, FunctionCase{"abs(field(3))", std::nullopt},
-                      FunctionCase{"abs(1 = 1)", std::int16_t{1}}, FunctionCase{"cos(0)", 1.0},
-                      FunctionCase{"sin(0)", 0.0}, FunctionCase{"tan(0)", 0.0}, FunctionCase{"atn(0)", 0.0},
-                      FunctionCase{"exp(0)", 1.0}, FunctionCase{"exp(710)", std::nullopt},
-                      FunctionCase{"exp(-1000)", 0.0}, FunctionCase{"fix(-2.5)", -2.0},
-                      FunctionCase{"int(-2.5)", -3.0}, FunctionCase{"int(field(1))", 12.0},
-                      FunctionCase{"fix(-0.5)", 0.0}, FunctionCase{"log(1)", 0.0},
-                      FunctionCase{"log(0)", std::nullopt}, FunctionCase{"log(-1)", std::nullopt},
-                      FunctionCase{"sqr(16)", 4.0}, FunctionCase{"sqr(-1)", std::nullopt},
-                      FunctionCase{"sqr(field(5))", std::nullopt}, FunctionCase{"sgn(-0.1)", std::int16_t{-1}},
-                      FunctionCase{"sgn(0)", std::int16_t{0}}, FunctionCase{"sgn(field(1))", std::int16_t{1}},
-                      FunctionCase{"sgn(field(3))", std::nullopt}, FunctionCase{"cos(field(3))", std::nullopt}));
+    ::testing::Values(
+        FunctionCase{"ABS(-3)", 3.0}, FunctionCase{"Abs(-3)", 3.0}, FunctionCase{"abs(-3)", 3.0},
+        FunctionCase{"abs(field(1))", 12.0}, FunctionCase{"abs(field(3))", std::nullopt},
+        FunctionCase{"abs(1 = 1)", std::int16_t{1}}, FunctionCase{"cos(0)", 1.0}, FunctionCase{"sin(0)", 0.0},
+        FunctionCase{"tan(0)", 0.0}, FunctionCase{"atn(0)", 0.0}, FunctionCase{"exp(0)", 1.0},
+        FunctionCase{"exp(710)", std::nullopt}, FunctionCase{"exp(-1000)", 0.0},
+        FunctionCase{"fix(-2.5)", -2.0}, FunctionCase{"int(-2.5)", -3.0}, FunctionCase{"int(field(1))", 12.0},
+        FunctionCase{"fix(-0.5)", 0.0}, FunctionCase{"log(1)", 0.0}, FunctionCase{"log(0)", std::nullopt},
+        FunctionCase{"log(-1)", std::nullopt}, FunctionCase{"sqr(16)", 4.0},
+        FunctionCase{"sqr(-1)", std::nullopt}, FunctionCase{"sqr(field(5))", std::nullopt},
+        FunctionCase{"sgn(-0.1)", std::int16_t{-1}}, FunctionCase{"sgn(0)", std::int16_t{0}},
+        FunctionCase{"sgn(field(1))", std::int16_t{1}}, FunctionCase{"sgn(field(3))", std::nullopt},
+        FunctionCase{"cos(field(3))", std::nullopt}));
 
 INSTANTIATE_TEST_SUITE_P(
     Text, FunctionCalls,
-    ::testing::Values(FunctionCase{"asc(field(1))", std::int16_t{'1'}},
-                      FunctionCase{"asc(field(4))", std::int16_t{0xC0}}, // a code, never a negative char
-                      FunctionCase{"asc(field(0))", std::nullopt}, FunctionCase{"asc(field(6))", std::nullopt},
-                      FunctionCase{"asc(65)", std::int16_t{'6'}}, FunctionCase{"hex(255)", "FF"s},
-                      FunctionCase{"hex(-1)", "FFFFFFFF"s}, FunctionCase{"hex(sgn(-5))", "FFFF"s},
-                      FunctionCase{"hex(1 = 1)", "FFFF"s}, FunctionCase{"hex(0)", "0"s},
-                      FunctionCase{"hex(2.5)", "2"s}, FunctionCase{"hex(3.5)", "4"s},
-                      FunctionCase{"hex(field(5))", "FFFFFFFF"s}, FunctionCase{"hex(4294967296)", std::nullopt},
-                      FunctionCase{"lcase(5)", "5"s}, FunctionCase{"lcase(field(2))", "  a b\t "s},
-                      FunctionCase{"ucase(field(2))", "  A B\t "s},
-                      FunctionCase{"lcase(field(4))", "\xE0\xE9\xFF\x9A x\xD7"s},
-                      FunctionCase{"ucase(field(4))", "\xC0\xC9\x9F\x8A X\xD7"s},
-                      FunctionCase{"ltrim(field(2))", "a B\t "s}, FunctionCase{"rtrim(field(2))", "  a B\t"s},
-                      FunctionCase{"trim(field(2))", "a B\t"s}, FunctionCase{"trim(1/3)", "0.333333333333333"s},
-                      FunctionCase{"trim(field(0))", ""s}, FunctionCase{"val(field(3))", 1.0},
-                      FunctionCase{"val(field(5))", -1.0}, FunctionCase{"val(field(2))", 0.0},
-                      FunctionCase{"val(-2.5)", -2.5}, FunctionCase{"field(\"\")", std::nullopt}));
+    ::testing::Values(
+        FunctionCase{"asc(field(1))", std::int16_t{'1'}},
+        FunctionCase{"asc(field(4))", std::int16_t{0xC0}}, // a code, never a negative char
+        FunctionCase{"asc(field(0))", std::nullopt}, FunctionCase{"asc(field(6))", std::nullopt},
+        FunctionCase{"asc(65)", std::int16_t{'6'}}, FunctionCase{"hex(255)", "FF"s},
+        FunctionCase{"hex(-1)", "FFFFFFFF"s}, FunctionCase{"hex(sgn(-5))", "FFFF"s},
+        FunctionCase{"hex(1 = 1)", "FFFF"s}, FunctionCase{"hex(0)", "0"s}, FunctionCase{"hex(2.5)", "2"s},
+        FunctionCase{"hex(3.5)", "4"s}, FunctionCase{"hex(field(5))", "FFFFFFFF"s},
+        FunctionCase{"hex(4294967296)", std::nullopt}, FunctionCase{"lcase(5)", "5"s},
+        FunctionCase{"lcase(field(2))", "  a b\t "s}, FunctionCase{"ucase(field(2))", "  A B\t "s},
+        FunctionCase{"lcase(field(4))", "\xE0\xE9\xFF\x9A x\xD7"s},
+        FunctionCase{"ucase(field(4))", "\xC0\xC9\x9F\x8A X\xD7"s},
+        FunctionCase{"ltrim(field(2))", "a B\t "s}, FunctionCase{"rtrim(field(2))", "  a B\t"s},
+        FunctionCase{"trim(field(2))", "a B\t"s}, FunctionCase{"trim(1/3)", "0.333333333333333"s},
+        FunctionCase{"trim(field(0))", ""s}, FunctionCase{"val(field(3))", 1.0},
+        FunctionCase{"val(field(5))", -1.0}, FunctionCase{"val(field(2))", 0.0},
+        FunctionCase{"val(-2.5)", -2.5}, FunctionCase{"field(\"\")", std::nullopt}));
 
 TEST(FunctionNames, UnknownNamesFail) {
     EXPECT_EQ(call("nosuch(1)"), std::nullopt);

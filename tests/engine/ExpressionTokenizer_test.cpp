@@ -3,7 +3,6 @@
 #include "engine/ExpressionTokenizer.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,14 +36,13 @@ TEST(ExpressionTokenizer, IdentifiersKeepTheirFirstCharacterAndLowerTheRest) {
 }
 
 TEST(ExpressionTokenizer, KeywordsAreRecognisedInAnyCase) {
-    EXPECT_EQ(tokenize("AND Or xOr eqv IMP Mod NOT"),
-              (Tokens{{TokenKind::And, "and"},
-                      {TokenKind::Or, "or"},
-                      {TokenKind::Xor, "xor"},
-                      {TokenKind::Eqv, "eqv"},
-                      {TokenKind::Imp, "imp"},
-                      {TokenKind::Mod, "mod"},
-                      {TokenKind::Not, "not"}}));
+    EXPECT_EQ(tokenize("AND Or xOr eqv IMP Mod NOT"), (Tokens{{TokenKind::And, "and"},
+                                                              {TokenKind::Or, "or"},
+                                                              {TokenKind::Xor, "xor"},
+                                                              {TokenKind::Eqv, "eqv"},
+                                                              {TokenKind::Imp, "imp"},
+                                                              {TokenKind::Mod, "mod"},
+                                                              {TokenKind::Not, "not"}}));
     EXPECT_EQ(tokenize("android"), (Tokens{{TokenKind::Identifier, "android"}}));
 }
 
@@ -78,9 +76,9 @@ TEST(ExpressionTokenizer, BlanksSeparateTokensAndOtherBytesAreSymbols) {
 
 TEST(ExpressionTokenizer, NulByteIsASymbolNotTheEnd) {
     using namespace std::string_literals;
-    EXPECT_EQ(tokenize("1\0" "2"s), (Tokens{{TokenKind::Number, "1"},
-                                            {TokenKind::Symbol, "\0"s},
-                                            {TokenKind::Number, "2"}}));
+    EXPECT_EQ(tokenize("1\0"
+                       "2"s),
+              (Tokens{{TokenKind::Number, "1"}, {TokenKind::Symbol, "\0"s}, {TokenKind::Number, "2"}}));
 }
 
 TEST(ExpressionTokenizer, EndRepeatsOnceTheTextIsUsedUp) {

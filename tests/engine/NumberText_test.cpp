@@ -2,9 +2,8 @@
 
 #include "engine/NumberText.h"
 
-#include <gtest/gtest.h>
-
 #include <clocale>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace quorvane {
