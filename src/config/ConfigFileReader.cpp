@@ -169,35 +169,9 @@ void readCurrentLayout(ItemVisitor& v, Settings& s) {
 }
 
 void read2_00Layout(ItemVisitor& v, Settings& s) {
-    v.number(s.PortIndex);
-    v.number(s.BaudIndex);
-    v.number(s.ParityIndex);
-    v.number(s.DataBitsIndex);
-    v.number(s.StopBitsIndex);
-    v.number(s.FlowControl);
-    v.number(s.InputBufferSize);
-    v.number(s.OutputBufferSize);
-    v.number(s.BeepOnInput);
-    v.number(s.OutputMode);
-    v.number(s.TimeBetweenRecords);
-    v.number(s.StartOfRecordEvent);
-    v.number(s.EndOfRecordEvent);
-    v.number(s.RecordStructure);
-    v.number(s.RecordLength);
-    v.number(s.FieldCount);
+    layout::visitPortAndRecord(s, v);
     v.oneCharThenSkipLine(s.FieldDelimiter);
-    v.text(s.TargetAppTitle);
-    v.text(s.TargetAppCommand);
-    v.number(s.ActivateTargetApp);
-    v.text(s.DdeCommandApp);
-    v.text(s.DdeCommandTopic);
-    v.text(s.DdeCommand);
-    for (auto& entry : s.KeystrokeTranslation)
-        v.text(entry);
-    for (auto& entry : s.PreInputTranslation)
-        v.preInput(entry);
-    v.codeTable(s.DdeTranslation);
-    v.codeTable(s.LogTranslation);
+    layout::visitTargetsAndTables(s, v);
     v.counted(s.AckString);
     v.counted(s.TimerString);
     v.number(s.TimerInterval);
@@ -216,20 +190,7 @@ void read2_00Layout(ItemVisitor& v, Settings& s) {
         v.text(s.FieldFormat[i]);
         v.text(s.FieldFormat[i + 20]);
     }
-    v.text(s.LogFileName);
-    v.number(s.MinimizeOnActivation);
-    v.text(s.CommandLinkApp);
-    v.text(s.CommandLinkTopic);
-    v.text(s.CommandLinkItem);
-    v.number(s.CommandLinkAuto);
-    v.text(s.BufferLinkApp);
-    v.text(s.BufferLinkTopic);
-    v.text(s.BufferLinkItem);
-    v.number(s.BufferLinkAuto);
-    v.number(s.StripBufferCrLf);
-    v.text(s.DateTimeFormat);
-    v.number(s.ShowDateTime);
-    v.number(s.ButtonFlags);
+    layout::visitLogLinksAndDisplay(s, v);
     v.counted(s.StartOfRecordChars);
     v.counted(s.EndOfRecordChars);
     v.optionalTail(s);

@@ -8,12 +8,10 @@
 
 namespace quorvane::layout {
 
-/// Walks the line part of the current layout (after the header, up to the last length line).
-/// The visitor offers: number(int16_t&), number(int32_t&), code(std::string&) for a one-character
-/// setting, text(std::string&), preInput(std::string&), codeTable(std::string&) for 256 codes,
-/// and length(std::string&) for a string whose bytes go into the raw block.
+/// The 16 numbers that follow the header in the 2.00 and current layouts: port, buffers, mode and
+/// record structure. The visitor offers number(int16_t&) and number(int32_t&).
 template <typename Settings, typename Visitor>
-void visitLines(Settings& s, Visitor& v) {
+void visitPortAndRecord(Settings& s, Visitor& v) {
     v.number(s.PortIndex);
     v.number(s.BaudIndex);
     v.number(s.ParityIndex);
@@ -30,7 +28,13 @@ void visitLines(Settings& s, Visitor& v) {
     v.number(s.RecordStructure);
     v.number(s.RecordLength);
     v.number(s.FieldCount);
-    v.code(s.FieldDelimiter);
+}
+
+/// From the target application to the log translation table, the same in the 2.00 and current
+/// layouts. The visitor also offers text(std::string&), preInput(std::string&) and
+/// codeTable(std::string&) for 256 character codes.
+template <typename Settings, typename Visitor>
+void visitTargetsAndTables(Settings& s, Visitor& v) {
     v.text(s.TargetAppTitle);
     v.text(s.TargetAppCommand);
     v.number(s.ActivateTargetApp);
@@ -43,15 +47,11 @@ void visitLines(Settings& s, Visitor& v) {
         v.preInput(entry);
     v.codeTable(s.DdeTranslation);
     v.codeTable(s.LogTranslation);
-    for (std::size_t i = 1; i <= kOutputStringCount; ++i) {
-        v.text(s.OutputStringName[i]);
-        v.text(s.FieldFilter[i]);
-        v.number(s.FieldLength[i]);
-        v.text(s.FieldFilter[i + 20]);
-        v.number(s.FieldLength[i + 20]);
-        v.text(s.FieldFormat[i]);
-        v.text(s.FieldFormat[i + 20]);
-    }
+}
+
+/// From the log file name to the button flags, the same in the 2.00 and current layouts.
+template <typename Settings, typename Visitor>
+void visitLogLinksAndDisplay(Settings& s, Visitor& v) {
     v.text(s.LogFileName);
     v.number(s.MinimizeOnActivation);
     v.text(s.CommandLinkApp);
@@ -66,6 +66,26 @@ void visitLines(Settings& s, Visitor& v) {
     v.text(s.DateTimeFormat);
     v.number(s.ShowDateTime);
     v.number(s.ButtonFlags);
+}
+
+/// Walks the line part of the current layout (after the header, up to the last length line).
+/// Besides the operations above, the visitor offers code(std::string&) for a one-character setting
+/// and length(std::string&) for a string whose bytes go into the raw block.
+template <typename Settings, typename Visitor>
+void visitLines(Settings& s, Visitor& v) {
+    visitPortAndRecord(s, v);
+    v.code(s.FieldDelimiter);
+    visitTargetsAndTables(s, v);
+    for (std::size_t i = 1; i <= kOutputStringCount; ++i) {
+        v.text(s.OutputStringName[i]);
+        v.text(s.FieldFilter[i]);
+        v.number(s.FieldLength[i]);
+        v.text(s.FieldFilter[i + 20]);
+        v.number(s.FieldLength[i + 20]);
+        v.text(s.FieldFormat[i]);
+        v.text(s.FieldFormat[i + 20]);
+    }
+    visitLogLinksAndDisplay(s, v);
     v.number(s.TimerInterval);
     v.number(s.TimerFlags);
     v.number(s.StartSuspended);
