@@ -1,0 +1,46 @@
+#pragma once
+// A serial device through POSIX termios: exclusive, non-blocking, raw.
+
+#include "platform/SerialDevice.h"
+#include "platform/posix/SystemCalls.h"
+
+namespace quorvane {
+
+/// A terminal device (/dev/ttyS0, /dev/ttyUSB0, a pseudo-terminal). A device that refuses a modem-line
+/// call (a pseudo-terminal has no lines) reports the failure, which callers ignore.
+class PosixSerialDevice final : public SerialDevice {
+public:
+    /// Uses the system's calls.
+    PosixSerialDevice();
+    /// Uses `calls`, which must outlive the device.
+    explicit PosixSerialDevice(SystemCalls& calls);
+    /// Closes the device if open.
+    ~PosixSerialDevice() override;
+    PosixSerialDevice(const PosixSerialDevice&) = delete;
+    PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
+
+    /// Also refuses a device that another process holds with TIOCEXCL or flock.
+    bool open(const std::string& path) override;
+    /// Reads stay non-blocking; the speed may be any positive rate.
+    ConfigureResult configure(const LineSettings& settings) override;
+    std::size_t read(std::span<char> buffer) override;
+    /// Writes until the device stops taking bytes.
+    std::size_t write(std::string_view data) override;
+    bool purge() override;
+    bool setBreak(bool on) override;
+    bool setDtr(bool on) override;
+    bool setRts(bool on) override;
+    std::uint32_t modemStatus() override;
+    void close() override;
+    bool isOpen() const override { return m_fd >= 0; }
+
+private:
+    bool setModemLine(int line, bool on);
+    int ioctl(unsigned long request, void* argument);
+
+    SystemCalls m_systemCalls;
+    SystemCalls& m_calls;
+    int m_fd = -1;
+};
+
+} // namespace quorvane

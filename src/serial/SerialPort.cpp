@@ -1,0 +1,160 @@
+#include "serial/SerialPort.h"
+
+#include <thread>
+
+#include "config/ConfigLimits.h"
+#include "serial/DisplayForm.h"
+#include "serial/SerialLineSettings.h"
+
+namespace quorvane {
+
+// Building the control block from a fixed text ("BuildComDCB failed") has no counterpart here: the line
+// settings are plain values that cannot fail to build, so that message is never shown on Linux.
+
+SerialPort::SerialPort(SerialDevice& device, const Configuration& config, UserPrompts& prompts,
+                       const Clock& clock, const PortBindings& bindings, Pause pause)
+    : m_device(device), m_config(config), m_prompts(prompts), m_clock(clock), m_bindings(bindings),
+      m_pause(std::move(pause)) {
+    if (!m_pause)
+        m_pause = [](std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); };
+}
+
+bool SerialPort::OpenPort() {
+    m_virtualSink = nullptr;
+    // A second open without a close would leak the first device and leave it locked.
+    if (m_device.isOpen())
+        closeDevice();
+    m_portName = quorvane::PortName(m_config.PortIndex);
+    const std::string path = m_bindings.devicePathFor(m_portName);
+    if (path.empty() || !m_device.open(path)) {
+        m_prompts.messageBox("Device " + m_portName + " Not Available.", "Device Error", MessageButtons::Ok,
+                             MessageIcon::Exclamation);
+        return false;
+    }
+    // Driver queue sizes (InputBufferSize, OutputBufferSize) have no Linux equivalent.
+    switch (m_device.configure(LineSettingsFor(m_config))) {
+    case ConfigureResult::Ok: return true;
+    case ConfigureResult::TimeoutsRefused: failConfigure("SetComTimeouts failed"); break;
+    case ConfigureResult::SettingsUnreadable: failConfigure("GetComState failed"); break;
+    case ConfigureResult::SettingsRefused: failConfigure("SetComState failed"); break;
+    }
+    return false;
+}
+
+void SerialPort::failConfigure(std::string_view message) {
+    m_prompts.messageBox(message, kProgramTitle, MessageButtons::Ok, MessageIcon::None);
+    closeDevice();
+}
+
+void SerialPort::ClosePort() {
+    if (!m_device.isOpen())
+        return;
+    m_device.setDtr(false);
+    m_device.setRts(false);
+    closeDevice();
+}
+
+void SerialPort::CloseHandleOnly() {
+    if (m_device.isOpen())
+        closeDevice();
+}
+
+void SerialPort::closeDevice() {
+    m_device.close();
+    // Bytes read ahead belong to this device; a reopened port must not deliver them.
+    m_readPos = m_readEnd = 0;
+}
+
+int SerialPort::ReadPortByte(char& byte) {
+    if (m_readPos == m_readEnd) {
+        if (!m_device.isOpen())
+            return 0;
+        m_readPos = 0;
+        m_readEnd = m_device.read(m_readBuffer);
+        if (m_readEnd == 0)
+            return 0;
+    }
+    byte = m_readBuffer[m_readPos++];
+    return 1;
+}
+
+void SerialPort::WritePort(std::string& outputQueue) {
+    if (outputQueue.empty())
+        return;
+    if (isVirtual()) {
+        m_virtualSink(DisplayForm(outputQueue));
+        outputQueue.clear();
+        return;
+    }
+    if (!m_device.isOpen())
+        return;
+    const std::size_t written = m_device.write(outputQueue);
+    outputQueue.erase(0, std::min(written, outputQueue.size()));
+}
+
+bool SerialPort::lineControlAllowed() const { return !isVirtual() && m_device.isOpen(); }
+
+void SerialPort::PurgePort() {
+    m_readPos = m_readEnd = 0;
+    if (lineControlAllowed())
+        m_device.purge();
+}
+
+void SerialPort::SetBreak() {
+    if (lineControlAllowed())
+        m_device.setBreak(true);
+}
+
+void SerialPort::ClearBreak() {
+    if (lineControlAllowed())
+        m_device.setBreak(false);
+}
+
+void SerialPort::SetDtr() {
+    if (lineControlAllowed())
+        m_device.setDtr(true);
+}
+
+void SerialPort::ClearDtr() {
+    if (lineControlAllowed())
+        m_device.setDtr(false);
+}
+
+void SerialPort::SetRts() {
+    if (lineControlAllowed())
+        m_device.setRts(true);
+}
+
+void SerialPort::ClearRts() {
+    if (lineControlAllowed())
+        m_device.setRts(false);
+}
+
+void SerialPort::ToggleDtr() {
+    if (!lineControlAllowed())
+        return;
+    m_device.setDtr(false);
+    // Unsigned difference, so the pulse keeps its length when the tick count wraps around.
+    const std::uint32_t start = m_clock.tickCount();
+    for (std::uint32_t elapsed = 0; elapsed < kDtrPulseMs; elapsed = m_clock.tickCount() - start)
+        m_pause(std::chrono::milliseconds(kDtrPulseMs - elapsed));
+    m_device.setDtr(true);
+}
+
+std::uint32_t SerialPort::ReadModemStatus() {
+    if (!lineControlAllowed())
+        return 0;
+    return m_device.modemStatus();
+}
+
+void SerialPort::startVirtualMode(VirtualSink sink) {
+    if (m_device.isOpen())
+        closeDevice();
+    m_readPos = m_readEnd = 0;
+    m_portName = quorvane::PortName(m_config.PortIndex);
+    m_virtualSink = std::move(sink);
+}
+
+void SerialPort::stopVirtualMode() { m_virtualSink = nullptr; }
+
+} // namespace quorvane
