@@ -58,7 +58,8 @@ inline constexpr std::uint32_t kModemCarrier = 0x80;
 class SerialDevice {
 public:
     virtual ~SerialDevice() = default;
-    /// Opens `path` for reading and writing, exclusively and without blocking; false when absent, in use or denied.
+    /// Opens `path` for reading and writing, exclusively and without blocking; false when absent, in use or
+    /// denied.
     virtual bool open(const std::string& path) = 0;
     /// Applies raw mode, `settings` and the DTR/RTS levels they name.
     virtual ConfigureResult configure(const LineSettings& settings) = 0;

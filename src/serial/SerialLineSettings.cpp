@@ -7,10 +7,14 @@ namespace quorvane {
 std::uint32_t FlowControlFlagWord(std::int16_t flowControl) {
     constexpr std::uint32_t none = kFlagBinary | kFlagDtrEnable | kFlagRtsEnable;
     switch (flowControl) {
-    case 1: return none | kFlagOutX | kFlagInX;
-    case 2: return kFlagBinary | kFlagOutxCtsFlow | kFlagDtrEnable | kFlagRtsHandshake;
-    case 3: return kFlagBinary | kFlagDtrEnable;
-    default: return none;
+    case 1:
+        return none | kFlagOutX | kFlagInX;
+    case 2:
+        return kFlagBinary | kFlagOutxCtsFlow | kFlagDtrEnable | kFlagRtsHandshake;
+    case 3:
+        return kFlagBinary | kFlagDtrEnable;
+    default:
+        return none;
     }
 }
 

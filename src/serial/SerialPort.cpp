@@ -33,10 +33,17 @@ bool SerialPort::OpenPort() {
     }
     // Driver queue sizes (InputBufferSize, OutputBufferSize) have no Linux equivalent.
     switch (m_device.configure(LineSettingsFor(m_config))) {
-    case ConfigureResult::Ok: return true;
-    case ConfigureResult::TimeoutsRefused: failConfigure("SetComTimeouts failed"); break;
-    case ConfigureResult::SettingsUnreadable: failConfigure("GetComState failed"); break;
-    case ConfigureResult::SettingsRefused: failConfigure("SetComState failed"); break;
+    case ConfigureResult::Ok:
+        return true;
+    case ConfigureResult::TimeoutsRefused:
+        failConfigure("SetComTimeouts failed");
+        break;
+    case ConfigureResult::SettingsUnreadable:
+        failConfigure("GetComState failed");
+        break;
+    case ConfigureResult::SettingsRefused:
+        failConfigure("SetComState failed");
+        break;
     }
     return false;
 }
@@ -92,7 +99,9 @@ void SerialPort::WritePort(std::string& outputQueue) {
     outputQueue.erase(0, std::min(written, outputQueue.size()));
 }
 
-bool SerialPort::lineControlAllowed() const { return !isVirtual() && m_device.isOpen(); }
+bool SerialPort::lineControlAllowed() const {
+    return !isVirtual() && m_device.isOpen();
+}
 
 void SerialPort::PurgePort() {
     m_readPos = m_readEnd = 0;
@@ -155,6 +164,8 @@ void SerialPort::startVirtualMode(VirtualSink sink) {
     m_virtualSink = std::move(sink);
 }
 
-void SerialPort::stopVirtualMode() { m_virtualSink = nullptr; }
+void SerialPort::stopVirtualMode() {
+    m_virtualSink = nullptr;
+}
 
 } // namespace quorvane

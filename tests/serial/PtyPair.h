@@ -39,7 +39,8 @@ public:
     }
 
     /// Reads from the master side until `size` bytes came or the deadline passed.
-    std::string receive(std::size_t size, std::chrono::milliseconds deadline = std::chrono::seconds(5)) const {
+    std::string receive(std::size_t size,
+                        std::chrono::milliseconds deadline = std::chrono::seconds(5)) const {
         std::string got;
         const auto end = std::chrono::steady_clock::now() + deadline;
         char buffer[4096];

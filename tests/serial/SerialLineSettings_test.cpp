@@ -16,7 +16,9 @@ struct FlowCase {
     RtsControl Rts;
 };
 
-void PrintTo(const FlowCase& c, std::ostream* os) { *os << "FlowControl" << c.FlowControl; }
+void PrintTo(const FlowCase& c, std::ostream* os) {
+    *os << "FlowControl" << c.FlowControl;
+}
 
 class FlowControlMapping : public testing::TestWithParam<FlowCase> {};
 
@@ -53,14 +55,6 @@ TEST(LineSettingsFor, takesBaudByteSizeParityAndStopBitsFromTheirCodes) {
     EXPECT_EQ(line.ByteSize, 8);
     EXPECT_EQ(line.Parity, SerialParity::Mark);
     EXPECT_EQ(line.StopBits, SerialStopBits::OneAndHalf);
-}
-
-TEST(LineSettingsFor, defaultsAre9600SevenEvenOne) {
-    const LineSettings line = LineSettingsFor(Settings{});
-    EXPECT_EQ(line.BaudRate, 9600);
-    EXPECT_EQ(line.ByteSize, 7);
-    EXPECT_EQ(line.Parity, SerialParity::Even);
-    EXPECT_EQ(line.StopBits, SerialStopBits::One);
 }
 
 TEST(LineSettingsFor, opensAnUnknownBaudCodeAt9600) {

@@ -44,8 +44,9 @@ protected:
     test::FakeSettingsStore store;
     PortBindings bindings{store};
     PosixSerialDevice device;
-    SerialPort port{device, config, prompts, clock, bindings,
-                    [this](std::chrono::milliseconds wait) { clock.advance(static_cast<std::uint32_t>(wait.count())); }};
+    SerialPort port{device, config, prompts, clock, bindings, [this](std::chrono::milliseconds wait) {
+                        clock.advance(static_cast<std::uint32_t>(wait.count()));
+                    }};
 };
 
 TEST_F(SerialPortPtyTest, balanceSettingsOpenAndBytesTravelBothWays) {

@@ -89,7 +89,9 @@ struct ConfigureFailure {
     const char* Message;
 };
 
-void PrintTo(const ConfigureFailure& c, std::ostream* os) { *os << c.Message; }
+void PrintTo(const ConfigureFailure& c, std::ostream* os) {
+    *os << c.Message;
+}
 
 class SerialPortConfigureFailure : public SerialPortTest,
                                    public testing::WithParamInterface<ConfigureFailure> {};

@@ -90,7 +90,9 @@ struct ParityCase {
     tcflag_t Bits;
 };
 
-void PrintTo(const ParityCase& c, std::ostream* os) { *os << "parity" << static_cast<int>(c.Parity); }
+void PrintTo(const ParityCase& c, std::ostream* os) {
+    *os << "parity" << static_cast<int>(c.Parity);
+}
 
 class TermiosParity : public TermiosSettingsTest, public testing::WithParamInterface<ParityCase> {};
 
@@ -101,7 +103,8 @@ TEST_P(TermiosParity, usesStickParityForMarkAndSpace) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryParity, TermiosParity,
-                         testing::Values(ParityCase{SerialParity::None, 0}, ParityCase{SerialParity::Odd, PARENB | PARODD},
+                         testing::Values(ParityCase{SerialParity::None, 0},
+                                         ParityCase{SerialParity::Odd, PARENB | PARODD},
                                          ParityCase{SerialParity::Even, PARENB},
                                          ParityCase{SerialParity::Mark, PARENB | PARODD | CMSPAR},
                                          ParityCase{SerialParity::Space, PARENB | CMSPAR}));

@@ -12,7 +12,9 @@ PosixSerialDevice::PosixSerialDevice() : m_calls(m_systemCalls) {}
 
 PosixSerialDevice::PosixSerialDevice(SystemCalls& calls) : m_calls(calls) {}
 
-PosixSerialDevice::~PosixSerialDevice() { close(); }
+PosixSerialDevice::~PosixSerialDevice() {
+    close();
+}
 
 int PosixSerialDevice::ioctl(unsigned long request, void* argument) {
     return RetryOnInterrupt([&] { return m_calls.ioctl(m_fd, request, argument); });
@@ -73,17 +75,25 @@ std::size_t PosixSerialDevice::write(std::string_view data) {
     return total;
 }
 
-bool PosixSerialDevice::purge() { return m_fd >= 0 && FlushTermios(m_calls, m_fd); }
+bool PosixSerialDevice::purge() {
+    return m_fd >= 0 && FlushTermios(m_calls, m_fd);
+}
 
-bool PosixSerialDevice::setBreak(bool on) { return m_fd >= 0 && ioctl(on ? TIOCSBRK : TIOCCBRK, nullptr) == 0; }
+bool PosixSerialDevice::setBreak(bool on) {
+    return m_fd >= 0 && ioctl(on ? TIOCSBRK : TIOCCBRK, nullptr) == 0;
+}
 
 bool PosixSerialDevice::setModemLine(int line, bool on) {
     return m_fd >= 0 && ioctl(on ? TIOCMBIS : TIOCMBIC, &line) == 0;
 }
 
-bool PosixSerialDevice::setDtr(bool on) { return setModemLine(TIOCM_DTR, on); }
+bool PosixSerialDevice::setDtr(bool on) {
+    return setModemLine(TIOCM_DTR, on);
+}
 
-bool PosixSerialDevice::setRts(bool on) { return setModemLine(TIOCM_RTS, on); }
+bool PosixSerialDevice::setRts(bool on) {
+    return setModemLine(TIOCM_RTS, on);
+}
 
 std::uint32_t PosixSerialDevice::modemStatus() {
     int lines = 0;

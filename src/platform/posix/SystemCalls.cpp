@@ -7,12 +7,26 @@
 
 namespace quorvane {
 
-int SystemCalls::open(const char* path, int flags) { return ::open(path, flags); }
-int SystemCalls::close(int fd) { return ::close(fd); }
-ssize_t SystemCalls::read(int fd, void* buffer, std::size_t size) { return ::read(fd, buffer, size); }
-ssize_t SystemCalls::write(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
-int SystemCalls::ioctl(int fd, unsigned long request, void* argument) { return ::ioctl(fd, request, argument); }
-int SystemCalls::fcntl(int fd, int command, int argument) { return ::fcntl(fd, command, argument); }
-int SystemCalls::flock(int fd, int operation) { return ::flock(fd, operation); }
+int SystemCalls::open(const char* path, int flags) {
+    return ::open(path, flags);
+}
+int SystemCalls::close(int fd) {
+    return ::close(fd);
+}
+ssize_t SystemCalls::read(int fd, void* buffer, std::size_t size) {
+    return ::read(fd, buffer, size);
+}
+ssize_t SystemCalls::write(int fd, const void* data, std::size_t size) {
+    return ::write(fd, data, size);
+}
+int SystemCalls::ioctl(int fd, unsigned long request, void* argument) {
+    return ::ioctl(fd, request, argument);
+}
+int SystemCalls::fcntl(int fd, int command, int argument) {
+    return ::fcntl(fd, command, argument);
+}
+int SystemCalls::flock(int fd, int operation) {
+    return ::flock(fd, operation);
+}
 
 } // namespace quorvane

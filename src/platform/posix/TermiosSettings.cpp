@@ -10,31 +10,54 @@ namespace {
 
 bool sizeBits(int byteSize, tcflag_t& bits) {
     switch (byteSize) {
-    case 5: bits = CS5; return true;
-    case 6: bits = CS6; return true;
-    case 7: bits = CS7; return true;
-    case 8: bits = CS8; return true;
-    default: return false;
+    case 5:
+        bits = CS5;
+        return true;
+    case 6:
+        bits = CS6;
+        return true;
+    case 7:
+        bits = CS7;
+        return true;
+    case 8:
+        bits = CS8;
+        return true;
+    default:
+        return false;
     }
 }
 
 bool parityBits(SerialParity parity, tcflag_t& bits) {
     switch (parity) {
-    case SerialParity::None: bits = 0; return true;
-    case SerialParity::Odd: bits = PARENB | PARODD; return true;
-    case SerialParity::Even: bits = PARENB; return true;
-    case SerialParity::Mark: bits = PARENB | PARODD | CMSPAR; return true;
-    case SerialParity::Space: bits = PARENB | CMSPAR; return true;
+    case SerialParity::None:
+        bits = 0;
+        return true;
+    case SerialParity::Odd:
+        bits = PARENB | PARODD;
+        return true;
+    case SerialParity::Even:
+        bits = PARENB;
+        return true;
+    case SerialParity::Mark:
+        bits = PARENB | PARODD | CMSPAR;
+        return true;
+    case SerialParity::Space:
+        bits = PARENB | CMSPAR;
+        return true;
     }
     return false;
 }
 
 bool stopBits(SerialStopBits stop, tcflag_t& bits) {
     switch (stop) {
-    case SerialStopBits::One: bits = 0; return true;
+    case SerialStopBits::One:
+        bits = 0;
+        return true;
     // termios has no one and a half stop bits; two is the nearest that keeps the receiver in step.
     case SerialStopBits::OneAndHalf:
-    case SerialStopBits::Two: bits = CSTOPB; return true;
+    case SerialStopBits::Two:
+        bits = CSTOPB;
+        return true;
     }
     return false;
 }
@@ -49,8 +72,8 @@ ConfigureResult ApplyTermiosSettings(SystemCalls& calls, int fd, const LineSetti
     tcflag_t size = 0;
     tcflag_t parity = 0;
     tcflag_t stop = 0;
-    if (settings.BaudRate <= 0 || !sizeBits(settings.ByteSize, size) || !parityBits(settings.Parity, parity) ||
-        !stopBits(settings.StopBits, stop))
+    if (settings.BaudRate <= 0 || !sizeBits(settings.ByteSize, size) ||
+        !parityBits(settings.Parity, parity) || !stopBits(settings.StopBits, stop))
         return ConfigureResult::SettingsRefused;
 
     // Raw bytes both ways. Parity is generated but never checked (no INPCK): a byte that arrives with a
@@ -60,8 +83,8 @@ ConfigureResult ApplyTermiosSettings(SystemCalls& calls, int fd, const LineSetti
     tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     // HUPCL off: a close that must leave DTR and RTS alone must not drop them either.
-    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | HUPCL | CBAUD |
-                                          CIBAUD);
+    tio.c_cflag &=
+        ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | HUPCL | CBAUD | CIBAUD);
     tio.c_cflag |= CLOCAL | CREAD | BOTHER | size | parity | stop;
     if (settings.CtsOutputFlow || settings.Rts == RtsControl::Handshake)
         tio.c_cflag |= CRTSCTS;
