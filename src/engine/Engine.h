@@ -1,0 +1,151 @@
+#pragma once
+// The capture engine behind the runtime window: start-up, the 50 ms tick, record completion,
+// suspension, reset, exit and shutdown.
+
+#include "config/Configuration.h"
+#include "engine/ByteQueue.h"
+#include "engine/CharFilter.h"
+#include "engine/EngineExtensions.h"
+#include "engine/EngineState.h"
+#include "engine/FieldProcessor.h"
+#include "engine/FieldSlots.h"
+#include "engine/FormatLocale.h"
+#include "engine/LogOutput.h"
+#include "engine/OutputTranslation.h"
+#include "engine/RecordDelivery.h"
+#include "engine/RecordFraming.h"
+#include "platform/Clock.h"
+#include "platform/EngineView.h"
+#include "platform/FileAccess.h"
+#include "platform/SettingsStore.h"
+#include "platform/SoundBeep.h"
+#include "platform/UserPrompts.h"
+#include "serial/SerialPort.h"
+
+#include <array>
+#include <string>
+
+namespace quorvane {
+
+/// What the engine reaches the world through. All are borrowed and must outlive the engine.
+struct EngineServices {
+    SerialPort& Port;
+    EngineView& View;
+    UserPrompts& Prompts;
+    SoundBeep& Sounds;
+    const Clock& Time;
+    SettingsStore& Store;
+    FileAccess& Files;
+    /// DDE, link, hot key and timed-output steps; null runs without them.
+    EngineExtensions* Extensions = nullptr;
+};
+
+/// What the host reads once at start-up.
+struct EngineEnvironment {
+    /// How the runtime window was started.
+    ActivationKind Activation = ActivationKind::Normal;
+    /// "." or ",", the user's decimal separator.
+    char DecimalSeparator = '.';
+    /// The user's conventions for the value formats.
+    FormatLocale Locale;
+};
+
+/// A queued file may not make OutputQueue longer than this.
+inline constexpr std::size_t kMaxQueuedFileOutput = 131000;
+
+/// The runtime window's behaviour. Single-threaded: every call comes from the window's thread.
+class Engine final : private RecordSink {
+public:
+    /// The configuration is read at Form_Load and while running; it must outlive the engine.
+    Engine(const Configuration& config, EngineServices services, EngineEnvironment environment);
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    /// Start-up: lays out the window and derives the framing and output tables from the configuration.
+    void Form_Load();
+    /// One tick of the 50 ms timer; does nothing while another tick runs or after the exit.
+    void Timer1_Timer();
+    /// Toggles between running and suspended.
+    void SuspendMenu_Click();
+    /// While suspended: resumes for one record.
+    void Resume1_Click();
+    /// Discards the partial record, purges the port and restarts the record numbering.
+    void MReset_Click();
+    /// Requests the exit: the host closes the window, which must call Form_Unload.
+    void ExitMenu_Click();
+    /// Shutdown: saves the window position, removes the tray icon, closes the port. Runs once.
+    void Form_Unload();
+
+    /// One input byte from the port or, in Virtual Instrument Mode, from VirtualInput; 1 or 0.
+    int ReadInputByte(unsigned char& byte);
+    /// Writes OutputQueue to the port, keeping what the device did not take.
+    void FlushOutputQueue();
+    /// Appends the file's bytes to OutputQueue unless that would exceed kMaxQueuedFileOutput.
+    bool QueueFileForSending(const std::string& path);
+    /// The {APPEXIT} request: the exit follows two ticks that find no input.
+    void RequestAppExit() { m_state.ExitCountdown = -1; }
+
+    /// Replaces the delivery of an output mode (0 keystrokes, 1 DDE, 2 log) from the next Form_Load.
+    void setDelivery(int outputMode, RecordDelivery& delivery);
+    /// True once the exit was requested; the host then closes the window.
+    bool exitRequested() const { return m_exitRequested; }
+    /// True after Form_Unload.
+    bool closed() const { return m_closed; }
+
+    /// The engine variables.
+    EngineState& state() { return m_state; }
+    const EngineState& state() const { return m_state; }
+    /// The record being built.
+    FieldSlots& fieldSlots() { return m_slots; }
+    /// Text waiting to be written to the device; anything that sends appends here.
+    std::string& OutputQueue() { return m_outputQueue; }
+    /// Input of the virtual device (Virtual Instrument Mode).
+    ByteQueue& VirtualInput() { return m_virtualInput; }
+    /// The output translation table of the active mode.
+    const OutputTranslation& outputTranslation() const { return m_translation; }
+    /// Fields per record as the engine uses it, 1..40.
+    int fieldCount() const { return m_fieldCount; }
+    /// "COM" and the port number.
+    std::string portName() const;
+
+    /// Record completion; called by framing.
+    void CompleteRecord() override;
+
+private:
+    bool isVirtual() const { return m_env.Activation == ActivationKind::VirtualInstrument; }
+    std::string caption(bool suspended) const;
+    std::string storeApplication() const { return "Quorvane - " + portName(); }
+    void placeWindow();
+    void layOutButtonsAndFields();
+    void showDateTime();
+    void optoRequest();
+    void clearRecordSlots();
+    void showRecordNumber();
+
+    const Configuration& m_config;
+    EngineServices m_services;
+    EngineExtensions m_noExtensions;
+    EngineExtensions& m_ext;
+    EngineEnvironment m_env;
+
+    EngineState m_state;
+    FieldSlots m_slots = InitialFieldSlots();
+    std::string m_outputQueue;
+    ByteQueue m_virtualInput;
+
+    OutputTranslation m_translation;
+    CharFilter m_filter;
+    RecordFraming m_framing;
+    FieldProcessor m_processor;
+    LogOutput m_log;
+    ShowOnlyDelivery m_showOnly;
+    std::array<RecordDelivery*, 3> m_deliveries;
+    RecordDelivery* m_delivery;
+    int m_fieldCount = 1;
+
+    bool m_tickRunning = false;
+    bool m_exitRequested = false;
+    bool m_closed = false;
+};
+
+} // namespace quorvane

@@ -1,0 +1,35 @@
+#pragma once
+// The steps of the engine's lifecycle that belong to the DDE server and client, the links, the
+// hot keys and the timed output. Each default does nothing until that part is built.
+
+#include <string_view>
+
+namespace quorvane {
+
+/// Seams called by the engine at fixed points of start-up, tick, exit and shutdown.
+class EngineExtensions {
+public:
+    virtual ~EngineExtensions() = default;
+    /// Start-up step 1: initialise the DDE client; no command conversation exists yet.
+    virtual void startDdeClient() {}
+    /// Start-up step 3: the DDE server topic, DdeTopic or else the port name.
+    virtual void setServerTopic(std::string_view /*portName*/) {}
+    /// Start-up step 17: the command and output buffer links marked for automatic start.
+    virtual void establishAutoLinks() {}
+    /// Start-up step 18: register the hot keys and install their handler.
+    virtual void registerHotKeys() {}
+    /// Tick steps 1 and 2: links requested from the Edit menu since the last tick.
+    virtual void serveLinkRequests() {}
+    /// Tick step 5: the timed output.
+    virtual void timedOutputStep() {}
+    /// Exit step 1: the setup window's caption (Test and Virtual Instrument Modes with a file).
+    virtual void refreshSetupCaption() {}
+    /// Exit step 2, on an exit requested by command: end the DDE server conversations.
+    virtual void endServerConversations() {}
+    /// Shutdown step 2: the DDE command conversation and the DDE client.
+    virtual void stopDdeClient() {}
+    /// Shutdown steps 3 and 4: unregister the hot keys and remove their handler.
+    virtual void unregisterHotKeys() {}
+};
+
+} // namespace quorvane

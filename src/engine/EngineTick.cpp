@@ -1,0 +1,115 @@
+#include "engine/Engine.h"
+#include "engine/ValueFormat.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr unsigned char kCarriageReturn = 13;
+constexpr std::int16_t kOptoRs = 3;
+
+// Holds the "tick running" mark for the length of one tick, whatever way it ends.
+class TickGuard {
+public:
+    explicit TickGuard(bool& running) : m_running(running) { m_running = true; }
+    ~TickGuard() { m_running = false; }
+    TickGuard(const TickGuard&) = delete;
+    TickGuard& operator=(const TickGuard&) = delete;
+
+private:
+    bool& m_running;
+};
+
+} // namespace
+
+void Engine::Timer1_Timer() {
+    // A tick that falls due while another waits in a message box is dropped, not queued.
+    if (m_tickRunning || m_exitRequested || m_closed)
+        return;
+    TickGuard guard(m_tickRunning);
+
+    m_ext.serveLinkRequests();
+    if (m_state.BreakTicks != 0) {
+        if (m_state.BreakTicks == 1)
+            m_services.Port.ClearBreak();
+        --m_state.BreakTicks;
+    }
+    showDateTime();
+    m_ext.timedOutputStep();
+    FlushOutputQueue();
+
+    if (m_state.Suspended)
+        return;
+    m_state.IdleTicks = (m_state.IdleTicks + 1) % 256;
+    for (;;) {
+        unsigned char byte = 0;
+        if (ReadInputByte(byte) == 0) {
+            m_framing.CheckRecordGap();
+            if (m_state.ExitCountdown != 0) {
+                m_state.ExitCountdown = static_cast<std::int16_t>(m_state.ExitCountdown + 2);
+                if (m_state.ExitCountdown > 2)
+                    ExitMenu_Click();
+            }
+            return;
+        }
+        if (byte == kCarriageReturn && m_config.FlowControl == kOptoRs)
+            optoRequest();
+        m_framing.FrameByte(byte);
+        // A one-record run that has its record, or a log failure given up, suspends the engine:
+        // what follows stays in the port until the engine runs again.
+        if (m_state.Suspended || m_exitRequested || m_closed)
+            return;
+    }
+}
+
+void Engine::showDateTime() {
+    if (!isSet(m_config.ShowDateTime))
+        return;
+    LocalDateTime now = m_services.Time.now();
+    now.Millisecond = 0;
+    if (m_state.LastShownTime == now)
+        return;
+    m_services.View.setDateTimeText(FormatDateTime(now, m_config.DateTimeFormat, m_env.Locale));
+    m_state.LastShownTime = now;
+}
+
+void Engine::optoRequest() {
+    // Carriage returns alternate: one sends the Opto-RS request, the next voids the record it ends.
+    if (m_state.OptoRequestSent) {
+        if (m_state.InRecord)
+            m_state.VoidPending = true;
+        m_state.OptoRequestSent = false;
+    } else {
+        m_outputQueue += "?\r";
+        m_state.OptoRequestSent = true;
+    }
+}
+
+int Engine::ReadInputByte(unsigned char& byte) {
+    if (isVirtual())
+        return m_virtualInput.takeByte(byte) ? 1 : 0;
+    char received = 0;
+    if (m_services.Port.ReadPortByte(received) == 0)
+        return 0;
+    byte = static_cast<unsigned char>(received);
+    return 1;
+}
+
+void Engine::FlushOutputQueue() {
+    // In Virtual Instrument Mode the port hands the queue to the virtual device window.
+    if (!m_outputQueue.empty())
+        m_services.Port.WritePort(m_outputQueue);
+}
+
+bool Engine::QueueFileForSending(const std::string& path) {
+    if (m_outputQueue.size() > kMaxQueuedFileOutput)
+        return false;
+    const std::optional<std::string> bytes =
+        m_services.Files.readFile(path, kMaxQueuedFileOutput - m_outputQueue.size());
+    if (!bytes)
+        return false;
+    m_outputQueue += *bytes;
+    return true;
+}
+
+} // namespace quorvane

@@ -1,0 +1,68 @@
+#include "engine/Engine.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace quorvane {
+
+void Engine::CompleteRecord() {
+    m_state.InRecord = false;
+    m_state.PrevWasSpace = false;
+    m_outputQueue += m_config.AckString;
+    if (isSet(m_config.BeepOnInput)) {
+        if (m_state.SpecialBeep != 0)
+            m_services.Sounds.messageBeep(m_state.SpecialBeep);
+        else
+            m_services.Prompts.beep();
+    }
+    if (m_state.VoidPending) {
+        clearRecordSlots();
+        m_state.VoidPending = false;
+        return;
+    }
+
+    for (int i = 1; i <= m_fieldCount; ++i)
+        m_processor.ProcessField(i, m_slots);
+    for (int i = 1; i <= m_fieldCount; ++i) {
+        const auto* text = std::get_if<std::string>(&m_slots[static_cast<std::size_t>(i)]);
+        m_services.View.setFieldText(i, text ? std::string_view(*text) : std::string_view());
+    }
+    ++m_state.RecordNumber;
+    showRecordNumber();
+
+    const DeliveryOutcome outcome = m_delivery->deliverRecord(m_slots, m_fieldCount);
+    clearRecordSlots();
+    if (outcome == DeliveryOutcome::Abandoned) {
+        MReset_Click();
+        if (!m_state.Suspended)
+            SuspendMenu_Click();
+        return;
+    }
+    if (m_state.OneRecordOnly) {
+        if (!m_state.Suspended)
+            SuspendMenu_Click();
+        m_state.OneRecordOnly = false;
+    }
+}
+
+void Engine::showRecordNumber() {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, m_state.RecordNumber).ptr;
+    m_services.View.setRecordNumber(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+}
+
+void Engine::clearRecordSlots() {
+    // Slots past the last field collect the surplus of records with too many delimiters; they are
+    // emptied with the rest so that the surplus cannot pile up from record to record.
+    const int last = std::min(std::max(m_fieldCount + 1, m_framing.highestFilledSlot()), kOverflowField);
+    for (int i = 1; i <= last; ++i) {
+        Value& slot = m_slots[static_cast<std::size_t>(i)];
+        if (auto* text = std::get_if<std::string>(&slot))
+            text->clear();
+        else
+            slot = std::string();
+    }
+    m_framing.forgetFilledSlots();
+}
+
+} // namespace quorvane

@@ -1,0 +1,74 @@
+#pragma once
+// Record framing: bytes in, fields filled, records completed.
+
+#include "config/Configuration.h"
+#include "engine/CharFilter.h"
+#include "engine/EngineState.h"
+#include "engine/FieldSlots.h"
+
+#include <array>
+
+namespace quorvane {
+
+/// Receives the end of each framed record.
+class RecordSink {
+public:
+    virtual ~RecordSink() = default;
+    /// The record in the field slots is complete; FieldIndex is already back at 1.
+    virtual void CompleteRecord() = 0;
+};
+
+/// The framing mode for an end-of-record event and a record structure.
+FramingMode DeriveDispatchMode(std::int16_t endOfRecordEvent, std::int16_t recordStructure);
+/// The bytes that end a record: the special characters for end event 3, else a carriage return.
+std::string DeriveEndChars(std::int16_t endOfRecordEvent, const std::string& endOfRecordChars);
+
+/// Cuts the byte stream into records and fields. Works on the engine's state and field slots and
+/// keeps no buffer of its own; all tables are built by configure(), so each byte costs a constant
+/// amount of work besides the append to its slot.
+class RecordFraming {
+public:
+    RecordFraming(EngineState& state, FieldSlots& slots, const CharFilter& filter, RecordSink& sink);
+
+    /// Builds the byte tables from the settings and from state.DispatchMode and state.EndChars.
+    void configure(const Settings& settings, char decimalSeparator);
+
+    /// Takes one received byte.
+    void FrameByte(unsigned char byte);
+    /// The time-gap end of record; called once per tick when no byte is waiting.
+    void CheckRecordGap();
+
+    /// Highest slot that framing appended to since the last call of forgetFilledSlots.
+    int highestFilledSlot() const { return m_highestSlot; }
+    /// Starts tracking filled slots afresh.
+    void forgetFilledSlots() { m_highestSlot = 0; }
+
+private:
+    enum class PreInput : unsigned char { Replace, Ignore, Void };
+
+    void dispatch(unsigned char byte);
+    void dispatchEndCharMode(unsigned char byte);
+    void dispatchFixedLength(unsigned char byte, bool byteCountEnds, bool endCharEnds);
+    void append(int field, unsigned char byte);
+    void nextField();
+    void completeRecord();
+
+    EngineState& m_state;
+    FieldSlots& m_slots;
+    const CharFilter& m_filter;
+    RecordSink& m_sink;
+
+    std::array<PreInput, kCharCodes> m_preInput{};
+    std::array<unsigned char, kCharCodes> m_replacement{};
+    std::array<bool, kCharCodes> m_starts{};
+    std::array<bool, kCharCodes> m_ends{};
+    std::array<int, kOverflowField + 1> m_fieldLength{};
+    int m_delimiter = -1; // -1: no delimiter
+    int m_fieldCount = 1;
+    int m_recordLength = 0;
+    int m_timeBetweenRecords = 0;
+    bool m_timeGapEnds = false;
+    int m_highestSlot = 0;
+};
+
+} // namespace quorvane

@@ -1,0 +1,32 @@
+#pragma once
+// The two file operations of the running engine: appending a record to the log file and reading
+// a file to send to the device. Each call opens and closes the file again.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+/// What became of an append: the bytes written before a failure, and the failure's text.
+struct AppendResult {
+    /// Bytes of the text that reached the file (all of them on success).
+    std::size_t Written = 0;
+    /// Empty on success; otherwise the system's description of the failure.
+    std::string Error;
+    /// True when the whole text was written.
+    bool ok() const { return Error.empty(); }
+};
+
+/// File access of the engine.
+class FileAccess {
+public:
+    virtual ~FileAccess() = default;
+    /// Opens path for appending (creating it), writes bytes, closes it.
+    virtual AppendResult appendToFile(const std::string& path, std::string_view bytes) = 0;
+    /// All bytes of the file, or nullopt when it cannot be read or holds more than maxBytes.
+    virtual std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) = 0;
+};
+
+} // namespace quorvane
