@@ -23,21 +23,22 @@ public:
     void SaveSetting(std::string_view, std::string_view, std::string_view, std::string_view) override {}
 };
 
-// Loads `path` the way the program does, with messages on standard error; false when it failed.
-bool loadForTool(const std::string& path, Configuration& config) {
+} // namespace
+
+bool LoadConfigurationForRun(const std::string& path, Configuration& config, UserPrompts& prompts) {
     if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
         std::fclose(probe);
     } else {
         std::fprintf(stderr, "quorvane: cannot open %s: %s\n", path.c_str(), std::strerror(errno));
         return false;
     }
-    ConsolePrompts prompts;
     ConsoleFileDialogs dialogs;
     NoSettingsStore store;
     RecentFiles recent(store);
     ConfigFiles files(config, prompts, dialogs, recent);
     ResetConfiguration(config);
     config.ConfigFileName = path;
+    files.setCommandLineLoad(true);
     files.LoadConfiguration();
     if (!isSet(config.ConfigLoaded)) {
         if (!files.lastProblem().empty())
@@ -45,6 +46,13 @@ bool loadForTool(const std::string& path, Configuration& config) {
         return false;
     }
     return true;
+}
+
+namespace {
+
+bool loadForTool(const std::string& path, Configuration& config) {
+    ConsolePrompts prompts;
+    return LoadConfigurationForRun(path, config, prompts);
 }
 
 } // namespace

@@ -3,7 +3,14 @@
 
 #include <string>
 
+#include "config/Configuration.h"
+#include "platform/UserPrompts.h"
+
 namespace quorvane {
+
+/// Loads `path` as the program does at start-up from the command line, messages through `prompts`
+/// and a clear one on standard error when the file cannot be opened; false when it was not loaded.
+bool LoadConfigurationForRun(const std::string& path, Configuration& config, UserPrompts& prompts);
 
 /// Prints every setting of `path` to standard output; returns the exit status.
 int DumpConfigFile(const std::string& path);

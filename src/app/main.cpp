@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/ConfigTools.h"
+#include "app/HeadlessRun.h"
 #include "config/CommandLine.h"
 
 using namespace quorvane;
@@ -22,11 +23,11 @@ int main(int argc, char** argv) {
     case CommandLine::Action::Version: std::printf("quorvane %s\n", QUORVANE_VERSION); return 0;
     case CommandLine::Action::Dump: return DumpConfigFile(line.File);
     case CommandLine::Action::Convert: return ConvertConfigFile(line.File, line.Output);
+    case CommandLine::Action::Headless: return RunHeadless(argc, argv, line);
     case CommandLine::Action::Setup:
-    case CommandLine::Action::Activate:
-    case CommandLine::Action::Headless: break;
+    case CommandLine::Action::Activate: break;
     }
-    std::fprintf(stderr, "quorvane: this build has no capture engine or setup window yet; "
-                         "use --dump or --convert\n");
+    std::fprintf(stderr, "quorvane: this build has no setup window yet; run a configuration with "
+                         "--headless FILE\n");
     return 1;
 }

@@ -1,5 +1,6 @@
 #include "platform/console/ConsolePrompts.h"
 
+#include <time.h>
 #include <unistd.h>
 
 #include "config/CodePage.h"
@@ -27,7 +28,26 @@ std::string consoleText(std::string_view bytes) {
 
 MessageAnswer ConsolePrompts::messageBox(std::string_view text, std::string_view title, MessageButtons buttons,
                                          MessageIcon) {
-    std::fprintf(m_out, "%s: %s\n", consoleText(title).c_str(), consoleText(text).c_str());
+    const std::string line = consoleText(title) + ": " + consoleText(text);
+    if (buttons == MessageButtons::RetryCancel) {
+        if (stopRequested()) {
+            m_retrying.clear();
+            return MessageAnswer::Cancel;
+        }
+        if (line != m_retrying) {
+            std::fprintf(m_out, "%s\n(retrying once a second)\n", line.c_str());
+            std::fflush(m_out);
+            m_retrying = line;
+        }
+        if (m_pause) {
+            m_pause(1000);
+        } else {
+            timespec second{1, 0};
+            nanosleep(&second, nullptr); // a signal ends the wait early; the next question sees the stop
+        }
+        return stopRequested() ? MessageAnswer::Cancel : MessageAnswer::Retry;
+    }
+    std::fprintf(m_out, "%s\n", line.c_str());
     std::fflush(m_out);
     switch (buttons) {
     case MessageButtons::Ok:
@@ -45,6 +65,14 @@ std::optional<std::string> ConsolePrompts::inputBox(std::string_view prompt, std
     std::fprintf(m_out, "%s: %s (no answer without a window)\n", consoleText(title).c_str(),
                  consoleText(prompt).c_str());
     return std::nullopt;
+}
+
+void ConsolePrompts::reportRecovery() {
+    if (m_retrying.empty())
+        return;
+    std::fprintf(m_out, "Recovered: %s\n", m_retrying.c_str());
+    std::fflush(m_out);
+    m_retrying.clear();
 }
 
 void ConsolePrompts::beep() {

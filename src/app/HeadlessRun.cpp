@@ -1,0 +1,107 @@
+#include "app/HeadlessRun.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "app/ConfigTools.h"
+#include "config/ConfigLimits.h"
+#include "engine/Engine.h"
+#include "engine/PosixFileAccess.h"
+#include "engine/ValueFormat.h"
+#include "platform/console/ConsoleEngineView.h"
+#include "platform/console/ConsoleFileDialogs.h"
+#include "platform/console/ConsolePrompts.h"
+#include "platform/posix/PosixSerialDevice.h"
+#include "platform/posix/SystemClock.h"
+#include "platform/qt/QtSettingsStore.h"
+#include "serial/PortBindings.h"
+#include "serial/SerialPort.h"
+
+namespace quorvane {
+
+namespace {
+
+volatile std::sig_atomic_t g_stopRequested = 0;
+int g_signalPipe[2] = {-1, -1};
+
+// Only async-signal-safe work here: note the stop and wake the event loop through the pipe.
+extern "C" void onStopSignal(int) {
+    g_stopRequested = 1;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = write(g_signalPipe[1], &byte, 1);
+}
+
+bool installStopSignals() {
+    if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    return sigaction(SIGINT, &action, nullptr) == 0 && sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+} // namespace
+
+int RunHeadless(int argc, char** argv, const CommandLine& line) {
+    QCoreApplication app(argc, argv);
+    if (!installStopSignals()) {
+        std::perror("quorvane: cannot install signal handlers");
+        return 1;
+    }
+
+    ConsolePrompts prompts;
+    prompts.setStopFlag(&g_stopRequested);
+    Configuration config;
+    if (!LoadConfigurationForRun(line.File, config, prompts))
+        return 1;
+
+    QtSettingsStore store;
+    PortBindings bindings(store);
+    if (!line.Device.empty())
+        bindings.setOverride(PortName(config.PortIndex), line.Device);
+    PosixSerialDevice device;
+    SystemClock clock;
+    SerialPort port(device, config, prompts, clock, bindings);
+    if (!port.OpenPort())
+        return 1;
+
+    ConsoleEngineView view;
+    PosixFileAccess files;
+    const FormatLocale locale = FormatLocale::fromLocale("").value_or(FormatLocale{});
+    EngineEnvironment environment{ActivationKind::Normal, DecimalSeparator(locale), locale};
+    Engine engine(config, EngineServices{port, view, prompts, view, clock, store, files}, environment);
+    engine.Form_Load();
+    view.flush();
+
+    auto shutDown = [&] {
+        if (!engine.closed())
+            engine.Form_Unload();
+        view.flush();
+        app.quit();
+    };
+    QSocketNotifier stopNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, shutDown);
+
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &app, [&] {
+        engine.Timer1_Timer();
+        prompts.reportRecovery();
+        view.flush();
+        if (engine.exitRequested() || view.closeRequested() || g_stopRequested != 0)
+            shutDown();
+    });
+    timer.start(50);
+    const int status = app.exec();
+    if (!engine.closed())
+        engine.Form_Unload();
+    return status;
+}
+
+} // namespace quorvane

@@ -1,0 +1,63 @@
+#pragma once
+// The runtime window of a run without windows: each record becomes a line on standard output.
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "platform/EngineView.h"
+#include "platform/SoundBeep.h"
+
+namespace quorvane {
+
+/// Prints "#<record number>  field 1 | field 2 | ..." (C escapes for control bytes) for every record
+/// delivered, and caption changes ("Quorvane - COM1 (S)") on standard error. Everything else of
+/// the window (layout, buttons, tray icon) has nothing to show here.
+class ConsoleEngineView final : public EngineView, public SoundBeep {
+public:
+    explicit ConsoleEngineView(std::FILE* records = stdout, std::FILE* status = stderr, bool quiet = false)
+        : m_records(records), m_status(status), m_quiet(quiet) {}
+
+    void setCaption(std::string_view caption) override;
+    void setWindowPosition(WindowPosition position) override { m_position = position; }
+    WindowPosition windowPosition() const override { return m_position; }
+    void setWindowHeight(int) override {}
+    void setMinimized(bool) override {}
+    bool isMinimized() const override { return false; }
+    void setAlwaysOnTop(bool) override {}
+
+    void clearFieldBoxes() override { m_fields.clear(); }
+    void addFieldBox(int field, std::string_view, int, int) override { m_fields[field].clear(); }
+    void setFieldText(int field, std::string_view text) override { m_fields[field] = text; }
+    void setRecordNumber(std::string_view text) override;
+    void setDateTimeText(std::string_view) override {}
+    void setDateTimeVisible(bool) override {}
+
+    void setMenuCaption(EngineMenu, std::string_view) override {}
+    void setMenuVisible(EngineMenu, bool) override {}
+    void setStringButton(int, std::string_view, bool, int) override {}
+    void setSignalButtons(bool, bool) override {}
+
+    void addTrayIcon(std::string_view) override {}
+    void removeTrayIcon() override {}
+    void closeWindow() override { m_closeRequested = true; }
+
+    /// The record beep: a terminal bell when standard error is a terminal.
+    void messageBeep(std::uint32_t soundNumber) override;
+
+    /// True once the engine asked for the window to close.
+    bool closeRequested() const { return m_closeRequested; }
+    /// Pushes the lines printed since the last call out to the streams.
+    void flush();
+
+private:
+    std::FILE* m_records;
+    std::FILE* m_status;
+    bool m_quiet;
+    WindowPosition m_position{1000, 1000};
+    std::map<int, std::string> m_fields;
+    std::string m_lastCaption;
+    bool m_closeRequested = false;
+};
+
+} // namespace quorvane
