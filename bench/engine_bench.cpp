@@ -52,6 +52,7 @@ public:
     void setMinimized(bool) override {}
     bool isMinimized() const override { return false; }
     void setAlwaysOnTop(bool) override {}
+    void clearFieldBoxes() override {}
     void addFieldBox(int, std::string_view, int, int) override {}
     void setFieldText(int, std::string_view text) override { benchmark::DoNotOptimize(text.data()); }
     void setRecordNumber(std::string_view) override {}

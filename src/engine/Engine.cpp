@@ -141,6 +141,7 @@ void Engine::layOutButtonsAndFields() {
     ClearFieldSlots(m_slots, kMaxFields);
 
     const FieldDisplayLayout layout = LayOutFieldDisplay(m_fieldCount, shown);
+    view.clearFieldBoxes();
     for (int n = 1; n <= m_fieldCount; ++n) {
         const std::string tag = "Field(" + std::to_string(n) + ")";
         if (n <= layout.FirstColumnRows)

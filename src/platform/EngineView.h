@@ -36,6 +36,8 @@ public:
     /// Keeps the window above all others, or stops doing so.
     virtual void setAlwaysOnTop(bool onTop) = 0;
 
+    /// Removes every field box (the load runs again when a configuration is reloaded).
+    virtual void clearFieldBoxes() = 0;
     /// Creates the box of field n (1..40) with its DDE item tag, in column 0 or 1 at the given row.
     virtual void addFieldBox(int field, std::string_view tag, int column, int row) = 0;
     /// Replaces the whole text of the box of field n.

@@ -64,6 +64,16 @@ TEST(EngineStartUp, FieldsInOneColumnWhileTheButtonsAreTaller) {
     EXPECT_EQ(rig.View.Height, 100 + 6 * 270 + 950);
 }
 
+TEST(EngineStartUp, LoadingAgainRebuildsTheFieldBoxes) {
+    Configuration config = engineTestConfig();
+    config.FieldCount = 5;
+    EngineRig rig(config);
+    rig.load();
+    rig.Config.FieldCount = 2;
+    rig.load();
+    EXPECT_EQ(rig.View.Fields.size(), 2u);
+}
+
 TEST(EngineStartUp, OptionsReachTheWindow) {
     Configuration config = engineTestConfig();
     config.MinimizeOnActivation = kTrue;

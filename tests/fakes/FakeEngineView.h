@@ -37,6 +37,7 @@ public:
     bool isMinimized() const override { return Minimized; }
     void setAlwaysOnTop(bool onTop) override { AlwaysOnTop = onTop; }
 
+    void clearFieldBoxes() override { Fields.clear(); }
     void addFieldBox(int field, std::string_view tag, int column, int row) override {
         Fields[field] = {std::string(tag), column, row, {}};
     }
