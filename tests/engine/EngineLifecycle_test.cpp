@@ -20,12 +20,6 @@ TEST(EngineStartUp, CaptionTrayAndWindowPlacementPerPort) {
     EXPECT_EQ(rig.View.Position, (WindowPosition{1500, 20})) << "an unreadable value leaves its edge";
 }
 
-TEST(EngineStartUp, MissingPositionGivesTheDefault) {
-    EngineRig rig;
-    rig.load();
-    EXPECT_EQ(rig.View.Position, (WindowPosition{1000, 1000}));
-}
-
 TEST(EngineStartUp, VirtualDeviceCaption) {
     EngineRig rig(engineTestConfig(), ActivationKind::VirtualInstrument);
     rig.load();
@@ -51,17 +45,6 @@ TEST(EngineStartUp, FieldBoxesTagsAndColumnsBesideTheStringButtons) {
     EXPECT_EQ(rig.View.Fields[5].Column, 1);
     EXPECT_EQ(rig.View.Fields[5].Row, 0);
     EXPECT_EQ(rig.View.Height, 100 + std::max(3 * 270 + 950, 4 * 270 + 1200));
-}
-
-TEST(EngineStartUp, FieldsInOneColumnWhileTheButtonsAreTaller) {
-    Configuration config = engineTestConfig();
-    config.FieldCount = 3;
-    for (std::size_t i = 1; i <= 5; ++i)
-        config.OutputString[i] = "x";
-    EngineRig rig(config);
-    rig.load();
-    EXPECT_EQ(rig.View.Fields[3].Column, 0);
-    EXPECT_EQ(rig.View.Height, 100 + 6 * 270 + 950);
 }
 
 TEST(EngineStartUp, LoadingAgainRebuildsTheFieldBoxes) {
@@ -92,15 +75,6 @@ TEST(EngineStartUp, OptionsReachTheWindow) {
     EXPECT_FALSE(rig.View.DateTimeVisible);
     EXPECT_FALSE(rig.View.MenuVisible[EngineMenu::TOutCtrl]);
     EXPECT_EQ(rig.Engine.state().TimedOutputFlags, 2) << "no interval: timed output off";
-}
-
-TEST(EngineStartUp, TimedOutputStartingDisabledOffersToEnable) {
-    Configuration config = engineTestConfig();
-    config.TimerInterval = 1000;
-    config.TimerFlags = 2;
-    EngineRig rig(config);
-    rig.load();
-    EXPECT_EQ(rig.View.MenuCaptions[EngineMenu::TOutCtrl], "Enable &Timed Output");
 }
 
 TEST(EngineStartUp, StartSuspendedSuspendsAndDdeCommandWantedFollowsTheMode) {

@@ -50,14 +50,6 @@ TEST_F(LogToDisk, PreambleDateCodesAndLiteralPostamble) {
     EXPECT_EQ(readAll(config.LogFileName), "26-12-07 7\r{TAB}");
 }
 
-TEST_F(LogToDisk, RecordsOfATimeGapAreWrittenBackToBack) {
-    rig->Config.EndOfRecordEvent = 1;
-    rig->Config.TimeBetweenRecords = 1;
-    load().send("ab").tick(2);
-    rig->send("cd").tick(2);
-    EXPECT_EQ(readAll(config.LogFileName), "abcd");
-}
-
 TEST_F(LogToDisk, UnwritableFileAsksRetryOrCancelWithTheSystemError) {
     rig->Config.LogFileName = folder.file("missing/capture.log");
     rig->Prompts.Answers = {MessageAnswer::Cancel};

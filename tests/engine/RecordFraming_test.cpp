@@ -156,15 +156,6 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"SpecialCharacter", 3, "$@", "xx@12\r", "@12\r"}),
     [](const ::testing::TestParamInfo<StartCase>& row) { return std::string(row.param.Name); });
 
-TEST(StartEvents, NumericUsesTheSystemDecimalSeparator) {
-    Settings settings = logSettings();
-    settings.StartOfRecordEvent = 2;
-    FramingHarness framing(settings, ',');
-    framing.feed("a.b,5\r");
-    ASSERT_EQ(framing.Records.size(), 1u);
-    EXPECT_EQ(framing.Records[0][0], ",5\r");
-}
-
 TEST(StartEvents, ABytePastTheEndWaitsForTheNextStart) {
     Settings settings = logSettings();
     settings.StartOfRecordEvent = 3;
