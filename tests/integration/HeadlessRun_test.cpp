@@ -1,0 +1,175 @@
+// The quorvane program run headless on a pseudo-terminal, as a user runs it: records written into
+// the device's side of the pty as fast as it takes them arrive in the log file complete and in
+// order, and the program ends cleanly on SIGTERM. Exit codes and messages of the failures too.
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "config/ConfigFileFormat.h"
+#include "config/ConfigFiles.h"
+#include "fakes/TempDir.h"
+#include "serial/PtyPair.h"
+
+extern char** environ;
+
+namespace quorvane {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class HeadlessProcess {
+public:
+    HeadlessProcess(const test::TempDir& dir, std::vector<std::string> args) : m_err(dir.file("stderr.txt")) {
+        args.insert(args.begin(), QUORVANE_BINARY);
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, dir.file("stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, m_err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+            m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~HeadlessProcess() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+    /// Waits for the exit; the exit status, or -1 when it did not end in time.
+    int wait(std::chrono::seconds limit = std::chrono::seconds(20)) {
+        const auto end = Clock::now() + limit;
+        int status = 0;
+        while (Clock::now() < end) {
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return -1;
+    }
+    void signal(int number) const { kill(m_pid, number); }
+    std::string standardError() const { return ReadWholeFile(m_err).value_or(""); }
+    /// Polls standard error until it holds `text`.
+    bool waitForMessage(const std::string& text) const {
+        const auto end = Clock::now() + std::chrono::seconds(20);
+        while (Clock::now() < end) {
+            if (standardError().find(text) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_err;
+};
+
+// Three comma-delimited fields ended by CR, the LF after it ignored, logged with postambles that
+// put the delimiters and the LF back: the log file then holds exactly the bytes the device sent.
+std::string writeCaptureConfiguration(const test::TempDir& dir) {
+    Configuration c;
+    ResetConfiguration(c);
+    c.DataBitsIndex = 3;
+    c.ParityIndex = 0;
+    c.RecordStructure = 1;
+    c.FieldCount = 3;
+    c.OutputMode = 2;
+    c.LogFileName = dir.file("capture.log");
+    c.PreInputTranslation[10] = "Ignore";
+    c.FieldPostamble[1] = ",";
+    c.FieldPostamble[2] = ",";
+    c.FieldPostamble[3] = "\n";
+    const std::string path = dir.file("capture.QV3");
+    WriteWholeFile(path, EncodeConfigFile(c));
+    return path;
+}
+
+bool sendAll(const test::PtyPair& pty, std::string_view data) {
+    const auto end = Clock::now() + std::chrono::seconds(60);
+    while (!data.empty() && Clock::now() < end) {
+        const std::size_t n = pty.send(data);
+        data.remove_prefix(n);
+        if (n == 0) {
+            pollfd writable{pty.master(), POLLOUT, 0};
+            poll(&writable, 1, 100);
+        }
+    }
+    return data.empty();
+}
+
+TEST(HeadlessRun, TenThousandRecordsArriveInTheLogCompleteAndInOrder) {
+    test::TempDir dir;
+    test::PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    HeadlessProcess quorvane(dir, {"--headless", writeCaptureConfiguration(dir), "--device", pty.slavePath()});
+    // The caption shows once the port is open and configured: only then are bytes taken raw.
+    ASSERT_TRUE(quorvane.waitForMessage("Quorvane - COM1")) << quorvane.standardError();
+
+    std::string sent;
+    for (int i = 0; i < 10000; ++i)
+        sent += "r" + std::to_string(i) + "," + std::to_string(i * 7 % 1000) + ",end\r\n";
+    ASSERT_TRUE(sendAll(pty, sent));
+
+    const std::string log = dir.file("capture.log");
+    const auto end = Clock::now() + std::chrono::seconds(60);
+    while (Clock::now() < end && std::filesystem::exists(log) && std::filesystem::file_size(log) < sent.size())
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (Clock::now() < end && !std::filesystem::exists(log))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+    quorvane.signal(SIGTERM);
+    EXPECT_EQ(quorvane.wait(), 0) << quorvane.standardError();
+    const std::string logged = ReadWholeFile(log).value_or("");
+    EXPECT_EQ(logged.size(), sent.size());
+    EXPECT_TRUE(logged == sent) << "the log differs from what the device sent";
+    const std::string shown = ReadWholeFile(dir.file("stdout.txt")).value_or("");
+    EXPECT_NE(shown.find("#10000  r9999 | 993 | end\\r\n"), std::string::npos);
+}
+
+TEST(HeadlessRun, InterruptClosesThePortAndExitsZero) {
+    test::TempDir dir;
+    test::PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    HeadlessProcess quorvane(dir, {"--headless", writeCaptureConfiguration(dir), "--device", pty.slavePath()});
+    ASSERT_TRUE(quorvane.waitForMessage("Quorvane - COM1"));
+    quorvane.signal(SIGINT);
+    EXPECT_EQ(quorvane.wait(), 0);
+    // With the program gone the slave side is closed: the master reads end of file or EIO.
+    char byte;
+    EXPECT_LE(::read(pty.master(), &byte, 1), 0);
+    EXPECT_NE(errno, EAGAIN);
+}
+
+TEST(HeadlessRun, PortThatCannotBeOpenedEndsWithStatusOneAndTheDeviceMessage) {
+    test::TempDir dir;
+    HeadlessProcess quorvane(dir, {"--headless", writeCaptureConfiguration(dir), "--device", dir.file("no-tty")});
+    EXPECT_EQ(quorvane.wait(), 1);
+    EXPECT_NE(quorvane.standardError().find("Device Error: Device COM1 Not Available."), std::string::npos)
+        << quorvane.standardError();
+}
+
+TEST(HeadlessRun, ConfigurationThatCannotBeLoadedEndsWithStatusOne) {
+    test::TempDir dir;
+    HeadlessProcess missing(dir, {"--headless", dir.file("none.QV3")});
+    EXPECT_EQ(missing.wait(), 1);
+    EXPECT_NE(missing.standardError().find("cannot open"), std::string::npos);
+}
+
+} // namespace
+} // namespace quorvane
