@@ -3,6 +3,7 @@
 // hot keys and the timed output. Each default does nothing until that part is built.
 
 #include <string_view>
+#include <vector>
 
 namespace quorvane {
 
@@ -30,6 +31,35 @@ public:
     virtual void stopDdeClient() {}
     /// Shutdown steps 3 and 4: unregister the hot keys and remove their handler.
     virtual void unregisterHotKeys() {}
+};
+
+/// Several extensions as one: each step runs in every member, in the order they were added.
+class EngineExtensionList final : public EngineExtensions {
+public:
+    /// Adds an extension; it must outlive the list.
+    void add(EngineExtensions& extension) { m_members.push_back(&extension); }
+
+    void startDdeClient() override { each(&EngineExtensions::startDdeClient); }
+    void setServerTopic(std::string_view portName) override {
+        for (auto* m : m_members)
+            m->setServerTopic(portName);
+    }
+    void establishAutoLinks() override { each(&EngineExtensions::establishAutoLinks); }
+    void registerHotKeys() override { each(&EngineExtensions::registerHotKeys); }
+    void serveLinkRequests() override { each(&EngineExtensions::serveLinkRequests); }
+    void timedOutputStep() override { each(&EngineExtensions::timedOutputStep); }
+    void refreshSetupCaption() override { each(&EngineExtensions::refreshSetupCaption); }
+    void endServerConversations() override { each(&EngineExtensions::endServerConversations); }
+    void stopDdeClient() override { each(&EngineExtensions::stopDdeClient); }
+    void unregisterHotKeys() override { each(&EngineExtensions::unregisterHotKeys); }
+
+private:
+    void each(void (EngineExtensions::*step)()) {
+        for (auto* m : m_members)
+            (m->*step)();
+    }
+
+    std::vector<EngineExtensions*> m_members;
 };
 
 } // namespace quorvane
