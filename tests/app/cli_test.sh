@@ -25,7 +25,7 @@ check "dump without file exits 2" test "$(status_of "$quorvane" --dump)" = 2
 
 check "dump example exits 0" test "$(status_of "$quorvane" --dump "$examples/balance.QV3")" = 0
 check "dump example lists fields" grep -qx 'FieldCount=4' "$tmp/out"
-check "dump escapes bytes" grep -qx 'FieldPostamble\[4\]=\\r\\n' "$tmp/out"
+check "dump escapes bytes" grep -qx 'FieldPostamble\[4\]=\\n' "$tmp/out"
 check "dump is quiet" test ! -s "$tmp/err"
 
 check "missing file exits 1" test "$(status_of "$quorvane" --dump "$tmp/none.QV3")" = 1
