@@ -22,13 +22,20 @@ public:
         if (c >= '0' && c <= '9')
             return KeyStroke{c, 0};
         switch (c) {
-        case 8: return KeyStroke{vk::kBackspace, 0};
-        case 9: return KeyStroke{vk::kTab, 0};
-        case 10: return KeyStroke{vk::kEnter, shiftstate::kControl};
-        case 13: return KeyStroke{vk::kEnter, 0};
-        case 27: return KeyStroke{27, 0};
-        case ' ': return KeyStroke{32, 0};
-        default: break;
+        case 8:
+            return KeyStroke{vk::kBackspace, 0};
+        case 9:
+            return KeyStroke{vk::kTab, 0};
+        case 10:
+            return KeyStroke{vk::kEnter, shiftstate::kControl};
+        case 13:
+            return KeyStroke{vk::kEnter, 0};
+        case 27:
+            return KeyStroke{27, 0};
+        case ' ':
+            return KeyStroke{32, 0};
+        default:
+            break;
         }
         for (const Punctuation& p : kPunctuation) {
             if (p.Plain == c)
@@ -46,12 +53,18 @@ public:
         if (virtualKey >= '0' && virtualKey <= '9')
             return shift ? kShiftedDigits[virtualKey - '0'] : static_cast<char>(virtualKey);
         switch (virtualKey) {
-        case vk::kBackspace: return '\b';
-        case vk::kTab: return '\t';
-        case vk::kEnter: return '\r';
-        case 32: return ' ';
-        case vk::kDelete: return '\x7f';
-        default: break;
+        case vk::kBackspace:
+            return '\b';
+        case vk::kTab:
+            return '\t';
+        case vk::kEnter:
+            return '\r';
+        case 32:
+            return ' ';
+        case vk::kDelete:
+            return '\x7f';
+        default:
+            break;
         }
         for (const Punctuation& p : kPunctuation)
             if (p.VirtualKey == virtualKey)
@@ -66,10 +79,10 @@ private:
         char Shifted;
     };
     static constexpr Punctuation kPunctuation[] = {
-        {186, ';', ':'}, {187, '=', '+'}, {188, ',', '<'},  {189, '-', '_'}, {190, '.', '>'},
-        {191, '/', '?'}, {192, '`', '~'}, {219, '[', '{'}, {220, '\\', '|'}, {221, ']', '}'},
-        {222, '\'', '"'}, {'1', '1', '!'}, {'2', '2', '@'}, {'3', '3', '#'}, {'4', '4', '$'},
-        {'5', '5', '%'}, {'6', '6', '^'}, {'7', '7', '&'}, {'8', '8', '*'}, {'9', '9', '('},
+        {186, ';', ':'},  {187, '=', '+'}, {188, ',', '<'}, {189, '-', '_'},  {190, '.', '>'},
+        {191, '/', '?'},  {192, '`', '~'}, {219, '[', '{'}, {220, '\\', '|'}, {221, ']', '}'},
+        {222, '\'', '"'}, {'1', '1', '!'}, {'2', '2', '@'}, {'3', '3', '#'},  {'4', '4', '$'},
+        {'5', '5', '%'},  {'6', '6', '^'}, {'7', '7', '&'}, {'8', '8', '*'},  {'9', '9', '('},
         {'0', '0', ')'}};
     static constexpr char kShiftedDigits[] = ")!@#$%^&*(";
 };
