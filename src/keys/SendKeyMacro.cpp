@@ -8,8 +8,8 @@
 namespace quorvane {
 namespace {
 
-// Applications read Alt combinations slowly (menus open); they get two seconds of the date/time
-// clock, which counts whole seconds, so the pause lasts between one and two seconds.
+// An Alt combination usually opens a menu; the target gets two seconds of the date/time clock to
+// show it. That clock counts whole seconds, so the pause lasts between one and two seconds.
 constexpr std::int64_t kAltPauseSeconds = 2;
 // The same pause measured on the tick count, so a wall clock set back cannot stretch it.
 constexpr std::uint32_t kAltPauseCeilingMs = 2000;

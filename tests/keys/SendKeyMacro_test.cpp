@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
 class DefaultTranslation : public Typing, public testing::WithParamInterface<int> {};
 
 TEST_P(DefaultTranslation, typesTheCharacterItStandsFor) {
-    const std::string& macro = DefaultKeystrokeTranslation()[static_cast<std::size_t>(GetParam())];
+    const std::string macro = DefaultKeystrokeTranslation()[static_cast<std::size_t>(GetParam())];
     ASSERT_EQ(type(macro), keymacro::kOk) << macro;
     EXPECT_EQ(keyboard.Typed, std::string(1, static_cast<char>(GetParam()))) << macro;
 }
