@@ -1,0 +1,28 @@
+#pragma once
+// Keystroke output wired to the X display for a host (the headless run or the runtime window).
+
+#include "config/Configuration.h"
+#include "engine/Engine.h"
+#include "platform/Clock.h"
+#include "platform/UserPrompts.h"
+#include "platform/WindowSystem.h"
+
+#include <memory>
+
+namespace quorvane {
+
+/// Owns the display connection, keyboard, windows and delivery of keystroke output.
+class KeystrokeHost {
+public:
+    virtual ~KeystrokeHost() = default;
+};
+
+/// Builds keystroke output on the display named by DISPLAY and registers it as the engine's
+/// delivery of output mode 0; call before Form_Load, keep the result as long as the engine. Without
+/// a usable display the records are shown and counted but not typed, which is said once through
+/// prompts. Waits while typing run a nested Qt event loop. runtimeWindow is never typed into.
+std::unique_ptr<KeystrokeHost> installKeystrokeOutput(Engine& engine, const Configuration& config,
+                                                      UserPrompts& prompts, const Clock& clock,
+                                                      WindowId runtimeWindow = kNoWindow);
+
+} // namespace quorvane

@@ -1,0 +1,71 @@
+#pragma once
+// Keystroke output: each record typed into the target application, found by its window title or
+// started from its command line.
+
+#include "config/Configuration.h"
+#include "engine/RecordDelivery.h"
+#include "keys/SendKeyMacro.h"
+#include "platform/UserPrompts.h"
+#include "platform/WindowSystem.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+/// How long a launch waits for the new program to take the foreground before giving up on the
+/// record: a program that never shows a window must not stop the engine for good.
+inline constexpr std::uint32_t kLaunchWaitLimitMs = 30000;
+
+/// What keystroke output reaches of the desktop. All are borrowed.
+struct KeystrokeServices {
+    WindowSystem& Windows;
+    ProgramLauncher& Launcher;
+    UserPrompts& Prompts;
+    /// The keyboard, the layout, the clock and the event-processing wait used while typing.
+    KeyTypingHost Typing;
+};
+
+/// DeliverKeystrokes as a delivery of the engine.
+class KeystrokeOutput final : public RecordDelivery {
+public:
+    /// targetCommandLine is the engine's copy of TargetAppCommand taken at start-up; it must
+    /// outlive this object, like settings.
+    KeystrokeOutput(const Settings& settings, const std::string& targetCommandLine,
+                    KeystrokeServices services);
+
+    /// The runtime window, into which records are never typed; kNoWindow when there is none.
+    void setRuntimeWindow(WindowId window) { m_runtimeWindow = window; }
+
+    DeliveryOutcome deliverRecord(const FieldSlots& slots, int fieldCount) override;
+
+    /// Activates (or launches) the target and types the record text into the foreground window.
+    void DeliverKeystrokes(const FieldSlots& slots, int fieldCount);
+    /// The top-level window whose title contains title (trimmed, any case), brought to the
+    /// foreground and restored when minimized; kNoWindow when none. The trimmed, upper-cased title
+    /// becomes the run's TargetAppTitle.
+    WindowId FindAndActivateTarget(std::string_view title);
+
+    /// TargetAppTitle as this run uses it: trimmed and upper-cased, or a launched program's title.
+    const std::string& targetAppTitle();
+    /// True when the last FindAndActivateTarget restored the target from minimized.
+    bool targetWasRestored() const { return m_targetWasRestored; }
+
+private:
+    bool titleMatches(WindowId window);
+    bool launchTarget(WindowId& target, WindowId& previousForeground);
+    bool waitFor(std::uint32_t startTick, const auto& done);
+
+    const Settings& m_settings;
+    const std::string& m_commandLine;
+    KeystrokeServices m_services;
+    WindowId m_runtimeWindow = kNoWindow;
+
+    std::string m_title;       // TargetAppTitle of this run
+    std::string m_titleSource; // the configured title m_title was made from
+    bool m_targetWasRestored = false;
+    std::string m_text; // reused from record to record
+};
+
+} // namespace quorvane

@@ -1,0 +1,167 @@
+#include "platform/x11/X11Keyboard.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <algorithm>
+#include <array>
+#include <thread>
+
+namespace quorvane {
+
+namespace {
+
+// The punctuation keys of a US keyboard, by the Windows code of their position.
+constexpr std::array<std::uint16_t, 12> kPunctuationKeys{186, 187, 188, 189, 190, 191,
+                                                         192, 219, 220, 221, 222, 226};
+
+bool isAsciiLetter(Keysym s) {
+    return (s >= XK_a && s <= XK_z) || (s >= XK_A && s <= XK_Z);
+}
+
+} // namespace
+
+std::optional<KeyStroke> X11KeyLayout::keyForCharacter(unsigned char character) const {
+    switch (character) {
+    case 8:
+    case 9:
+    case 27:
+        return KeyStroke{character, 0};
+    case 10:
+    case 13:
+        return KeyStroke{vk::kEnter, 0};
+    default:
+        break;
+    }
+    const Keysym keysym = keysymOfByte(character);
+    if (keysym == kNoKeysym)
+        return std::nullopt;
+    m_keymap.refresh();
+    const auto position = m_keymap.find(keysym);
+    if (!position)
+        return KeyStroke{static_cast<std::uint16_t>(x11vk::kCharacterBase + character), 0};
+
+    const std::uint8_t shift = position->Level == 1 ? shiftstate::kShift : 0;
+    auto sameKey = [&](std::uint16_t virtualKey) {
+        const auto other = m_keymap.find(keysymOfVirtualKey(virtualKey));
+        return other && other->Keycode == position->Keycode && other->Level == 0;
+    };
+    std::uint16_t candidate = 0;
+    if (isAsciiLetter(keysym))
+        candidate = static_cast<std::uint16_t>('A' + (keysym | 0x20) - XK_a);
+    else if (keysym >= XK_0 && keysym <= XK_9)
+        candidate = static_cast<std::uint16_t>(keysym);
+    else if (keysym == XK_space)
+        candidate = 32;
+    if (candidate != 0 && sameKey(candidate))
+        return KeyStroke{candidate, shift};
+    for (std::uint16_t virtualKey : kPunctuationKeys)
+        if (sameKey(virtualKey))
+            return KeyStroke{virtualKey, shift};
+    return KeyStroke{static_cast<std::uint16_t>(x11vk::kKeycodeBase + position->Keycode), shift};
+}
+
+X11KeyboardInjector::X11KeyboardInjector(_XDisplay* display, X11Keymap& keymap)
+    : m_display(display), m_keymap(keymap) {}
+
+X11KeyboardInjector::~X11KeyboardInjector() {
+    releaseOwnKeys();
+}
+
+unsigned X11KeyboardInjector::keycodeOf(std::uint16_t virtualKey) {
+    if (virtualKey >= x11vk::kKeycodeBase && virtualKey < x11vk::kKeycodeBase + 256)
+        return virtualKey - x11vk::kKeycodeBase;
+    if (virtualKey >= x11vk::kCharacterBase && virtualKey < x11vk::kCharacterBase + 256)
+        return m_keymap.keycodeFor(
+            keysymOfByte(static_cast<unsigned char>(virtualKey - x11vk::kCharacterBase)));
+    if (virtualKey == vk::kNone)
+        return 0;
+    return m_keymap.keycodeFor(keysymOfVirtualKey(virtualKey));
+}
+
+void X11KeyboardInjector::sendKey(std::uint16_t virtualKey, bool down) {
+    const unsigned keycode = keycodeOf(virtualKey);
+    if (keycode == 0)
+        return;
+    const auto held = std::find(m_pressed.begin(), m_pressed.end(), keycode);
+    if (down && held == m_pressed.end())
+        m_pressed.push_back(keycode);
+    else if (!down && held != m_pressed.end())
+        m_pressed.erase(held);
+    m_keymap.setHeld(keycode, down);
+    XTestFakeKeyEvent(m_display, keycode, down ? True : False, CurrentTime);
+}
+
+void X11KeyboardInjector::sync() {
+    XSync(m_display, False);
+}
+
+std::vector<unsigned> X11KeyboardInjector::modifiersDown() const {
+    std::vector<unsigned> down;
+    XModifierKeymap* modifiers = XGetModifierMapping(m_display);
+    if (modifiers == nullptr)
+        return down;
+    char keys[32] = {};
+    XQueryKeymap(m_display, keys);
+    for (int mod = 0; mod < 8; ++mod) {
+        if (mod == LockMapIndex)
+            continue; // Caps Lock is a state of its own, handled by the caller
+        for (int i = 0; i < modifiers->max_keypermod; ++i) {
+            const unsigned keycode = modifiers->modifiermap[mod * modifiers->max_keypermod + i];
+            if (keycode != 0 && (keys[keycode / 8] & (1 << (keycode % 8))) != 0 &&
+                std::find(down.begin(), down.end(), keycode) == down.end())
+                down.push_back(keycode);
+        }
+    }
+    XFreeModifiermap(modifiers);
+    return down;
+}
+
+void X11KeyboardInjector::saveModifiers() {
+    m_keymap.refresh();
+    // A record often follows a hot key whose modifiers are still down: typing through them would
+    // turn letters into shortcuts.
+    const auto deadline = std::chrono::steady_clock::now() + m_modifierWait;
+    m_userHeld = modifiersDown();
+    while (!m_userHeld.empty() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        m_userHeld = modifiersDown();
+    }
+}
+
+void X11KeyboardInjector::clearModifiers() {
+    for (unsigned keycode : m_userHeld)
+        XTestFakeKeyEvent(m_display, keycode, False, CurrentTime);
+    XSync(m_display, False);
+}
+
+void X11KeyboardInjector::restoreModifiers() {
+    // X cannot tell a key the user still holds from one we pressed for them, so the modifiers the
+    // user held are not pressed again: a key left down by us would stay down for good.
+    m_userHeld.clear();
+    releaseOwnKeys();
+}
+
+void X11KeyboardInjector::releaseOwnKeys() {
+    for (unsigned keycode : m_pressed) {
+        XTestFakeKeyEvent(m_display, keycode, False, CurrentTime);
+        m_keymap.setHeld(keycode, false);
+    }
+    m_pressed.clear();
+    XSync(m_display, False);
+}
+
+bool X11KeyboardInjector::capsLock() const {
+    XkbStateRec state{};
+    if (XkbGetState(m_display, XkbUseCoreKbd, &state) != Success)
+        return false;
+    return (state.locked_mods & LockMask) != 0;
+}
+
+void X11KeyboardInjector::setCapsLock(bool on) {
+    XkbLockModifiers(m_display, XkbUseCoreKbd, LockMask, on ? LockMask : 0);
+    XSync(m_display, False);
+}
+
+} // namespace quorvane
