@@ -1,0 +1,30 @@
+#include "platform/dbus/DdeServerObject.h"
+
+#include "platform/dbus/BusText.h"
+
+namespace quorvane {
+
+bool DdeServerObject::Execute(const QString& command) { return m_handler.execute(fromBusText(command)); }
+
+QString DdeServerObject::Request(const QString& item) {
+    const std::optional<std::string> value = m_handler.request(fromBusText(item));
+    if (!value) {
+        sendErrorReply(QString::fromLatin1(kDdeNoSuchItemError.data(), static_cast<qsizetype>(kDdeNoSuchItemError.size())),
+                       QStringLiteral("No such item: ") + item);
+        return {};
+    }
+    return toBusText(*value);
+}
+
+bool DdeServerObject::Poke(const QString& item, const QString& value) {
+    return m_handler.poke(fromBusText(item), fromBusText(value));
+}
+
+QStringList DdeServerObject::Items() {
+    QStringList names;
+    for (const std::string& name : m_handler.items())
+        names.append(toBusText(name));
+    return names;
+}
+
+} // namespace quorvane
