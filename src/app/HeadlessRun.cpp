@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "app/ConfigTools.h"
+#include "app/HotKeyHost.h"
 #include "config/ConfigLimits.h"
 #include "engine/Engine.h"
 #include "engine/PosixFileAccess.h"
@@ -75,7 +76,10 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     PosixFileAccess files;
     const FormatLocale locale = FormatLocale::fromLocale("").value_or(FormatLocale{});
     EngineEnvironment environment{ActivationKind::Normal, DecimalSeparator(locale), locale};
-    Engine engine(config, EngineServices{port, view, prompts, view, clock, store, files}, environment);
+    EngineExtensionList extensions;
+    Engine engine(config, EngineServices{port, view, prompts, view, clock, store, files, &extensions}, environment);
+    const std::unique_ptr<HotKeyHost> hotKeys = StartHotKeyHost(engine, config, port, view, clock);
+    extensions.add(hotKeys->extensions());
     engine.Form_Load();
     view.flush();
 

@@ -91,6 +91,8 @@ public:
     bool exitRequested() const { return m_exitRequested; }
     /// True after Form_Unload.
     bool closed() const { return m_closed; }
+    /// How the runtime window was started.
+    ActivationKind activation() const { return m_env.Activation; }
 
     /// The engine variables.
     EngineState& state() { return m_state; }

@@ -1,0 +1,34 @@
+#pragma once
+// The senders of the running engine wired for a program with a Qt event loop: the serial output
+// extension and, when an X display is there, the global hot keys that feed it.
+
+#include "config/Configuration.h"
+#include "engine/Engine.h"
+#include "engine/SerialOutput.h"
+#include "platform/Clock.h"
+#include "platform/EngineView.h"
+#include "serial/SerialPort.h"
+
+#include <memory>
+
+namespace quorvane {
+
+/// Owns the serial output extension and the hot key connection; keep it as long as the engine.
+class HotKeyHost {
+public:
+    virtual ~HotKeyHost() = default;
+    /// The steps to add to the engine's extensions before Form_Load.
+    virtual EngineExtensions& extensions() = 0;
+    /// The operations the window and the bus commands call.
+    virtual SerialOutput& serialOutput() = 0;
+    /// True when hot keys can be registered (an X display was reached).
+    virtual bool hotKeysAvailable() const = 0;
+};
+
+/// Creates the serial output for `engine`. With $DISPLAY set it connects to the X server and watches
+/// the connection from the running Qt event loop, so hot key presses reach the engine between ticks;
+/// without a display the hot keys stay unregistered and everything else works.
+std::unique_ptr<HotKeyHost> StartHotKeyHost(Engine& engine, Configuration& config, SerialPort& port,
+                                            EngineView& view, const Clock& clock);
+
+} // namespace quorvane
