@@ -203,6 +203,15 @@ TEST_F(KeystrokeOnXvfb, CapsLockLeavesTheTextAsWrittenAndIsOnAgainAfterwards) {
     XSync(s_x->display(), False);
 }
 
+TEST_F(KeystrokeOnXvfb, CharactersWithoutAKeyInTheKeymapAreTypedThroughSpareKeycodes) {
+    startTerminal("Target Window", m_dir.file("out.txt"));
+    startQuorvane(writeKeystrokeConfiguration(m_dir, "Target Window"));
+    // Windows-1252 bytes: e acute, u umlaut, sharp s, pound, section, y umlaut; none is on a US keymap.
+    send("caf\xE9 \xFC\xDF,\xA3\xA7\xFF,\xE9\xE9\r\n");
+    EXPECT_EQ(linesOf(m_dir.file("out.txt"), 1),
+              "<caf\u00E9 \u00FC\u00DF\t\u00A3\u00A7\u00FF\t\u00E9\u00E9\n");
+}
+
 // Needs no X server: only that the program says why it cannot type, once, and goes on counting.
 TEST(KeystrokeWithoutDisplay, RecordsAreShownAndCountedAndTheReasonIsGivenOnce) {
     test::TempDir dir;
