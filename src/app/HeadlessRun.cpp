@@ -13,7 +13,7 @@
 #include "app/HotKeyHost.h"
 #include "config/ConfigLimits.h"
 #include "engine/Engine.h"
-#include "engine/PosixFileAccess.h"
+#include "platform/posix/PosixFileAccess.h"
 #include "engine/ValueFormat.h"
 #include "platform/console/ConsoleEngineView.h"
 #include "platform/console/ConsoleFileDialogs.h"

@@ -10,7 +10,7 @@
 
 #include "app/DdeHost.h"
 #include "engine/Engine.h"
-#include "engine/PosixFileAccess.h"
+#include "platform/posix/PosixFileAccess.h"
 #include "dde/ChildProcess.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeEngineView.h"

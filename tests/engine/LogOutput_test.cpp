@@ -3,7 +3,7 @@
 // POSIX append's handling of short and interrupted writes.
 
 #include "EngineTestSupport.h"
-#include "engine/PosixFileAccess.h"
+#include "platform/posix/PosixFileAccess.h"
 #include "fakes/TempDir.h"
 
 #include <cerrno>

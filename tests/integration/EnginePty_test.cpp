@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/Engine.h"
-#include "engine/PosixFileAccess.h"
+#include "platform/posix/PosixFileAccess.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeEngineView.h"
 #include "fakes/FakePrompts.h"

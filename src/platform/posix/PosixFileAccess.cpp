@@ -1,4 +1,4 @@
-#include "engine/PosixFileAccess.h"
+#include "platform/posix/PosixFileAccess.h"
 
 #include <cerrno>
 #include <fcntl.h>
