@@ -6,7 +6,9 @@
 namespace quorvane {
 
 DdeCommandClient::~DdeCommandClient() {
-    DdeClientDisconnect(m_commandConversation);
+    // Silently: whoever receives the trace may be gone by now.
+    if (m_commandConversation != 0)
+        m_client.disconnect(m_commandConversation);
 }
 
 void DdeCommandClient::trace(std::string_view what, long long result) const {

@@ -71,12 +71,12 @@ struct DdeRig {
     FakeDdeClient Client;
     FakeClipboard Board;
     EngineExtensionList Extensions;
-    DdeItemView Items;
-    quorvane::Engine Engine;
-    DdeBridge Bridge;
     std::vector<std::string> Trace;
     std::vector<std::string> Commands;
     bool AcceptCommands = true;
+    DdeItemView Items;
+    quorvane::Engine Engine;
+    DdeBridge Bridge;
 };
 
 } // namespace quorvane::test

@@ -41,7 +41,8 @@ DdeConversation QtDdeClient::connect(std::string_view service, std::string_view 
     auto* watcher = new QDBusServiceWatcher(busName, m_connection, QDBusServiceWatcher::WatchForOwnerChange);
     const QDBusReply<QString> owner = m_connection.interface()->serviceOwner(busName);
     if (!owner.isValid() || owner.value().isEmpty()) {
-        delete watcher;
+        // Later: the watcher's own registration with the bus may still have an event queued for it.
+        watcher->deleteLater();
         return 0;
     }
     const DdeConversation id = ++m_lastId;
@@ -64,8 +65,11 @@ void QtDdeClient::ownerChanged(DdeConversation id, const QString& oldOwner) {
 
 void QtDdeClient::close(Conversation& conversation) {
     // Deleted later: this may run inside a signal of the watcher or of a receiver.
-    if (conversation.Watcher)
+    if (conversation.Watcher) {
+        // Disconnected now: a change already queued must not reach a client that is gone.
+        QObject::disconnect(conversation.Watcher, &QDBusServiceWatcher::serviceOwnerChanged, nullptr, nullptr);
         conversation.Watcher->deleteLater();
+    }
     for (const auto& follower : conversation.Followers) {
         if (!follower)
             continue;
