@@ -26,6 +26,8 @@ struct CommandLine {
     std::string Output;
     /// --device PATH: the device used for the configured port in this run.
     std::string Device;
+    /// --trace-dde: the DDE client's diagnostic lines on standard error.
+    bool TraceDde = false;
 };
 
 /// Parses the arguments after the program name; a text is the usage error to report.

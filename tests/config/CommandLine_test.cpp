@@ -28,6 +28,8 @@ TEST(ParseCommandLine, RecognisesEveryForm) {
     EXPECT_EQ(headless.Kind, Action::Headless);
     EXPECT_EQ(headless.File, "a.QV3");
     EXPECT_EQ(headless.Device, "/dev/pts/3");
+    EXPECT_FALSE(headless.TraceDde);
+    EXPECT_TRUE(parsed({"--headless", "a.QV3", "--trace-dde"}).TraceDde);
     EXPECT_EQ(parsed({"--dump", "a.QV3"}).Kind, Action::Dump);
     const CommandLine convert = parsed({"--convert", "old.QV1", "new.QV3"});
     EXPECT_EQ(convert.Kind, Action::Convert);
@@ -41,7 +43,7 @@ TEST(ParseCommandLine, RefusesWhatItCannotDo) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--dump"}, {"--convert", "in"}, {"--headless"}, {"--device"}, {"--frobnicate"},
              {"a.QV3", "b.QV3"}, {"--dump", "a", "--convert", "b", "c"}, {"--dump", "a", "--device", "/dev/x"},
-             {"--device", "/dev/x"}}) {
+             {"--device", "/dev/x"}, {"--dump", "a", "--trace-dde"}}) {
         EXPECT_TRUE(std::holds_alternative<std::string>(ParseCommandLine(args))) << args[0];
     }
 }
