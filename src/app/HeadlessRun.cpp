@@ -10,8 +10,11 @@
 #include <unistd.h>
 
 #include "app/ConfigTools.h"
+#include "app/DdeHost.h"
 #include "app/HotKeyHost.h"
 #include "config/ConfigLimits.h"
+#include "engine/CommandInterpreter.h"
+#include "engine/ConfigReload.h"
 #include "engine/Engine.h"
 #include "platform/posix/PosixFileAccess.h"
 #include "engine/ValueFormat.h"
@@ -73,13 +76,21 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
         return 1;
 
     ConsoleEngineView view;
+    DdeItemView items(view);
     PosixFileAccess files;
     const FormatLocale locale = FormatLocale::fromLocale("").value_or(FormatLocale{});
     EngineEnvironment environment{ActivationKind::Normal, DecimalSeparator(locale), locale};
     EngineExtensionList extensions;
-    Engine engine(config, EngineServices{port, view, prompts, view, clock, store, files, &extensions}, environment);
+    Engine engine(config, EngineServices{port, items, prompts, view, clock, store, files, &extensions}, environment);
     const std::unique_ptr<HotKeyHost> hotKeys = StartHotKeyHost(engine, config, port, view, clock);
     extensions.add(hotKeys->extensions());
+    std::unique_ptr<CommandInterpreter> commands;
+    const std::unique_ptr<DdeHost> dde = StartDdeHost(
+        {engine, config, items, prompts, [&commands](std::string_view c) { return commands && commands->execute(c); }});
+    extensions.add(dde->extensions());
+    ConfigReload reload({engine, config, port, items, extensions, prompts});
+    commands = std::make_unique<CommandInterpreter>(
+        CommandTargets{engine, config, hotKeys->serialOutput(), dde->bridge(), items, prompts, clock, locale, reload});
     engine.Form_Load();
     view.flush();
 
