@@ -85,8 +85,9 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     const std::unique_ptr<HotKeyHost> hotKeys = StartHotKeyHost(engine, config, port, view, clock);
     extensions.add(hotKeys->extensions());
     std::unique_ptr<CommandInterpreter> commands;
-    const std::unique_ptr<DdeHost> dde = StartDdeHost(
-        {engine, config, items, prompts, [&commands](std::string_view c) { return commands && commands->execute(c); }});
+    const std::unique_ptr<DdeHost> dde =
+        StartDdeHost({engine, config, items, prompts,
+                      [&commands](std::string_view c) { return commands && commands->execute(c); }, line.TraceDde});
     extensions.add(dde->extensions());
     ConfigReload reload({engine, config, port, items, extensions, prompts});
     commands = std::make_unique<CommandInterpreter>(
