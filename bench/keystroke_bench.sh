@@ -9,7 +9,6 @@ set -euo pipefail
 build=$(cd "${1:-build/release}" && pwd)
 lines=${2:-200}
 quorvane=$build/src/app/quorvane
-sim=$build/tools/sim/quorvane-sim
 config=$(cd "$(dirname "$0")" && pwd)/data/keystroke.QV3
 work=$(mktemp -d)
 pids=()
@@ -19,7 +18,7 @@ cleanup() {
   [ -n "${KEEP:-}" ] && echo "kept $work" || rm -rf "$work"
 }
 trap cleanup EXIT
-for p in "$quorvane" "$sim"; do [ -x "$p" ] || { echo "build first: $p"; exit 1; }; done
+for p in "$quorvane"; do [ -x "$p" ] || { echo "build first: $p"; exit 1; }; done
 for p in Xvfb matchbox-window-manager xterm xdotool; do command -v $p >/dev/null || { echo "$p is not installed"; exit 1; }; done
 
 # Lines of 60 characters: both letter cases (Shift for half of them), digits, blanks; no comma
@@ -61,7 +60,21 @@ now() { date +%s.%N; }
 
 # Our injector: the engine types each record as it is framed.
 start_terminal "Bench Target" "$work/ours.txt"
-"$sim" --replay "$work/stream.txt" --fast --link "$work/port" 2>/dev/null &
+# The device: a pseudo-terminal that gets the whole stream at once, once the engine has made it raw
+# (bytes written before would pass the terminal's line editing).
+python3 - "$work" <<'PY' &
+import os, pty, sys, termios, time
+work = sys.argv[1]
+master, slave = pty.openpty()
+os.symlink(os.ttyname(slave), f"{work}/port")
+os.close(slave)
+while termios.tcgetattr(master)[3] & termios.ICANON:
+    time.sleep(0.005)
+data = open(f"{work}/stream.txt", "rb").read()
+while data:
+    data = data[os.write(master, data):]
+time.sleep(600)
+PY
 pids+=($!)
 while [ ! -e "$work/port" ]; do sleep 0.01; done
 "$quorvane" --headless "$config" --device "$work/port" >/dev/null 2>"$work/err" &

@@ -55,7 +55,9 @@ public:
           m_injector(m_display->get(), m_keymap), m_windows(m_display->get()),
           m_output(config, engine.state().TargetCommandLine,
                    KeystrokeServices{m_windows, m_launcher, prompts,
-                                     KeyTypingHost{m_injector, m_layout, clock, processEventsFor}}) {}
+                                     KeyTypingHost{m_injector, m_layout, clock, processEventsFor}}) {
+        m_injector.setDelayedEvents([&config] { return config.KeystrokeDelay > 0; });
+    }
 
     KeystrokeOutput& output() { return m_output; }
 

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct _XDisplay;
@@ -44,6 +45,9 @@ public:
 
     /// How long saveModifiers waits for the user's modifiers to be released.
     void setModifierWait(std::chrono::milliseconds wait) { m_modifierWait = wait; }
+    /// Whether a delay follows each event (asked at every sync): then sync waits for the server, so
+    /// that the delay is real; otherwise it only sends the events on, in order.
+    void setDelayedEvents(std::function<bool()> delayed) { m_delayedEvents = std::move(delayed); }
 
     void sendKey(std::uint16_t virtualKey, bool down) override;
     void sync() override;
@@ -61,6 +65,7 @@ private:
     _XDisplay* m_display;
     X11Keymap& m_keymap;
     std::chrono::milliseconds m_modifierWait{1000};
+    std::function<bool()> m_delayedEvents;
     std::vector<unsigned> m_pressed;  // keys we hold down now
     std::vector<unsigned> m_userHeld; // modifiers the user still held when typing began
 };
