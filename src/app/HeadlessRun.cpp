@@ -12,6 +12,7 @@
 #include "app/ConfigTools.h"
 #include "app/DdeHost.h"
 #include "app/HotKeyHost.h"
+#include "app/KeystrokeHost.h"
 #include "config/ConfigLimits.h"
 #include "engine/CommandInterpreter.h"
 #include "engine/ConfigReload.h"
@@ -92,6 +93,7 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     ConfigReload reload({engine, config, port, items, extensions, prompts});
     commands = std::make_unique<CommandInterpreter>(
         CommandTargets{engine, config, hotKeys->serialOutput(), dde->bridge(), items, prompts, clock, locale, reload});
+    const auto keystrokes = installKeystrokeOutput(engine, config, prompts, clock);
     engine.Form_Load();
     view.flush();
 
