@@ -97,6 +97,9 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     engine.Form_Load();
     view.flush();
 
+    // Typing waits in a nested event loop, so timer events and the stop signal can arrive while a
+    // tick is still running: the engine is shut down only once no tick is on the stack.
+    int tickDepth = 0;
     auto shutDown = [&] {
         if (!engine.closed())
             engine.Form_Unload();
@@ -104,12 +107,22 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
         app.quit();
     };
     QSocketNotifier stopNotifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, shutDown);
+    QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, [&] {
+        char drained[16];
+        while (read(g_signalPipe[0], drained, sizeof drained) > 0) {
+        }
+        if (tickDepth == 0)
+            shutDown();
+    });
 
     QTimer timer;
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &app, [&] {
+        ++tickDepth;
         engine.Timer1_Timer();
+        --tickDepth;
+        if (tickDepth > 0)
+            return;
         prompts.reportRecovery();
         view.flush();
         if (engine.exitRequested() || view.closeRequested() || g_stopRequested != 0)
