@@ -47,6 +47,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<DdeHost> StartDdeHost(DdeHostSetup setup) { return std::make_unique<BusDdeHost>(std::move(setup)); }
+std::unique_ptr<DdeHost> StartDdeHost(DdeHostSetup setup) {
+    return std::make_unique<BusDdeHost>(std::move(setup));
+}
 
 } // namespace quorvane

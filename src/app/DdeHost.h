@@ -37,6 +37,8 @@ public:
 std::unique_ptr<DdeHost> StartDdeHost(DdeHostSetup setup);
 
 /// The command handler of a host without a command interpreter: refuses everything.
-inline bool RefuseDdeCommand(std::string_view) { return false; }
+inline bool RefuseDdeCommand(std::string_view) {
+    return false;
+}
 
 } // namespace quorvane

@@ -82,17 +82,18 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     const FormatLocale locale = FormatLocale::fromLocale("").value_or(FormatLocale{});
     EngineEnvironment environment{ActivationKind::Normal, DecimalSeparator(locale), locale};
     EngineExtensionList extensions;
-    Engine engine(config, EngineServices{port, items, prompts, view, clock, store, files, &extensions}, environment);
+    Engine engine(config, EngineServices{port, items, prompts, view, clock, store, files, &extensions},
+                  environment);
     const std::unique_ptr<HotKeyHost> hotKeys = StartHotKeyHost(engine, config, port, view, clock);
     extensions.add(hotKeys->extensions());
     std::unique_ptr<CommandInterpreter> commands;
-    const std::unique_ptr<DdeHost> dde =
-        StartDdeHost({engine, config, items, prompts,
-                      [&commands](std::string_view c) { return commands && commands->execute(c); }, line.TraceDde});
+    const std::unique_ptr<DdeHost> dde = StartDdeHost(
+        {engine, config, items, prompts,
+         [&commands](std::string_view c) { return commands && commands->execute(c); }, line.TraceDde});
     extensions.add(dde->extensions());
     ConfigReload reload({engine, config, port, items, extensions, prompts});
-    commands = std::make_unique<CommandInterpreter>(
-        CommandTargets{engine, config, hotKeys->serialOutput(), dde->bridge(), items, prompts, clock, locale, reload});
+    commands = std::make_unique<CommandInterpreter>(CommandTargets{
+        engine, config, hotKeys->serialOutput(), dde->bridge(), items, prompts, clock, locale, reload});
     const auto keystrokes = installKeystrokeOutput(engine, config, prompts, clock);
     engine.Form_Load();
     view.flush();

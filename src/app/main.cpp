@@ -19,13 +19,21 @@ int main(int argc, char** argv) {
     }
     const CommandLine& line = std::get<CommandLine>(parsed);
     switch (line.Kind) {
-    case CommandLine::Action::Help: std::fputs(UsageText().c_str(), stdout); return 0;
-    case CommandLine::Action::Version: std::printf("quorvane %s\n", QUORVANE_VERSION); return 0;
-    case CommandLine::Action::Dump: return DumpConfigFile(line.File);
-    case CommandLine::Action::Convert: return ConvertConfigFile(line.File, line.Output);
-    case CommandLine::Action::Headless: return RunHeadless(argc, argv, line);
+    case CommandLine::Action::Help:
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    case CommandLine::Action::Version:
+        std::printf("quorvane %s\n", QUORVANE_VERSION);
+        return 0;
+    case CommandLine::Action::Dump:
+        return DumpConfigFile(line.File);
+    case CommandLine::Action::Convert:
+        return ConvertConfigFile(line.File, line.Output);
+    case CommandLine::Action::Headless:
+        return RunHeadless(argc, argv, line);
     case CommandLine::Action::Setup:
-    case CommandLine::Action::Activate: break;
+    case CommandLine::Action::Activate:
+        break;
     }
     std::fprintf(stderr, "quorvane: this build has no setup window yet; run a configuration with "
                          "--headless FILE\n");

@@ -294,8 +294,12 @@ ConfigDecodeResult DecodeConfigFile(std::string_view bytes, Settings& settings) 
             moveDdeCommandFromPostambles(read);
         }
         break;
-    case ConfigLayout::V2_00: read2_00Layout(visitor, read); break;
-    default: readCurrentLayout(visitor, read); break;
+    case ConfigLayout::V2_00:
+        read2_00Layout(visitor, read);
+        break;
+    default:
+        readCurrentLayout(visitor, read);
+        break;
     }
     if (!visitor.ok()) {
         result.Outcome = ConfigDecodeResult::Status::Damaged;
@@ -313,7 +317,8 @@ std::optional<std::int16_t> PeekPortIndex(std::string_view bytes) {
         return std::nullopt;
     ConfigItemReader in(bytes);
     in.skipLine();
-    auto value = in.number(std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
+    auto value =
+        in.number(std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
     if (!value)
         return std::nullopt;
     return static_cast<std::int16_t>(*value);

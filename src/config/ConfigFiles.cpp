@@ -49,8 +49,8 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
     return written && flushed && closed;
 }
 
-ConfigFiles::ConfigFiles(Configuration& config, UserPrompts& prompts, FileDialogs& dialogs, RecentFiles& recent,
-                         ConfigFilesListener* listener)
+ConfigFiles::ConfigFiles(Configuration& config, UserPrompts& prompts, FileDialogs& dialogs,
+                         RecentFiles& recent, ConfigFilesListener* listener)
     : m_config(config), m_prompts(prompts), m_dialogs(dialogs), m_recent(recent), m_listener(listener) {}
 
 bool ConfigFiles::WriteConfigFile() {
@@ -117,7 +117,8 @@ bool ConfigFiles::ReadConfigFile() {
     }
     if (result.Layout == ConfigLayout::V1_1 || result.Layout == ConfigLayout::V2_00) {
         m_prompts.beep();
-        m_prompts.messageBox(kPreviousVersionMessage, kPreviousVersionTitle, MessageButtons::Ok, MessageIcon::None);
+        m_prompts.messageBox(kPreviousVersionMessage, kPreviousVersionTitle, MessageButtons::Ok,
+                             MessageIcon::None);
         m_config.ConfigChanged = kTrue;
     }
     return true;
@@ -141,10 +142,16 @@ void ConfigFiles::PromptSaveChanges() {
     const std::string question = isSet(m_config.ConfigLoaded)
                                      ? "File " + m_config.ConfigFileName + " has changed. Save?"
                                      : std::string("Save Current Configuration?");
-    switch (m_prompts.messageBox(question, kProgramTitle, MessageButtons::YesNoCancel, MessageIcon::Question)) {
-    case MessageAnswer::Yes: FileSave(); break;
-    case MessageAnswer::Cancel: m_config.PromptCancelled = kTrue; break;
-    default: break;
+    switch (
+        m_prompts.messageBox(question, kProgramTitle, MessageButtons::YesNoCancel, MessageIcon::Question)) {
+    case MessageAnswer::Yes:
+        FileSave();
+        break;
+    case MessageAnswer::Cancel:
+        m_config.PromptCancelled = kTrue;
+        break;
+    default:
+        break;
     }
 }
 

@@ -6,9 +6,15 @@ namespace quorvane {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isLineEndChar(char c) { return c == '\r' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isLineEndChar(char c) {
+    return c == '\r' || c == '\n';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Accepts an optional sign and 1..18 digits, so the value always fits 64 bits.
 std::optional<std::int64_t> parseInteger(std::string_view token) {
@@ -27,7 +33,9 @@ std::optional<std::int64_t> parseInteger(std::string_view token) {
 
 } // namespace
 
-bool ConfigItemReader::atLineEnd() const { return m_pos < m_bytes.size() && isLineEndChar(m_bytes[m_pos]); }
+bool ConfigItemReader::atLineEnd() const {
+    return m_pos < m_bytes.size() && isLineEndChar(m_bytes[m_pos]);
+}
 
 void ConfigItemReader::consumeLineEnd() {
     if (m_pos >= m_bytes.size())
@@ -46,7 +54,8 @@ std::optional<std::int64_t> ConfigItemReader::numberToken() {
     while (m_pos < m_bytes.size() && (isBlank(m_bytes[m_pos]) || isLineEndChar(m_bytes[m_pos])))
         ++m_pos;
     std::size_t end = m_pos;
-    while (end < m_bytes.size() && !isBlank(m_bytes[end]) && !isLineEndChar(m_bytes[end]) && m_bytes[end] != ',')
+    while (end < m_bytes.size() && !isBlank(m_bytes[end]) && !isLineEndChar(m_bytes[end]) &&
+           m_bytes[end] != ',')
         ++end;
     auto value = parseInteger(m_bytes.substr(m_pos, end - m_pos));
     if (!value) {

@@ -17,7 +17,9 @@ std::optional<std::string> unless(bool accepted, std::string message) {
 
 } // namespace
 
-std::string PortName(std::int16_t portIndex) { return "COM" + std::to_string(portIndex + 1); }
+std::string PortName(std::int16_t portIndex) {
+    return "COM" + std::to_string(portIndex + 1);
+}
 
 std::int32_t BaudRate(std::int16_t baudIndex) {
     if (baudIndex < 0 || static_cast<std::size_t>(baudIndex) >= kBaudRates.size())
@@ -25,7 +27,9 @@ std::int32_t BaudRate(std::int16_t baudIndex) {
     return kBaudRates[static_cast<std::size_t>(baudIndex)];
 }
 
-int ByteSize(std::int16_t dataBitsIndex) { return dataBitsIndex + 5; }
+int ByteSize(std::int16_t dataBitsIndex) {
+    return dataBitsIndex + 5;
+}
 
 Flag DerivedActivateTargetApp(const std::string& title, const std::string& command) {
     return toFlag(!title.empty() || !command.empty());
@@ -82,8 +86,9 @@ std::optional<std::string> CheckSpecialChars(std::int16_t event, const std::stri
 }
 
 std::optional<std::string> CheckDdeTopic(const std::string& topic) {
-    return unless(!TrimBlanks(topic).empty(), "DDE Topic value cannot be blank.\rPlease enter the text that you "
-                                              "want to use as the DDE Topic for Quorvane.");
+    return unless(!TrimBlanks(topic).empty(),
+                  "DDE Topic value cannot be blank.\rPlease enter the text that you "
+                  "want to use as the DDE Topic for Quorvane.");
 }
 
 std::string TrimBlanks(std::string_view text) {

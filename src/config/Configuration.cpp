@@ -6,7 +6,9 @@ namespace quorvane {
 
 namespace {
 
-std::string charOf(int code) { return std::string(1, static_cast<char>(code)); }
+std::string charOf(int code) {
+    return std::string(1, static_cast<char>(code));
+}
 
 } // namespace
 
@@ -48,8 +50,8 @@ CharTable DefaultKeystrokeTranslation() {
         table[static_cast<std::size_t>(c)] = control ? std::string("NUL") : charOf(c);
     }
     const std::pair<int, const char*> named[] = {
-        {8, "{BACKSPACE}"}, {9, "{TAB}"}, {13, "{ENTER}"}, {32, " "},   {37, "{%}"},  {40, "{(}"},
-        {41, "{)}"},        {43, "{+}"},  {91, "{[}"},    {93, "{]}"},  {94, "{^}"},  {123, "{{}"},
+        {8, "{BACKSPACE}"}, {9, "{TAB}"}, {13, "{ENTER}"},   {32, " "},   {37, "{%}"}, {40, "{(}"},
+        {41, "{)}"},        {43, "{+}"},  {91, "{[}"},       {93, "{]}"}, {94, "{^}"}, {123, "{{}"},
         {125, "{}}"},       {126, "{~}"}, {127, "{DELETE}"}, {160, " "},
     };
     for (const auto& [code, macro] : named)

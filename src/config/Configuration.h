@@ -138,8 +138,12 @@ std::string DefaultLogTranslation();
 CharTable DefaultKeystrokeTranslation();
 
 /// True for any non-zero flag.
-constexpr bool isSet(Flag flag) { return flag != 0; }
+constexpr bool isSet(Flag flag) {
+    return flag != 0;
+}
 /// The stored form of a truth.
-constexpr Flag toFlag(bool on) { return on ? kTrue : kFalse; }
+constexpr Flag toFlag(bool on) {
+    return on ? kTrue : kFalse;
+}
 
 } // namespace quorvane

@@ -57,7 +57,8 @@ void RecentFiles::AddRecentFile(const std::string& path) {
 
 void RecentFiles::SaveRecentFiles() const {
     for (int i = 0; i <= m_recentCount; ++i)
-        m_store.SaveSetting(kApplication, kSection, std::to_string(i), m_entries[static_cast<std::size_t>(i)].Caption);
+        m_store.SaveSetting(kApplication, kSection, std::to_string(i),
+                            m_entries[static_cast<std::size_t>(i)].Caption);
 }
 
 std::string RecentFiles::caption(int k) const {

@@ -89,8 +89,8 @@ bool CommandInterpreter::push(std::string_view name) {
 }
 
 bool CommandInterpreter::copyField(std::string_view number) {
-    const std::optional<double> n =
-        WholeNumber(number, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
+    const std::optional<double> n = WholeNumber(number, std::numeric_limits<std::int16_t>::min(),
+                                                std::numeric_limits<std::int16_t>::max());
     if (!n || *n < 1 || *n > m_targets.Hoxel.fieldCount())
         return false;
     m_targets.Bridge.copyLink(FieldItemName(static_cast<int>(*n)));
@@ -98,8 +98,8 @@ bool CommandInterpreter::copyField(std::string_view number) {
 }
 
 bool CommandInterpreter::timerInterval(std::string_view number) {
-    const std::optional<double> n =
-        WholeNumber(number, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+    const std::optional<double> n = WholeNumber(number, std::numeric_limits<std::int32_t>::min(),
+                                                std::numeric_limits<std::int32_t>::max());
     if (!n)
         return false;
     m_targets.Output.setTimerInterval(static_cast<std::int32_t>(*n));

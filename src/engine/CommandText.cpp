@@ -30,8 +30,8 @@ CommandText NormaliseCommand(std::string_view received) {
     return text;
 }
 
-std::optional<std::string_view> MatchCommand(const CommandText& text, std::string_view pattern, CommandForm form,
-                                             ArgumentCase argumentCase) {
+std::optional<std::string_view> MatchCommand(const CommandText& text, std::string_view pattern,
+                                             CommandForm form, ArgumentCase argumentCase) {
     const std::string_view upper = text.Upper;
     if (form == CommandForm::Bare)
         return upper == pattern ? std::optional<std::string_view>(std::string_view()) : std::nullopt;

@@ -40,7 +40,7 @@ enum class ArgumentCase { Upper, Typed };
 /// whole text equals the pattern, else an empty argument. Otherwise nullopt unless the text starts
 /// with the pattern and leaves at least one argument character before the closing, whose characters
 /// (")}" or "}") are counted and never compared.
-std::optional<std::string_view> MatchCommand(const CommandText& text, std::string_view pattern, CommandForm form,
-                                             ArgumentCase argumentCase);
+std::optional<std::string_view> MatchCommand(const CommandText& text, std::string_view pattern,
+                                             CommandForm form, ArgumentCase argumentCase);
 
 } // namespace quorvane

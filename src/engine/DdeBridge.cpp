@@ -52,7 +52,9 @@ void DdeBridge::PublishRecord() {
                                c.DdeCommand);
 }
 
-bool DdeBridge::execute(std::string_view command) { return m_commands ? m_commands(command) : false; }
+bool DdeBridge::execute(std::string_view command) {
+    return m_commands ? m_commands(command) : false;
+}
 
 bool DdeBridge::copyLink(std::string_view item) {
     const std::optional<std::string> text = m_parts.Items.itemText(item);

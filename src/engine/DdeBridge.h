@@ -77,7 +77,9 @@ public:
 private:
     DeliveryOutcome deliverRecord(const FieldSlots&, int) override;
     bool execute(std::string_view command) override;
-    std::optional<std::string> request(std::string_view item) override { return m_parts.Items.itemText(item); }
+    std::optional<std::string> request(std::string_view item) override {
+        return m_parts.Items.itemText(item);
+    }
     // The item boxes are read-only: clients cannot write into them.
     bool poke(std::string_view, std::string_view) override { return false; }
     std::vector<std::string> items() override { return m_parts.Items.itemNames(); }

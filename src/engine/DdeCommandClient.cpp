@@ -28,7 +28,8 @@ DdeConversation DdeCommandClient::DdeClientConnect(std::string_view service, std
     }
     // The handler outlives no conversation: disconnect() drops it with the conversation.
     auto conversation = std::make_shared<DdeConversation>(0);
-    *conversation = m_client.connect(service, topic, [this, conversation] { serverDisconnected(*conversation); });
+    *conversation =
+        m_client.connect(service, topic, [this, conversation] { serverDisconnected(*conversation); });
     trace("DDEConnect ", *conversation);
     return *conversation;
 }

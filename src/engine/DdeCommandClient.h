@@ -19,7 +19,8 @@ inline constexpr int kDdeExecuteTimeoutMs = 1000;
 class DdeCommandClient {
 public:
     /// `client` must outlive this object; `trace` may be empty.
-    explicit DdeCommandClient(DdeClient& client, DdeTrace trace = {}) : m_client(client), m_trace(std::move(trace)) {}
+    explicit DdeCommandClient(DdeClient& client, DdeTrace trace = {})
+        : m_client(client), m_trace(std::move(trace)) {}
     DdeCommandClient(const DdeCommandClient&) = delete;
     DdeCommandClient& operator=(const DdeCommandClient&) = delete;
     ~DdeCommandClient();
@@ -39,7 +40,8 @@ public:
     DdeConversation& CommandConversation() { return m_commandConversation; }
     /// The command step of a record: connects when there is no conversation and a command is
     /// wanted, then executes `command`.
-    void sendRecordCommand(bool wanted, std::string_view service, std::string_view topic, std::string_view command);
+    void sendRecordCommand(bool wanted, std::string_view service, std::string_view topic,
+                           std::string_view command);
 
 private:
     void trace(std::string_view what, long long result) const;

@@ -14,7 +14,9 @@ bool sameName(std::string_view a, std::string_view b) {
 
 } // namespace
 
-std::string FieldItemName(int field) { return "Field(" + std::to_string(field) + ")"; }
+std::string FieldItemName(int field) {
+    return "Field(" + std::to_string(field) + ")";
+}
 
 void DdeItemView::change(std::string& text, std::string_view item, std::string_view value) {
     // Clients are advised of changes only, as a text box notifies its links.

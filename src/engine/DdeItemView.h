@@ -48,7 +48,9 @@ public:
     void setRecordNumber(std::string_view text) override;
     void setDateTimeText(std::string_view text) override;
     void setDateTimeVisible(bool visible) override { m_window.setDateTimeVisible(visible); }
-    void setMenuCaption(EngineMenu menu, std::string_view caption) override { m_window.setMenuCaption(menu, caption); }
+    void setMenuCaption(EngineMenu menu, std::string_view caption) override {
+        m_window.setMenuCaption(menu, caption);
+    }
     void setMenuVisible(EngineMenu menu, bool visible) override { m_window.setMenuVisible(menu, visible); }
     void setStringButton(int index, std::string_view caption, bool visible, int row) override {
         m_window.setStringButton(index, caption, visible, row);

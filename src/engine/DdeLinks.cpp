@@ -33,12 +33,16 @@ DdeLinks::DdeLinks(Configuration& config, DdeClient& client, Clipboard& clipboar
     : m_config(config), m_client(client), m_clipboard(clipboard), m_prompts(prompts),
       m_runCommand(std::move(runCommand)), m_queueOutput(std::move(queueOutput)) {}
 
-DdeLinks::~DdeLinks() { closeLinks(); }
+DdeLinks::~DdeLinks() {
+    closeLinks();
+}
 
 DdeLinks::Settings DdeLinks::settings(DdeLinkKind kind) const {
     if (kind == DdeLinkKind::Command)
-        return {m_config.CommandLinkApp, m_config.CommandLinkTopic, m_config.CommandLinkItem, m_config.CommandLinkAuto};
-    return {m_config.BufferLinkApp, m_config.BufferLinkTopic, m_config.BufferLinkItem, m_config.BufferLinkAuto};
+        return {m_config.CommandLinkApp, m_config.CommandLinkTopic, m_config.CommandLinkItem,
+                m_config.CommandLinkAuto};
+    return {m_config.BufferLinkApp, m_config.BufferLinkTopic, m_config.BufferLinkItem,
+            m_config.BufferLinkAuto};
 }
 
 void DdeLinks::establishAutoLinks() {
@@ -78,15 +82,15 @@ void DdeLinks::establish(DdeLinkKind kind) {
         return;
     terminate(kind);
     Link& l = link(kind);
-    const DdeConversation conversation =
-        m_client.connect(s.App, s.Topic, [this, kind] { lost(kind); });
+    const DdeConversation conversation = m_client.connect(s.App, s.Topic, [this, kind] { lost(kind); });
     std::optional<std::string> first;
     if (conversation != 0) {
         first = m_client.request(conversation, s.Item, kDdeExecuteTimeoutMs).Value;
         const bool following =
-            first && m_client.follow(conversation, s.Item, [this, kind, conversation](std::string_view, std::string_view value) {
-                arrive(kind, conversation, value);
-            });
+            first && m_client.follow(conversation, s.Item,
+                                     [this, kind, conversation](std::string_view, std::string_view value) {
+                                         arrive(kind, conversation, value);
+                                     });
         if (!following) {
             m_client.disconnect(conversation);
             first.reset();
@@ -94,7 +98,8 @@ void DdeLinks::establish(DdeLinkKind kind) {
     }
     if (!first) {
         const std::string what = kind == DdeLinkKind::Command ? "Command" : "Output Buffer";
-        m_prompts.messageBox("Cannot Establish DDE " + what + " Link With: " + s.App + "," + s.Topic + "," + s.Item,
+        m_prompts.messageBox("Cannot Establish DDE " + what + " Link With: " + s.App + "," + s.Topic + "," +
+                                 s.Item,
                              kProgramTitle, MessageButtons::Ok, MessageIcon::None);
         return;
     }

@@ -32,7 +32,14 @@ struct DdeEditMenu {
 };
 
 /// The link entries of the "&Edit" menu as commands.
-enum class DdeEditCommand { PasteCommand, RefreshCommand, TerminateCommand, PasteBuffer, RefreshBuffer, TerminateBuffer };
+enum class DdeEditCommand {
+    PasteCommand,
+    RefreshCommand,
+    TerminateCommand,
+    PasteBuffer,
+    RefreshBuffer,
+    TerminateBuffer
+};
 
 /// A link read from the clipboard's "application|topic!item" text.
 struct DdeLinkAddress {

@@ -71,7 +71,8 @@ public:
     /// True while the conversation is open.
     virtual bool connected(DdeConversation conversation) const = 0;
     /// Sends an execute and waits at most `timeoutMs` for the answer.
-    virtual DdeExecuteResult execute(DdeConversation conversation, std::string_view command, int timeoutMs) = 0;
+    virtual DdeExecuteResult execute(DdeConversation conversation, std::string_view command,
+                                     int timeoutMs) = 0;
     /// Asks for an item's value.
     virtual DdeRequestResult request(DdeConversation conversation, std::string_view item, int timeoutMs) = 0;
     /// The server's item names, or nullopt when it does not answer.

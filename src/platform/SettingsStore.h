@@ -12,8 +12,8 @@ class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
     /// The stored text, or `defaultValue` when the entry is absent.
-    virtual std::string GetSetting(std::string_view application, std::string_view section, std::string_view key,
-                                   std::string_view defaultValue) const = 0;
+    virtual std::string GetSetting(std::string_view application, std::string_view section,
+                                   std::string_view key, std::string_view defaultValue) const = 0;
     /// Stores a text, replacing any earlier one.
     virtual void SaveSetting(std::string_view application, std::string_view section, std::string_view key,
                              std::string_view value) = 0;

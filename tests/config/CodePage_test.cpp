@@ -25,11 +25,11 @@ TEST(CodePage, MapsWindows1252AndKeepsItsHolesAsC1Controls) {
 }
 
 TEST(CodePage, ReplacesWhatTheCodePageCannotHoldAndMalformedUtf8) {
-    EXPECT_EQ(Utf8ToBytes("\xE2\x88\x9E"), "?");           // infinity sign
-    EXPECT_EQ(Utf8ToBytes("a\xC3"), "a?");                  // truncated sequence
-    EXPECT_EQ(Utf8ToBytes("\xC0\xAFz"), "?z");              // overlong
-    EXPECT_EQ(Utf8ToBytes("\xED\xA0\x80", '_'), "_");       // surrogate
-    EXPECT_EQ(Utf8ToBytes("\xF0\x9F\x98\x80x"), "?x");      // outside the code page
+    EXPECT_EQ(Utf8ToBytes("\xE2\x88\x9E"), "?");       // infinity sign
+    EXPECT_EQ(Utf8ToBytes("a\xC3"), "a?");             // truncated sequence
+    EXPECT_EQ(Utf8ToBytes("\xC0\xAFz"), "?z");         // overlong
+    EXPECT_EQ(Utf8ToBytes("\xED\xA0\x80", '_'), "_");  // surrogate
+    EXPECT_EQ(Utf8ToBytes("\xF0\x9F\x98\x80x"), "?x"); // outside the code page
 }
 
 } // namespace

@@ -40,10 +40,16 @@ TEST(ParseCommandLine, RecognisesEveryForm) {
 }
 
 TEST(ParseCommandLine, RefusesWhatItCannotDo) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--dump"}, {"--convert", "in"}, {"--headless"}, {"--device"}, {"--frobnicate"},
-             {"a.QV3", "b.QV3"}, {"--dump", "a", "--convert", "b", "c"}, {"--dump", "a", "--device", "/dev/x"},
-             {"--device", "/dev/x"}, {"--dump", "a", "--trace-dde"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--dump"},
+                                                                  {"--convert", "in"},
+                                                                  {"--headless"},
+                                                                  {"--device"},
+                                                                  {"--frobnicate"},
+                                                                  {"a.QV3", "b.QV3"},
+                                                                  {"--dump", "a", "--convert", "b", "c"},
+                                                                  {"--dump", "a", "--device", "/dev/x"},
+                                                                  {"--device", "/dev/x"},
+                                                                  {"--dump", "a", "--trace-dde"}}) {
         EXPECT_TRUE(std::holds_alternative<std::string>(ParseCommandLine(args))) << args[0];
     }
 }

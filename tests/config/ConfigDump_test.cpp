@@ -9,7 +9,8 @@ namespace quorvane {
 namespace {
 
 TEST(EscapeBytes, UsesCEscapesForControlAndHighBytes) {
-    EXPECT_EQ(EscapeBytes(std::string("a\r\n\t\\b\0\x1b\x7f\xff ~", 12)), "a\\r\\n\\t\\\\b\\x00\\x1B\\x7F\\xFF ~");
+    EXPECT_EQ(EscapeBytes(std::string("a\r\n\t\\b\0\x1b\x7f\xff ~", 12)),
+              "a\\r\\n\\t\\\\b\\x00\\x1B\\x7F\\xFF ~");
 }
 
 TEST(DumpSettings, ListsEverySettingOnceInTableOrder) {

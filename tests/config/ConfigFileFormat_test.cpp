@@ -39,21 +39,21 @@ TEST(ConfigFileWriter, EncodesEachKindOfLineAsTheLayoutSays) {
     s.PreInputTranslation[67] = "Ignore";
     s.AckString = "ACK";
     const auto lines = splitLines(EncodeConfigFile(s));
-    EXPECT_EQ(lines[1], " 0 ");                // PortIndex
-    EXPECT_EQ(lines[2], " 6 ");                // BaudIndex
-    EXPECT_EQ(lines[17], " 44 ");              // FieldDelimiter "," as its code
-    EXPECT_EQ(lines[20], "-1 ");               // ActivateTargetApp
-    EXPECT_EQ(lines[21], "Excel");             // DdeCommandApp
-    EXPECT_EQ(lines[24 + 13], "{ENTER}");      // KeystrokeTranslation[13]
-    EXPECT_EQ(lines[280 + 65], " 65");         // pre-input "A": a blank and the code, no trailing blank
+    EXPECT_EQ(lines[1], " 0 ");           // PortIndex
+    EXPECT_EQ(lines[2], " 6 ");           // BaudIndex
+    EXPECT_EQ(lines[17], " 44 ");         // FieldDelimiter "," as its code
+    EXPECT_EQ(lines[20], "-1 ");          // ActivateTargetApp
+    EXPECT_EQ(lines[21], "Excel");        // DdeCommandApp
+    EXPECT_EQ(lines[24 + 13], "{ENTER}"); // KeystrokeTranslation[13]
+    EXPECT_EQ(lines[280 + 65], " 65");    // pre-input "A": a blank and the code, no trailing blank
     EXPECT_EQ(lines[280 + 66], "Void Record");
     EXPECT_EQ(lines[280 + 67], "Ignore");
-    EXPECT_EQ(lines[536 + 9], " 0 ");          // DdeTranslation[9]
-    EXPECT_EQ(lines[792 + 9], " 9 ");          // LogTranslation[9]
-    EXPECT_EQ(lines[1048], "String1");         // OutputStringName[1]
-    EXPECT_EQ(lines[1049], "C");               // FieldFilter[1]
-    EXPECT_EQ(lines[1198], "-1 ");             // StripBufferCrLf
-    EXPECT_EQ(lines[1346], " 3 ");             // length of AckString
+    EXPECT_EQ(lines[536 + 9], " 0 ");  // DdeTranslation[9]
+    EXPECT_EQ(lines[792 + 9], " 9 ");  // LogTranslation[9]
+    EXPECT_EQ(lines[1048], "String1"); // OutputStringName[1]
+    EXPECT_EQ(lines[1049], "C");       // FieldFilter[1]
+    EXPECT_EQ(lines[1198], "-1 ");     // StripBufferCrLf
+    EXPECT_EQ(lines[1346], " 3 ");     // length of AckString
 }
 
 TEST(ConfigFileWriter, RawBlockFollowsItsOwnOrderNotTheOrderOfTheLengths) {
@@ -158,8 +158,9 @@ TEST(ConfigFileReader, AcceptsLfLineEndsAndBlanksAroundNumbers) {
 
 TEST(ConfigFileReader, RefusesUnknownHeadersExactly) {
     Settings read = resetConfiguration();
-    for (std::string header : {"", "quorvane configuration file", "Quorvane Configuration File ",
-                               "Quorvane Configuration File - Version 4.00", "\xEF\xBB\xBFQuorvane Configuration File"}) {
+    for (std::string header :
+         {"", "quorvane configuration file", "Quorvane Configuration File ",
+          "Quorvane Configuration File - Version 4.00", "\xEF\xBB\xBFQuorvane Configuration File"}) {
         const auto result = DecodeConfigFile(header + "\r\n 0 \r\n", read);
         EXPECT_EQ(result.Outcome, ConfigDecodeResult::Status::NotConfigFile) << header;
     }
@@ -169,7 +170,8 @@ TEST(ConfigFileReader, RefusesUnknownHeadersExactly) {
 TEST(ConfigFileReader, EveryTruncationBeforeTheTailIsDamageAndLeavesSettingsAlone) {
     Settings s = test::RandomSettings(7).make();
     const std::string file = EncodeConfigFile(s);
-    const std::size_t tail = file.size() - (s.DdeTopic.size() + 2) - (std::to_string(s.KeystrokeDelay).size() + 2);
+    const std::size_t tail =
+        file.size() - (s.DdeTopic.size() + 2) - (std::to_string(s.KeystrokeDelay).size() + 2);
     const Settings before = resetConfiguration();
     for (std::size_t cut = kHeader3_00.size() + 2; cut < tail; cut += 37) {
         Settings read = before;
@@ -205,18 +207,18 @@ TEST_P(ConfigFileDamagedItem, IsReportedWithItsLineAndChangesNothing) {
     EXPECT_EQ(read, before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Items, ConfigFileDamagedItem,
-    testing::Values(DamagedLine{2, " six "},          // BaudIndex not a number
-                    DamagedLine{2, " 32768 "},        // out of 16 bits
-                    DamagedLine{7, " 2147483648 "},   // InputBufferSize out of 32 bits
-                    DamagedLine{17, " 256 "},         // FieldDelimiter code
-                    DamagedLine{17, " -1 "},          // FieldDelimiter code
-                    DamagedLine{280 + 65, "Ignored"}, // pre-input entry
-                    DamagedLine{280 + 65, " 300"},    // pre-input code
-                    DamagedLine{536, " x "},          // DDE code
-                    DamagedLine{1346, " -1 "},        // a negative length
-                    DamagedLine{1460, " 50 ", 1462})); // a length longer than what is left
+INSTANTIATE_TEST_SUITE_P(Items, ConfigFileDamagedItem,
+                         testing::Values(DamagedLine{2, " six "},          // BaudIndex not a number
+                                         DamagedLine{2, " 32768 "},        // out of 16 bits
+                                         DamagedLine{7, " 2147483648 "},   // InputBufferSize out of 32 bits
+                                         DamagedLine{17, " 256 "},         // FieldDelimiter code
+                                         DamagedLine{17, " -1 "},          // FieldDelimiter code
+                                         DamagedLine{280 + 65, "Ignored"}, // pre-input entry
+                                         DamagedLine{280 + 65, " 300"},    // pre-input code
+                                         DamagedLine{536, " x "},          // DDE code
+                                         DamagedLine{1346, " -1 "},        // a negative length
+                                         DamagedLine{1460, " 50 ",
+                                                     1462})); // a length longer than what is left
 
 TEST(ConfigFileReader, PeekPortIndexReadsTheFirstNumberAfterTheHeader) {
     Settings s = resetConfiguration();

@@ -108,8 +108,8 @@ TEST_F(ConfigFilesTest, CurrentLayoutLoadsAsLoadedAndUnchanged) {
 }
 
 TEST_F(ConfigFilesTest, OlderLayoutsAskToBeSavedAgain) {
-    for (const std::string& bytes : {test::make2_00File(test::resetConfiguration()),
-                                     test::make1_1File(test::resetConfiguration())}) {
+    for (const std::string& bytes :
+         {test::make2_00File(test::resetConfiguration()), test::make1_1File(test::resetConfiguration())}) {
         prompts.Messages.clear();
         prompts.Beeps = 0;
         const std::string path = dir.file("old.QV1");
@@ -232,7 +232,8 @@ TEST_F(ConfigFilesTest, OpenShowsTheDocumentedDialogAndRemembersTheFile) {
     ASSERT_EQ(dialogs.Requests.size(), 2u);
     const FileDialogRequest& r = dialogs.Requests[0];
     EXPECT_EQ(r.Title, "Open Quorvane Configuration...");
-    EXPECT_EQ(r.Filter, "Quorvane Config (*.QV3)|*.QV3|Quorvane 1.x Config (*.QV1)|*.QV1|All Files (*.*)|*.*");
+    EXPECT_EQ(r.Filter,
+              "Quorvane Config (*.QV3)|*.QV3|Quorvane 1.x Config (*.QV1)|*.QV1|All Files (*.*)|*.*");
     EXPECT_EQ(r.InitialName, "/old/name.QV3");
     EXPECT_TRUE(r.FileMustExist);
     EXPECT_EQ(config.PortIndex, 4);

@@ -50,8 +50,9 @@ public:
         s.RecordPreamble = raw();
         for (std::size_t c = 0; c < kCharCodes; ++c) {
             const int pick = pickInt(0, 9);
-            s.PreInputTranslation[c] =
-                pick == 0 ? "Ignore" : pick == 1 ? "Void Record" : std::string(1, anyByte());
+            s.PreInputTranslation[c] = pick == 0   ? "Ignore"
+                                       : pick == 1 ? "Void Record"
+                                                   : std::string(1, anyByte());
             s.KeystrokeTranslation[c] = line(8);
         }
         s.DdeTranslation.clear();
@@ -109,18 +110,26 @@ private:
     // Extremes often, anything else otherwise.
     std::int16_t i16() {
         switch (pickInt(0, 4)) {
-        case 0: return INT16_MIN;
-        case 1: return INT16_MAX;
-        case 2: return static_cast<std::int16_t>(pickInt(-1, 1));
-        default: return static_cast<std::int16_t>(pickInt(INT16_MIN, INT16_MAX));
+        case 0:
+            return INT16_MIN;
+        case 1:
+            return INT16_MAX;
+        case 2:
+            return static_cast<std::int16_t>(pickInt(-1, 1));
+        default:
+            return static_cast<std::int16_t>(pickInt(INT16_MIN, INT16_MAX));
         }
     }
     std::int32_t i32() {
         switch (pickInt(0, 4)) {
-        case 0: return INT32_MIN;
-        case 1: return INT32_MAX;
-        case 2: return pickInt(-1, 1);
-        default: return std::uniform_int_distribution<std::int32_t>(INT32_MIN, INT32_MAX)(m_rng);
+        case 0:
+            return INT32_MIN;
+        case 1:
+            return INT32_MAX;
+        case 2:
+            return pickInt(-1, 1);
+        default:
+            return std::uniform_int_distribution<std::int32_t>(INT32_MIN, INT32_MAX)(m_rng);
         }
     }
 

@@ -120,7 +120,8 @@ TEST(DialogLimits, AcceptTheRangeAndRefuseJustOutsideWithTheExactMessage) {
         {"fields", CheckDelimitedFieldCount, 2, 40, "Number of Fields Must Be Between 2 and 40"},
         {"field length", CheckFieldLength, 1, 32766, "Field length must be between 1 and 32766."},
         {"gap", CheckTimeBetweenRecords, 1, 255, "Time between records must range between 1 and 255"},
-        {"timer", CheckTimerInterval, 0, 99999999, "Timer interval must be less than 100000000 milliseconds."},
+        {"timer", CheckTimerInterval, 0, 99999999,
+         "Timer interval must be less than 100000000 milliseconds."},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.Check(c.Low), std::nullopt) << c.Name;
@@ -151,8 +152,9 @@ TEST(DialogLimits, SpecialCharactersAndTopic) {
     EXPECT_EQ(CheckSpecialChars(3, ""), "Invalid Input - Special Character Must Be Specified!");
     EXPECT_EQ(CheckSpecialChars(3, "\x03"), std::nullopt);
     EXPECT_EQ(CheckSpecialChars(0, ""), std::nullopt);
-    EXPECT_EQ(CheckDdeTopic("   "), "DDE Topic value cannot be blank.\rPlease enter the text that you want to use "
-                                    "as the DDE Topic for Quorvane.");
+    EXPECT_EQ(CheckDdeTopic("   "),
+              "DDE Topic value cannot be blank.\rPlease enter the text that you want to use "
+              "as the DDE Topic for Quorvane.");
     EXPECT_EQ(CheckDdeTopic(" Lab "), std::nullopt);
 }
 

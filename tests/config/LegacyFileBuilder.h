@@ -43,7 +43,10 @@ inline std::string make2_00File(const Settings& s, bool withTail = true) {
     for (std::int64_t v : {s.PortIndex, s.BaudIndex, s.ParityIndex, s.DataBitsIndex, s.StopBitsIndex})
         b.number(v);
     b.number(s.FlowControl).number(s.InputBufferSize).number(s.OutputBufferSize).number(s.BeepOnInput);
-    b.number(s.OutputMode).number(s.TimeBetweenRecords).number(s.StartOfRecordEvent).number(s.EndOfRecordEvent);
+    b.number(s.OutputMode)
+        .number(s.TimeBetweenRecords)
+        .number(s.StartOfRecordEvent)
+        .number(s.EndOfRecordEvent);
     b.number(s.RecordStructure).number(s.RecordLength).number(s.FieldCount);
     b.text(s.FieldDelimiter);
     b.text(s.TargetAppTitle).text(s.TargetAppCommand).number(s.ActivateTargetApp);

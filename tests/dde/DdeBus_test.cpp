@@ -59,8 +59,8 @@ protected:
         engine.Timer1_Timer();
     }
     std::unique_ptr<test::ChildProcess> program(std::vector<std::string> args, const std::string& name) {
-        return std::make_unique<test::ChildProcess>(std::move(args), dir.file(name + ".out"), dir.file(name + ".err"),
-                                                    [this] { pump(); });
+        return std::make_unique<test::ChildProcess>(std::move(args), dir.file(name + ".out"),
+                                                    dir.file(name + ".err"), [this] { pump(); });
     }
     std::unique_ptr<test::ChildProcess> tool(std::vector<std::string> args, const std::string& name) {
         args.insert(args.begin(), QUORVANE_DDE_TOOL);
@@ -131,11 +131,12 @@ TEST_F(DdeBusTest, ItemsFollowEachRecordAndAWatcherSeesTheChangesInOrder) {
 TEST_F(DdeBusTest, OtherBusToolsSeeTheInterfaceTheErrorAndTheProperties) {
     start();
     auto unknown = program({"/usr/bin/gdbus", "call", "--session", "--dest", "org.quorvane.dde.quorvane.com1",
-                            "--object-path", "/org/quorvane/dde", "--method", "org.quorvane.dde.Server.Request",
-                            "Nothing"},
+                            "--object-path", "/org/quorvane/dde", "--method",
+                            "org.quorvane.dde.Server.Request", "Nothing"},
                            "gdbus");
     EXPECT_NE(unknown->wait(), 0);
-    EXPECT_NE(unknown->errors().find("org.quorvane.dde.Error.NoSuchItem"), std::string::npos) << unknown->errors();
+    EXPECT_NE(unknown->errors().find("org.quorvane.dde.Error.NoSuchItem"), std::string::npos)
+        << unknown->errors();
 
     auto topic = program({"/usr/bin/busctl", "--user", "get-property", "org.quorvane.dde.quorvane.com1",
                           "/org/quorvane/dde", "org.quorvane.dde.Server", "Topic"},
@@ -144,13 +145,14 @@ TEST_F(DdeBusTest, OtherBusToolsSeeTheInterfaceTheErrorAndTheProperties) {
     if (topic->wait() == 0) {
         EXPECT_EQ(topic->output(), "s \"COM1\"\n");
     }
-    auto service = program({"/usr/bin/gdbus", "introspect", "--session", "--dest", "org.quorvane.dde.quorvane.com1",
-                            "--object-path", "/org/quorvane/dde"},
+    auto service = program({"/usr/bin/gdbus", "introspect", "--session", "--dest",
+                            "org.quorvane.dde.quorvane.com1", "--object-path", "/org/quorvane/dde"},
                            "introspect");
     EXPECT_EQ(service->wait(), 0);
     const std::string shape = service->output();
-    for (const char* part : {"interface org.quorvane.dde.Server", "Execute(", "Request(", "Poke(", "Items(",
-                             "ItemChanged(s item", "readonly s Service = 'Quorvane'", "readonly s Topic = 'COM1'"})
+    for (const char* part :
+         {"interface org.quorvane.dde.Server", "Execute(", "Request(", "Poke(", "Items(",
+          "ItemChanged(s item", "readonly s Service = 'Quorvane'", "readonly s Topic = 'COM1'"})
         EXPECT_NE(shape.find(part), std::string::npos) << part << " missing from\n" << shape;
 }
 
@@ -224,7 +226,8 @@ TEST_F(DdeBusTest, TheOutputBufferLinkSendsThePeersTextToTheDevice) {
     }));
     start();
     host->bridge().links().refresh(DdeLinkKind::Buffer);
-    ASSERT_TRUE(source->waitFor([&] { return host->bridge().links().mode(DdeLinkKind::Buffer) == DdeLinkMode::Automatic; }));
+    ASSERT_TRUE(source->waitFor(
+        [&] { return host->bridge().links().mode(DdeLinkKind::Buffer) == DdeLinkMode::Automatic; }));
 
     source->write("out=5\\r\\n\n");
     EXPECT_EQ(deviceReceives(1), "5");

@@ -139,7 +139,8 @@ TEST(CommandStripCrLf, SwitchesHowTheBufferLinksTextIsQueued) {
 class CommandConfig : public testing::Test {
 protected:
     // Writes a configuration for port index `port` into the temporary folder.
-    std::string write(const std::string& name, std::int16_t port, int fieldCount, const std::string& topic = {}) {
+    std::string write(const std::string& name, std::int16_t port, int fieldCount,
+                      const std::string& topic = {}) {
         Configuration config = commandTestConfig();
         config.PortIndex = port;
         config.FieldCount = static_cast<std::int16_t>(fieldCount);

@@ -15,7 +15,9 @@ struct QueueCase {
     std::string Queued;
 };
 
-void PrintTo(const QueueCase& c, std::ostream* os) { *os << '"' << c.Received << '"'; }
+void PrintTo(const QueueCase& c, std::ostream* os) {
+    *os << '"' << c.Received << '"';
+}
 
 class CommandQueue : public testing::TestWithParam<QueueCase> {};
 
@@ -27,40 +29,48 @@ TEST_P(CommandQueue, AcknowledgesAndQueuesExactlyTheseBytes) {
 
 INSTANTIATE_TEST_SUITE_P(
     SendKeepsTheTypedText, CommandQueue,
-    testing::Values(QueueCase{"{send(Abc)}", kAccepted, "Abc"}, QueueCase{"  {SEND(x y)}  ", kAccepted, "x y"},
-                    QueueCase{"[SEND(a)]", kAccepted, "a"}, QueueCase{"{SEND(a)}tail", kAccepted, "a"},
-                    QueueCase{"{SEND(a}b)}", kAccepted, "a}b"}, QueueCase{"{SEND(abc}", kAccepted, "ab"},
-                    QueueCase{"{SEND()}", kRefused, ""}, QueueCase{"{SEND(", kRefused, ""},
+    testing::Values(QueueCase{"{send(Abc)}", kAccepted, "Abc"},
+                    QueueCase{"  {SEND(x y)}  ", kAccepted, "x y"}, QueueCase{"[SEND(a)]", kAccepted, "a"},
+                    QueueCase{"{SEND(a)}tail", kAccepted, "a"}, QueueCase{"{SEND(a}b)}", kAccepted, "a}b"},
+                    QueueCase{"{SEND(abc}", kAccepted, "ab"}, QueueCase{"{SEND()}", kRefused, ""},
+                    QueueCase{"{SEND(", kRefused, ""},
                     QueueCase{"{SEND(\xE9t\xE9)}", kAccepted, "\xE9t\xE9"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    SendCodeTakesOneCharacterCode, CommandQueue,
-    testing::Values(QueueCase{"{SENDCODE(13)}", kAccepted, "\r"}, QueueCase{"{SENDCODE(65.4)}", kAccepted, "A"},
-                    QueueCase{"{SENDCODE(&H41)}", kAccepted, "A"}, QueueCase{"{SENDCODE(254.5)}", kAccepted, "\xFE"},
-                    QueueCase{"{SENDCODE(0)}", kAccepted, std::string(1, '\0')},
-                    QueueCase{"{SENDCODE(256)}", kRefused, ""}, QueueCase{"{SENDCODE(-1)}", kRefused, ""},
-                    QueueCase{"{SENDCODE(255.7)}", kRefused, ""}, QueueCase{"{SENDCODE(255.5)}", kRefused, ""},
-                    QueueCase{"{SENDCODE(1E999)}", kRefused, ""}, QueueCase{"{SENDCODE(&HFFFFFFFFFF)}", kRefused, ""}));
+INSTANTIATE_TEST_SUITE_P(SendCodeTakesOneCharacterCode, CommandQueue,
+                         testing::Values(QueueCase{"{SENDCODE(13)}", kAccepted, "\r"},
+                                         QueueCase{"{SENDCODE(65.4)}", kAccepted, "A"},
+                                         QueueCase{"{SENDCODE(&H41)}", kAccepted, "A"},
+                                         QueueCase{"{SENDCODE(254.5)}", kAccepted, "\xFE"},
+                                         QueueCase{"{SENDCODE(0)}", kAccepted, std::string(1, '\0')},
+                                         QueueCase{"{SENDCODE(256)}", kRefused, ""},
+                                         QueueCase{"{SENDCODE(-1)}", kRefused, ""},
+                                         QueueCase{"{SENDCODE(255.7)}", kRefused, ""},
+                                         QueueCase{"{SENDCODE(255.5)}", kRefused, ""},
+                                         QueueCase{"{SENDCODE(1E999)}", kRefused, ""},
+                                         QueueCase{"{SENDCODE(&HFFFFFFFFFF)}", kRefused, ""}));
 
-INSTANTIATE_TEST_SUITE_P(
-    SendOutDecodesACharacterList, CommandQueue,
-    testing::Values(QueueCase{"{SENDOUT('AB'13,10)}", kAccepted, "AB\r\n"},
-                    QueueCase{"{sendout('ab' 300)}", kAccepted, "ab,"}, QueueCase{"{SENDOUT(x)}", kAccepted, ""},
-                    QueueCase{"{SENDDATE(yyyy-mm-dd hh:nn:ss)}", kAccepted, "2026-12-07 14:05:09"}));
+INSTANTIATE_TEST_SUITE_P(SendOutDecodesACharacterList, CommandQueue,
+                         testing::Values(QueueCase{"{SENDOUT('AB'13,10)}", kAccepted, "AB\r\n"},
+                                         QueueCase{"{sendout('ab' 300)}", kAccepted, "ab,"},
+                                         QueueCase{"{SENDOUT(x)}", kAccepted, ""},
+                                         QueueCase{"{SENDDATE(yyyy-mm-dd hh:nn:ss)}", kAccepted,
+                                                   "2026-12-07 14:05:09"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    PushNamesAButtonOrASignal, CommandQueue,
-    testing::Values(QueueCase{"{PUSH(string1)}", kAccepted, "S1\r"},
-                    QueueCase{"{PUSH(TARE)}", kAccepted, std::string("T\0\r", 3)},
-                    QueueCase{"{PUSH(NOSUCH)}", kRefused, ""}, QueueCase{"{PUSH()}", kRefused, ""},
-                    QueueCase{"{PUSH(DTR~)}", kAccepted, ""}, QueueCase{"{PUSH(break)}", kAccepted, ""}));
+INSTANTIATE_TEST_SUITE_P(PushNamesAButtonOrASignal, CommandQueue,
+                         testing::Values(QueueCase{"{PUSH(string1)}", kAccepted, "S1\r"},
+                                         QueueCase{"{PUSH(TARE)}", kAccepted, std::string("T\0\r", 3)},
+                                         QueueCase{"{PUSH(NOSUCH)}", kRefused, ""},
+                                         QueueCase{"{PUSH()}", kRefused, ""},
+                                         QueueCase{"{PUSH(DTR~)}", kAccepted, ""},
+                                         QueueCase{"{PUSH(break)}", kAccepted, ""}));
 
-INSTANTIATE_TEST_SUITE_P(
-    OnlyOneKnownCommandPerText, CommandQueue,
-    testing::Values(QueueCase{"", kAccepted, ""}, QueueCase{"   ", kAccepted, ""},
-                    QueueCase{"{SEND(a)}{SEND(b)}", kAccepted, "a)}{SEND(b"}, QueueCase{"{BEEP}{BEEP}", kRefused, ""},
-                    QueueCase{"{NOSUCH}", kRefused, ""}, QueueCase{"BEEP", kRefused, ""},
-                    QueueCase{"}", kRefused, ""}, QueueCase{"{SENDX(a)}", kRefused, ""}));
+INSTANTIATE_TEST_SUITE_P(OnlyOneKnownCommandPerText, CommandQueue,
+                         testing::Values(QueueCase{"", kAccepted, ""}, QueueCase{"   ", kAccepted, ""},
+                                         QueueCase{"{SEND(a)}{SEND(b)}", kAccepted, "a)}{SEND(b"},
+                                         QueueCase{"{BEEP}{BEEP}", kRefused, ""},
+                                         QueueCase{"{NOSUCH}", kRefused, ""}, QueueCase{"BEEP", kRefused, ""},
+                                         QueueCase{"}", kRefused, ""},
+                                         QueueCase{"{SENDX(a)}", kRefused, ""}));
 
 class CommandBeep : public testing::TestWithParam<std::pair<std::string, int>> {};
 
@@ -72,9 +82,9 @@ TEST_P(CommandBeep, BeepsOnlyForOneBeepCommand) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, CommandBeep,
-                         testing::Values(std::pair{" {beep} ", 1}, std::pair{"[BEEP]", 1}, std::pair{"{BEEP]", 1},
-                                         std::pair{"{BEEP}xyz", 1}, std::pair{"{BEEP}{BEEP}", 0},
-                                         std::pair{"\t{BEEP}", 0}));
+                         testing::Values(std::pair{" {beep} ", 1}, std::pair{"[BEEP]", 1},
+                                         std::pair{"{BEEP]", 1}, std::pair{"{BEEP}xyz", 1},
+                                         std::pair{"{BEEP}{BEEP}", 0}, std::pair{"\t{BEEP}", 0}));
 
 TEST(CommandSendFile, QueuesTheFileWhenItFitsUnderTheQueueLimit) {
     CommandRig rig;
@@ -112,8 +122,8 @@ TEST(CommandCopy, PutsLinksToTheNamedItemsOnTheClipboard) {
 
 TEST(CommandLinks, EditEntriesRunOnlyWhenTheMenuWouldEnableThem) {
     CommandRig rig;
-    for (const char* command : {"{PASTE-COMMAND}", "{REFRESH-COMMAND}", "{TERMINATE-COMMAND}", "{PASTE-BUFFER}",
-                                "{REFRESH-BUFFER}", "{TERMINATE-BUFFER}"})
+    for (const char* command : {"{PASTE-COMMAND}", "{REFRESH-COMMAND}", "{TERMINATE-COMMAND}",
+                                "{PASTE-BUFFER}", "{REFRESH-BUFFER}", "{TERMINATE-BUFFER}"})
         EXPECT_EQ(rig.run(command), kRefused) << command;
 
     rig.Client.startPeer("Peer", "Cmds").Items["cmd"] = "";

@@ -39,10 +39,13 @@ struct CommandRig {
         : Config(std::move(initial)), Bindings(Store),
           // The DTR pulse waits on the clock: the pause moves the fake clock instead of sleeping.
           Port(Device, Config, Prompts, Clock, Bindings,
-               [this](std::chrono::milliseconds ms) { Clock.advance(static_cast<std::uint32_t>(ms.count())); }),
+               [this](std::chrono::milliseconds ms) {
+                   Clock.advance(static_cast<std::uint32_t>(ms.count()));
+               }),
           Items(View), Engine(Config, {Port, Items, Prompts, Sounds, Clock, Store, Files, &Extensions},
                               {activation, '.', FormatLocale{}}),
-          Output(Engine, Config, Port, Items, Clock), Bridge({Engine, Config, Items, Server, Client, Board, Prompts, {}}),
+          Output(Engine, Config, Port, Items, Clock),
+          Bridge({Engine, Config, Items, Server, Client, Board, Prompts, {}}),
           Reload({Engine, Config, Port, Items, Extensions, Prompts}),
           Interpreter({Engine, Config, Output, Bridge, Items, Prompts, Clock, FormatLocale{}, Reload}) {
         Extensions.add(Bridge);

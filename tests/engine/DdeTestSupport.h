@@ -25,12 +25,12 @@ inline Configuration ddeTestConfig() {
 
 struct DdeRig {
     explicit DdeRig(Configuration initial = ddeTestConfig())
-        : Config(std::move(initial)), Bindings(Store), Port(Device, Config, Prompts, Clock, Bindings, [](auto) {}),
-          Items(View), Engine(Config, {Port, Items, Prompts, Sounds, Clock, Store, Files, &Extensions},
-                              {ActivationKind::Normal, '.', FormatLocale{}}),
-          Bridge({Engine, Config, Items, Server, Client, Board, Prompts, [this](std::string_view line) {
-                      Trace.emplace_back(line);
-                  }}) {
+        : Config(std::move(initial)), Bindings(Store),
+          Port(Device, Config, Prompts, Clock, Bindings, [](auto) {}), Items(View),
+          Engine(Config, {Port, Items, Prompts, Sounds, Clock, Store, Files, &Extensions},
+                 {ActivationKind::Normal, '.', FormatLocale{}}),
+          Bridge({Engine, Config, Items, Server, Client, Board, Prompts,
+                  [this](std::string_view line) { Trace.emplace_back(line); }}) {
         Extensions.add(Bridge);
         Bridge.setCommandHandler([this](std::string_view command) {
             Commands.emplace_back(command);

@@ -62,7 +62,8 @@ public:
         }
     }
     /// A peer's item changes: every follower of it hears.
-    void setPeerItem(std::string_view service, std::string_view topic, const std::string& item, const std::string& value) {
+    void setPeerItem(std::string_view service, std::string_view topic, const std::string& item,
+                     const std::string& value) {
         const std::string name = DdeBusName(service, topic);
         Peers.at(name).Items[item] = value;
         for (auto& [id, open] : std::map<DdeConversation, Open>(m_open))
@@ -72,7 +73,8 @@ public:
                         handler(item, value);
     }
 
-    DdeConversation connect(std::string_view service, std::string_view topic, DdeDisconnectHandler onDisconnect) override {
+    DdeConversation connect(std::string_view service, std::string_view topic,
+                            DdeDisconnectHandler onDisconnect) override {
         ++ConnectAttempts;
         const std::string name = DdeBusName(service, topic);
         if (!Peers.contains(name))

@@ -10,8 +10,12 @@ namespace quorvane::test {
 
 class FakeFileDialogs final : public FileDialogs {
 public:
-    std::optional<std::string> openFileName(const FileDialogRequest& request) override { return answer(request); }
-    std::optional<std::string> saveFileName(const FileDialogRequest& request) override { return answer(request); }
+    std::optional<std::string> openFileName(const FileDialogRequest& request) override {
+        return answer(request);
+    }
+    std::optional<std::string> saveFileName(const FileDialogRequest& request) override {
+        return answer(request);
+    }
 
     /// nullopt entries cancel the dialog; with no answers left every dialog is cancelled.
     std::deque<std::optional<std::string>> Answers;

@@ -28,16 +28,21 @@ public:
         }
         switch (buttons) {
         case MessageButtons::Ok:
-        case MessageButtons::OkCancel: return MessageAnswer::Ok;
+        case MessageButtons::OkCancel:
+            return MessageAnswer::Ok;
         case MessageButtons::YesNo:
-        case MessageButtons::YesNoCancel: return MessageAnswer::Yes;
-        case MessageButtons::RetryCancel: return MessageAnswer::Retry;
-        case MessageButtons::AbortRetryIgnore: return MessageAnswer::Abort;
+        case MessageButtons::YesNoCancel:
+            return MessageAnswer::Yes;
+        case MessageButtons::RetryCancel:
+            return MessageAnswer::Retry;
+        case MessageButtons::AbortRetryIgnore:
+            return MessageAnswer::Abort;
         }
         return MessageAnswer::Ok;
     }
 
-    std::optional<std::string> inputBox(std::string_view prompt, std::string_view, std::string_view) override {
+    std::optional<std::string> inputBox(std::string_view prompt, std::string_view,
+                                        std::string_view) override {
         Inputs.emplace_back(prompt);
         if (InputAnswers.empty())
             return std::nullopt;

@@ -60,10 +60,13 @@ struct Rig {
     explicit Rig(ActivationKind activation)
         : Config(fuzzConfig()), Bindings(Store),
           Port(Device, Config, Prompts, Clock, Bindings,
-               [this](std::chrono::milliseconds ms) { Clock.advance(static_cast<std::uint32_t>(ms.count())); }),
+               [this](std::chrono::milliseconds ms) {
+                   Clock.advance(static_cast<std::uint32_t>(ms.count()));
+               }),
           Items(View), Engine(Config, {Port, Items, Prompts, Sounds, Clock, Store, Files, &Extensions},
                               {activation, '.', FormatLocale{}}),
-          Output(Engine, Config, Port, Items, Clock), Bridge({Engine, Config, Items, Server, Client, Board, Prompts, {}}),
+          Output(Engine, Config, Port, Items, Clock),
+          Bridge({Engine, Config, Items, Server, Client, Board, Prompts, {}}),
           Interpreter({Engine, Config, Output, Bridge, Items, Prompts, Clock, FormatLocale{}, Reload}) {
         Extensions.add(Bridge);
         Extensions.add(Output);

@@ -33,8 +33,10 @@ pid_t spawn(const test::TempDir& dir, const std::string& tag, std::vector<std::s
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, dir.file(tag + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, dir.file(tag + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, dir.file(tag + ".out").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, dir.file(tag + ".err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
         pid = -1;
@@ -68,7 +70,8 @@ bool pollUntil(const std::function<bool()>& condition) {
 
 // A configuration for the pty (8 data bits, no parity): comma-delimited fields logged so that the
 // log holds exactly the bytes the device sent, and one output string button.
-std::string writeConfiguration(const test::TempDir& dir, const std::string& name, std::int16_t port, int fields) {
+std::string writeConfiguration(const test::TempDir& dir, const std::string& name, std::int16_t port,
+                               int fields) {
     Configuration c;
     ResetConfiguration(c);
     c.PortIndex = port;
@@ -97,11 +100,12 @@ protected:
         setenv("XDG_CONFIG_HOME", Dir.path().c_str(), 1);
         unsetenv("DISPLAY");
         Program = spawn(Dir, "quorvane",
-                        {QUORVANE_BINARY, "--headless", writeConfiguration(Dir, "Capture.QV3", 0, 3), "--device",
-                         Pty.slavePath()});
+                        {QUORVANE_BINARY, "--headless", writeConfiguration(Dir, "Capture.QV3", 0, 3),
+                         "--device", Pty.slavePath()});
         ASSERT_GT(Program, 0);
-        ASSERT_TRUE(pollUntil([this] { return tool({"exec", "Quorvane", "COM1", "{BEEP}"}) == 0; }))
-            << read("quorvane.err");
+        ASSERT_TRUE(pollUntil([this] {
+            return tool({"exec", "Quorvane", "COM1", "{BEEP}"}) == 0;
+        })) << read("quorvane.err");
     }
     void TearDown() override {
         if (Program > 0) {
@@ -128,8 +132,11 @@ TEST_F(BusCommands, QueuingCommandsSendTheirBytesToTheDevice) {
     const std::string file = Dir.file("Upload.Bin");
     WriteWholeFile(file, std::string("F\0\xFF", 3));
     const std::pair<std::string, std::string> cases[] = {
-        {"{send(Abc)}", "Abc"},       {"{SENDOUT('X'13,10)}", "X\r\n"}, {"{SENDCODE(65.4)}", "A"},
-        {"{PUSH(string1)}", "S1\r"}, {"{SENDFILE(" + file + ")}", std::string("F\0\xFF", 3)},
+        {"{send(Abc)}", "Abc"},
+        {"{SENDOUT('X'13,10)}", "X\r\n"},
+        {"{SENDCODE(65.4)}", "A"},
+        {"{PUSH(string1)}", "S1\r"},
+        {"{SENDFILE(" + file + ")}", std::string("F\0\xFF", 3)},
     };
     for (const auto& [command, bytes] : cases) {
         EXPECT_EQ(exec(command), 0) << command;

@@ -53,7 +53,8 @@ protected:
     test::FakeEngineView view;
     test::FakeSoundBeep sounds;
     PosixFileAccess files;
-    Engine engine{config, EngineServices{port, view, prompts, sounds, clock, store, files}, EngineEnvironment{}};
+    Engine engine{config, EngineServices{port, view, prompts, sounds, clock, store, files},
+                  EngineEnvironment{}};
 };
 
 TEST_F(EnginePtyTest, BytesSentWhileSuspendedAreProcessedAfterResume) {

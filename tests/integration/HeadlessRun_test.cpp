@@ -35,7 +35,8 @@ public:
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, dir.file("stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 1, dir.file("stdout.txt").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, m_err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
         if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
@@ -117,7 +118,8 @@ TEST(HeadlessRun, TenThousandRecordsArriveInTheLogCompleteAndInOrder) {
     test::TempDir dir;
     test::PtyPair pty;
     ASSERT_TRUE(pty.ok());
-    HeadlessProcess quorvane(dir, {"--headless", writeCaptureConfiguration(dir), "--device", pty.slavePath()});
+    HeadlessProcess quorvane(dir,
+                             {"--headless", writeCaptureConfiguration(dir), "--device", pty.slavePath()});
     // The caption shows once the port is open and configured: only then are bytes taken raw.
     ASSERT_TRUE(quorvane.waitForMessage("Quorvane - COM1")) << quorvane.standardError();
 
@@ -128,7 +130,8 @@ TEST(HeadlessRun, TenThousandRecordsArriveInTheLogCompleteAndInOrder) {
 
     const std::string log = dir.file("capture.log");
     const auto end = Clock::now() + std::chrono::seconds(60);
-    while (Clock::now() < end && std::filesystem::exists(log) && std::filesystem::file_size(log) < sent.size())
+    while (Clock::now() < end && std::filesystem::exists(log) &&
+           std::filesystem::file_size(log) < sent.size())
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     while (Clock::now() < end && !std::filesystem::exists(log))
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -146,7 +149,8 @@ TEST(HeadlessRun, InterruptClosesThePortAndExitsZero) {
     test::TempDir dir;
     test::PtyPair pty;
     ASSERT_TRUE(pty.ok());
-    HeadlessProcess quorvane(dir, {"--headless", writeCaptureConfiguration(dir), "--device", pty.slavePath()});
+    HeadlessProcess quorvane(dir,
+                             {"--headless", writeCaptureConfiguration(dir), "--device", pty.slavePath()});
     ASSERT_TRUE(quorvane.waitForMessage("Quorvane - COM1"));
     quorvane.signal(SIGINT);
     EXPECT_EQ(quorvane.wait(), 0);
@@ -158,7 +162,8 @@ TEST(HeadlessRun, InterruptClosesThePortAndExitsZero) {
 
 TEST(HeadlessRun, PortThatCannotBeOpenedEndsWithStatusOneAndTheDeviceMessage) {
     test::TempDir dir;
-    HeadlessProcess quorvane(dir, {"--headless", writeCaptureConfiguration(dir), "--device", dir.file("no-tty")});
+    HeadlessProcess quorvane(dir,
+                             {"--headless", writeCaptureConfiguration(dir), "--device", dir.file("no-tty")});
     EXPECT_EQ(quorvane.wait(), 1);
     EXPECT_NE(quorvane.standardError().find("Device Error: Device COM1 Not Available."), std::string::npos)
         << quorvane.standardError();

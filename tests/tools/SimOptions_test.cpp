@@ -31,8 +31,8 @@ TEST(SimOptions, DefaultsPlayABalanceTwiceASecond) {
 }
 
 TEST(SimOptions, ReadsEveryOptionWithSpaceOrEquals) {
-    const SimOptions profile =
-        parsed({"--profile", "caliper", "--rate=0.5", "--count", "10", "--seed=18446744073709551615", "--link", "/tmp/x"});
+    const SimOptions profile = parsed({"--profile", "caliper", "--rate=0.5", "--count", "10",
+                                       "--seed=18446744073709551615", "--link", "/tmp/x"});
     EXPECT_EQ(profile.Profile, "caliper");
     EXPECT_EQ(profile.Rate, 0.5);
     EXPECT_EQ(profile.Count, 10);
@@ -66,12 +66,13 @@ TEST_P(SimOptionsRefusal, NamesTheProblem) {
 
 INSTANTIATE_TEST_SUITE_P(
     BadArguments, SimOptionsRefusal,
-    ::testing::Values(Refused{{"--verbose"}, "unknown option '--verbose'"}, Refused{{"stray"}, "unknown option"},
-                      Refused{{"--rate"}, "--rate needs a value"}, Refused{{"--rate", "0"}, "above 0"},
-                      Refused{{"--rate", "-2"}, "above 0"}, Refused{{"--rate", "fast"}, "'fast'"},
-                      Refused{{"--rate", "nan"}, "'nan'"}, Refused{{"--rate", "inf"}, "'inf'"},
-                      Refused{{"--rate", "2x"}, "'2x'"}, Refused{{"--count", "0"}, "positive"},
-                      Refused{{"--count", "-1"}, "positive"}, Refused{{"--seed", "-1"}, "non-negative"},
+    ::testing::Values(Refused{{"--verbose"}, "unknown option '--verbose'"},
+                      Refused{{"stray"}, "unknown option"}, Refused{{"--rate"}, "--rate needs a value"},
+                      Refused{{"--rate", "0"}, "above 0"}, Refused{{"--rate", "-2"}, "above 0"},
+                      Refused{{"--rate", "fast"}, "'fast'"}, Refused{{"--rate", "nan"}, "'nan'"},
+                      Refused{{"--rate", "inf"}, "'inf'"}, Refused{{"--rate", "2x"}, "'2x'"},
+                      Refused{{"--count", "0"}, "positive"}, Refused{{"--count", "-1"}, "positive"},
+                      Refused{{"--seed", "-1"}, "non-negative"},
                       Refused{{"--profile", "oven"}, "known: balance, caliper, scanner"},
                       Refused{{"--replay", "f", "--baud", "0"}, "--baud wants"},
                       Refused{{"--replay", "f", "--baud", "9600.5"}, "--baud wants"},
@@ -86,8 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SimOptions, UsageNamesEveryOption) {
     const std::string usage = simUsageText();
-    for (const char* option :
-         {"--profile", "--rate", "--count", "--fast", "--seed", "--replay", "--baud", "--loop", "--link", "--help"})
+    for (const char* option : {"--profile", "--rate", "--count", "--fast", "--seed", "--replay", "--baud",
+                               "--loop", "--link", "--help"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 

@@ -32,7 +32,8 @@ Deadline in(std::chrono::milliseconds span) {
 }
 
 int msLeft(Deadline deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return static_cast<int>(std::max<std::int64_t>(0, left.count()));
 }
 
@@ -115,7 +116,8 @@ public:
 
     /// The exit status once the program has ended (its output pipe closes), none on deadline.
     std::optional<int> exitStatus(Deadline deadline) {
-        if (!m_outReader.readUntil([](const std::string&) { return false; }, deadline) && msLeft(deadline) == 0)
+        if (!m_outReader.readUntil([](const std::string&) { return false; }, deadline) &&
+            msLeft(deadline) == 0)
             return std::nullopt;
         int status = 0;
         ::waitpid(m_pid, &status, 0);
@@ -141,7 +143,9 @@ public:
         if (m_fd >= 0)
             ::close(m_fd);
     }
-    void send(const std::string& bytes) { EXPECT_EQ(::write(m_fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+    void send(const std::string& bytes) {
+        EXPECT_EQ(::write(m_fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
     std::optional<std::string> record(Deadline deadline) { return m_reader.line("\n", deadline); }
     ByteReader& reader() { return m_reader; }
 

@@ -48,7 +48,8 @@ std::string unescapeLine(std::string_view line) {
         if (next == 'r' || next == 'n' || next == 't' || next == '\\') {
             out += next == 'r' ? '\r' : next == 'n' ? '\n' : next == 't' ? '\t' : '\\';
             ++i;
-        } else if (next == 'x' && i + 3 < line.size() && hexValue(line[i + 2]) >= 0 && hexValue(line[i + 3]) >= 0) {
+        } else if (next == 'x' && i + 3 < line.size() && hexValue(line[i + 2]) >= 0 &&
+                   hexValue(line[i + 3]) >= 0) {
             out += static_cast<char>(hexValue(line[i + 2]) * 16 + hexValue(line[i + 3]));
             i += 3;
         } else {

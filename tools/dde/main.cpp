@@ -55,8 +55,12 @@ void quitOnStopSignals(QCoreApplication& app) {
 }
 
 // Bytes of the program's code page from an argument (UTF-8), and back for printing.
-std::string bytes(const char* argument) { return Utf8ToBytes(argument); }
-std::string shown(std::string_view text) { return BytesToUtf8(escapeLine(text)); }
+std::string bytes(const char* argument) {
+    return Utf8ToBytes(argument);
+}
+std::string shown(std::string_view text) {
+    return BytesToUtf8(escapeLine(text));
+}
 
 void printLine(const std::string& line) {
     std::cout << line << '\n' << std::flush;
@@ -141,9 +145,10 @@ int serve(QCoreApplication& app, const std::string& service, const std::string& 
 }
 
 int watch(QCoreApplication& app, QtDdeClient& client, DdeConversation conversation, const std::string& item) {
-    const bool following = client.follow(conversation, item, [](std::string_view name, std::string_view value) {
-        printLine(shown(name) + "=" + shown(value));
-    });
+    const bool following =
+        client.follow(conversation, item, [](std::string_view name, std::string_view value) {
+            printLine(shown(name) + "=" + shown(value));
+        });
     if (!following) {
         std::cerr << "quorvane-dde: cannot follow the items\n";
         return 1;
@@ -159,7 +164,8 @@ int run(QCoreApplication& app, const std::vector<std::string>& args) {
     }
     const std::string verb = args.empty() ? std::string() : args[0];
     const std::size_t want = verb == "items" || verb == "serve" ? 3 : verb == "watch" ? 3 : 4;
-    const bool known = verb == "exec" || verb == "request" || verb == "items" || verb == "watch" || verb == "serve";
+    const bool known =
+        verb == "exec" || verb == "request" || verb == "items" || verb == "watch" || verb == "serve";
     if (!known || args.size() < want || args.size() > (verb == "watch" ? 4 : want)) {
         std::cerr << kUsage;
         return 2;
@@ -189,7 +195,7 @@ int run(QCoreApplication& app, const std::vector<std::string>& args) {
         const DdeRequestResult result = client.request(conversation, bytes(args[3].c_str()), kCallTimeoutMs);
         if (!result.Value) {
             std::cerr << (result.Error == DdeRequestError::NoSuchItem ? "quorvane-dde: no such item: "
-                                                                       : "quorvane-dde: no answer for ")
+                                                                      : "quorvane-dde: no answer for ")
                       << args[3] << "\n";
             return 1;
         }

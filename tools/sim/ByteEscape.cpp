@@ -9,10 +9,18 @@ std::string escapeBytes(std::string_view bytes) {
     for (const char byte : bytes) {
         const auto code = static_cast<unsigned char>(byte);
         switch (byte) {
-        case '\r': text += "\\r"; break;
-        case '\n': text += "\\n"; break;
-        case '\t': text += "\\t"; break;
-        case '\\': text += "\\\\"; break;
+        case '\r':
+            text += "\\r";
+            break;
+        case '\n':
+            text += "\\n";
+            break;
+        case '\t':
+            text += "\\t";
+            break;
+        case '\\':
+            text += "\\\\";
+            break;
         default:
             if (code < 0x20 || code > 0x7E) {
                 text += "\\x";

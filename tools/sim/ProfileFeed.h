@@ -15,7 +15,8 @@ namespace quorvane::sim {
 class ProfileFeed : public Feed {
 public:
     /// Records of profile at rate per second (ignored when fast), count of them or endless.
-    ProfileFeed(std::unique_ptr<DeviceProfile> profile, double rate, bool fast, std::optional<std::int64_t> count);
+    ProfileFeed(std::unique_ptr<DeviceProfile> profile, double rate, bool fast,
+                std::optional<std::int64_t> count);
 
     void restart() override;
     std::string take(std::chrono::microseconds elapsed, std::size_t room) override;

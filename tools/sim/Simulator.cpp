@@ -51,8 +51,9 @@ int Simulator::run() {
         if (m_feed.finished() && m_queue.empty())
             return drain();
 
-        pollfd entries[2] = {{m_stop.fd(), POLLIN, 0},
-                             {m_terminal.masterFd(), static_cast<short>(POLLIN | (m_queue.empty() ? 0 : POLLOUT)), 0}};
+        pollfd entries[2] = {
+            {m_stop.fd(), POLLIN, 0},
+            {m_terminal.masterFd(), static_cast<short>(POLLIN | (m_queue.empty() ? 0 : POLLOUT)), 0}};
         if (::poll(entries, 2, pollTimeoutMs(elapsed)) < 0 && errno != EINTR) {
             m_log << "quorvane-sim: poll failed\n" << std::flush;
             return 1;
@@ -91,7 +92,8 @@ bool Simulator::serviceTerminal(short events) {
         return false;
     if ((events & POLLHUP) != 0)
         return false;
-    if ((events & POLLOUT) != 0 && m_queue.writeTo(m_terminal.masterFd()) == PendingOutput::WriteResult::Failed)
+    if ((events & POLLOUT) != 0 &&
+        m_queue.writeTo(m_terminal.masterFd()) == PendingOutput::WriteResult::Failed)
         // EIO: the slave was closed between poll and write; what did not go stays queued.
         return false;
     return true;
@@ -121,8 +123,9 @@ int Simulator::drain() {
     std::optional<int> lastUnread;
     bool settled = false;
     while (!m_stop.requested()) {
-        pollfd entries[2] = {{m_stop.fd(), POLLIN, 0},
-                             {m_terminal.masterFd(), static_cast<short>(POLLIN | (m_queue.empty() ? 0 : POLLOUT)), 0}};
+        pollfd entries[2] = {
+            {m_stop.fd(), POLLIN, 0},
+            {m_terminal.masterFd(), static_cast<short>(POLLIN | (m_queue.empty() ? 0 : POLLOUT)), 0}};
         ::poll(entries, 2, kDrainSettleMs);
         const std::size_t queuedBefore = m_queue.size();
         if (!serviceTerminal(entries[1].revents))

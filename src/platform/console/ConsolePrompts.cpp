@@ -26,8 +26,8 @@ std::string consoleText(std::string_view bytes) {
 
 } // namespace
 
-MessageAnswer ConsolePrompts::messageBox(std::string_view text, std::string_view title, MessageButtons buttons,
-                                         MessageIcon) {
+MessageAnswer ConsolePrompts::messageBox(std::string_view text, std::string_view title,
+                                         MessageButtons buttons, MessageIcon) {
     const std::string line = consoleText(title) + ": " + consoleText(text);
     if (buttons == MessageButtons::RetryCancel) {
         if (stopRequested()) {
@@ -51,11 +51,15 @@ MessageAnswer ConsolePrompts::messageBox(std::string_view text, std::string_view
     std::fflush(m_out);
     switch (buttons) {
     case MessageButtons::Ok:
-    case MessageButtons::OkCancel: return MessageAnswer::Ok;
+    case MessageButtons::OkCancel:
+        return MessageAnswer::Ok;
     case MessageButtons::YesNo:
-    case MessageButtons::YesNoCancel: return MessageAnswer::No;
-    case MessageButtons::RetryCancel: return MessageAnswer::Cancel;
-    case MessageButtons::AbortRetryIgnore: return MessageAnswer::Abort;
+    case MessageButtons::YesNoCancel:
+        return MessageAnswer::No;
+    case MessageButtons::RetryCancel:
+        return MessageAnswer::Cancel;
+    case MessageButtons::AbortRetryIgnore:
+        return MessageAnswer::Abort;
     }
     return MessageAnswer::Ok;
 }

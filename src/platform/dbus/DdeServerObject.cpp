@@ -4,12 +4,15 @@
 
 namespace quorvane {
 
-bool DdeServerObject::Execute(const QString& command) { return m_handler.execute(fromBusText(command)); }
+bool DdeServerObject::Execute(const QString& command) {
+    return m_handler.execute(fromBusText(command));
+}
 
 QString DdeServerObject::Request(const QString& item) {
     const std::optional<std::string> value = m_handler.request(fromBusText(item));
     if (!value) {
-        sendErrorReply(QString::fromLatin1(kDdeNoSuchItemError.data(), static_cast<qsizetype>(kDdeNoSuchItemError.size())),
+        sendErrorReply(QString::fromLatin1(kDdeNoSuchItemError.data(),
+                                           static_cast<qsizetype>(kDdeNoSuchItemError.size())),
                        QStringLiteral("No such item: ") + item);
         return {};
     }

@@ -11,10 +11,16 @@ namespace quorvane {
 
 namespace {
 
-QString latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+QString latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-QString path() { return latin1(kDdeObjectPath); }
-QString interfaceName() { return latin1(kDdeInterface); }
+QString path() {
+    return latin1(kDdeObjectPath);
+}
+QString interfaceName() {
+    return latin1(kDdeInterface);
+}
 
 } // namespace
 
@@ -46,8 +52,9 @@ DdeConversation QtDdeClient::connect(std::string_view service, std::string_view 
         return 0;
     }
     const DdeConversation id = ++m_lastId;
-    QObject::connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, watcher,
-                     [this, id](const QString&, const QString& oldOwner, const QString&) { ownerChanged(id, oldOwner); });
+    QObject::connect(
+        watcher, &QDBusServiceWatcher::serviceOwnerChanged, watcher,
+        [this, id](const QString&, const QString& oldOwner, const QString&) { ownerChanged(id, oldOwner); });
     m_conversations[id] = Conversation{owner.value(), watcher, std::move(onDisconnect), {}};
     return id;
 }
@@ -67,14 +74,15 @@ void QtDdeClient::close(Conversation& conversation) {
     // Deleted later: this may run inside a signal of the watcher or of a receiver.
     if (conversation.Watcher) {
         // Disconnected now: a change already queued must not reach a client that is gone.
-        QObject::disconnect(conversation.Watcher, &QDBusServiceWatcher::serviceOwnerChanged, nullptr, nullptr);
+        QObject::disconnect(conversation.Watcher, &QDBusServiceWatcher::serviceOwnerChanged, nullptr,
+                            nullptr);
         conversation.Watcher->deleteLater();
     }
     for (const auto& follower : conversation.Followers) {
         if (!follower)
             continue;
-        m_connection.disconnect(conversation.Owner, path(), interfaceName(), QStringLiteral("ItemChanged"), follower,
-                                SLOT(changed(QString, QString)));
+        m_connection.disconnect(conversation.Owner, path(), interfaceName(), QStringLiteral("ItemChanged"),
+                                follower, SLOT(changed(QString, QString)));
         follower->deleteLater();
     }
     conversation.Followers.clear();
@@ -111,7 +119,8 @@ DdeRequestResult QtDdeClient::request(DdeConversation conversation, std::string_
     const QDBusMessage reply = m_connection.call(call, QDBus::Block, timeoutMs);
     if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
         return {fromBusText(reply.arguments().constFirst().toString()), DdeRequestError::Failed};
-    const bool unknown = reply.type() == QDBusMessage::ErrorMessage && reply.errorName() == latin1(kDdeNoSuchItemError);
+    const bool unknown =
+        reply.type() == QDBusMessage::ErrorMessage && reply.errorName() == latin1(kDdeNoSuchItemError);
     return {std::nullopt, unknown ? DdeRequestError::NoSuchItem : DdeRequestError::Failed};
 }
 
@@ -135,8 +144,8 @@ bool QtDdeClient::follow(DdeConversation conversation, std::string_view item, Dd
     if (it == m_conversations.end())
         return false;
     auto* receiver = new ItemChangedReceiver(toBusText(item), std::move(onChange));
-    if (!m_connection.connect(it->second.Owner, path(), interfaceName(), QStringLiteral("ItemChanged"), receiver,
-                              SLOT(changed(QString, QString)))) {
+    if (!m_connection.connect(it->second.Owner, path(), interfaceName(), QStringLiteral("ItemChanged"),
+                              receiver, SLOT(changed(QString, QString)))) {
         delete receiver;
         return false;
     }

@@ -26,9 +26,12 @@ public:
     QtDdeClient(const QtDdeClient&) = delete;
     QtDdeClient& operator=(const QtDdeClient&) = delete;
 
-    DdeConversation connect(std::string_view service, std::string_view topic, DdeDisconnectHandler onDisconnect) override;
+    DdeConversation connect(std::string_view service, std::string_view topic,
+                            DdeDisconnectHandler onDisconnect) override;
     void disconnect(DdeConversation conversation) override;
-    bool connected(DdeConversation conversation) const override { return m_conversations.contains(conversation); }
+    bool connected(DdeConversation conversation) const override {
+        return m_conversations.contains(conversation);
+    }
     DdeExecuteResult execute(DdeConversation conversation, std::string_view command, int timeoutMs) override;
     DdeRequestResult request(DdeConversation conversation, std::string_view item, int timeoutMs) override;
     std::optional<std::vector<std::string>> items(DdeConversation conversation, int timeoutMs) override;

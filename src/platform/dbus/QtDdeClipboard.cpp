@@ -10,7 +10,9 @@ namespace quorvane {
 
 namespace {
 
-QString mimeType() { return QString::fromLatin1(kDdeLinkMimeType.data(), static_cast<qsizetype>(kDdeLinkMimeType.size())); }
+QString mimeType() {
+    return QString::fromLatin1(kDdeLinkMimeType.data(), static_cast<qsizetype>(kDdeLinkMimeType.size()));
+}
 
 } // namespace
 

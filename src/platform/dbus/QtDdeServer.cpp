@@ -9,13 +9,17 @@ namespace quorvane {
 
 namespace {
 
-QString latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+QString latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 } // namespace
 
 QtDdeServer::QtDdeServer(QDBusConnection connection) : m_connection(std::move(connection)) {}
 
-QtDdeServer::~QtDdeServer() { withdraw(); }
+QtDdeServer::~QtDdeServer() {
+    withdraw();
+}
 
 bool QtDdeServer::serve(std::string_view service, std::string_view topic, DdeServerHandler& handler) {
     const QString busName = latin1(DdeBusName(service, topic));

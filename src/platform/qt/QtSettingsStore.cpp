@@ -9,9 +9,13 @@ namespace quorvane {
 
 namespace {
 
-QString fromBytes(std::string_view bytes) { return QString::fromStdString(BytesToUtf8(bytes)); }
+QString fromBytes(std::string_view bytes) {
+    return QString::fromStdString(BytesToUtf8(bytes));
+}
 
-std::string toBytes(const QString& text) { return Utf8ToBytes(text.toStdString()); }
+std::string toBytes(const QString& text) {
+    return Utf8ToBytes(text.toStdString());
+}
 
 QString defaultFolder() {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -26,7 +30,8 @@ QString entryKey(std::string_view section, std::string_view key) {
 
 } // namespace
 
-QtSettingsStore::QtSettingsStore(QString folder) : m_folder(folder.isEmpty() ? defaultFolder() : std::move(folder)) {}
+QtSettingsStore::QtSettingsStore(QString folder)
+    : m_folder(folder.isEmpty() ? defaultFolder() : std::move(folder)) {}
 
 QString QtSettingsStore::fileFor(std::string_view application) const {
     QString name = fromBytes(application);
@@ -43,8 +48,8 @@ std::string QtSettingsStore::GetSetting(std::string_view application, std::strin
     return toBytes(value.toString());
 }
 
-void QtSettingsStore::SaveSetting(std::string_view application, std::string_view section, std::string_view key,
-                                  std::string_view value) {
+void QtSettingsStore::SaveSetting(std::string_view application, std::string_view section,
+                                  std::string_view key, std::string_view value) {
     QDir().mkpath(m_folder);
     QSettings settings(fileFor(application), QSettings::IniFormat);
     settings.setValue(entryKey(section, key), fromBytes(value));

@@ -38,8 +38,12 @@ X11Display::~X11Display() {
         XCloseDisplay(m_display);
 }
 
-unsigned long X11Display::errorCount() { return g_errors.load(); }
+unsigned long X11Display::errorCount() {
+    return g_errors.load();
+}
 
-std::string X11Display::lastError() { return g_lastError; }
+std::string X11Display::lastError() {
+    return g_lastError;
+}
 
 } // namespace quorvane
