@@ -149,6 +149,57 @@ TEST_F(BusCommands, QueuingCommandsSendTheirBytesToTheDevice) {
     EXPECT_EQ(Pty.receive(3), "end");
 }
 
+TEST_F(BusCommands, EveryCommandWordGetsItsAcknowledgementOverTheBus) {
+    // 0 accepted, 1 refused. The link commands are refused: no link exists and a run without a
+    // display has no clipboard to paste from.
+    const std::pair<std::string, int> cases[] = {
+        {"{BEEP}", 0},
+        {"{TIMER-OFF}", 0},
+        {"{TIMER-ON}", 0},
+        {"{TIMER-OFF}", 0},
+        {"{SUSPEND}", 0},
+        {"{RESUME1}", 0},
+        {"{RESUME}", 0},
+        {"{BREAK}", 0},
+        {"{TOGGLEDTR}", 0},
+        {"{DTR=ON}", 0},
+        {"{DTR=OFF}", 0},
+        {"{RTS=ON}", 0},
+        {"{RTS=OFF}", 0},
+        {"{RESET}", 0},
+        {"{CLEAR}", 0},
+        {"{APPNORMAL}", 0},
+        {"{APPMINIMIZE}", 0},
+        {"{PASTE-COMMAND}", 1},
+        {"{REFRESH-COMMAND}", 1},
+        {"{TERMINATE-COMMAND}", 1},
+        {"{PASTE-BUFFER}", 1},
+        {"{REFRESH-BUFFER}", 1},
+        {"{TERMINATE-BUFFER}", 1},
+        {"{STRIPCRLF-ON}", 0},
+        {"{STRIPCRLF-OFF}", 0},
+        {"{COPYDATE}", 0},
+        {"{COPYRECNUM}", 0},
+        {"{SEND(x)}", 0},
+        {"{SENDOUT(65)}", 0},
+        {"{TIMERSTRING='T'}", 0},
+        {"{SENDCODE(66)}", 0},
+        {"{SENDDATE(yyyy)}", 0},
+        {"{SENDFILE(" + Dir.file("missing.bin") + ")}", 1},
+        {"{PUSH(NO SUCH BUTTON)}", 1},
+        {"{CONFIG(" + Dir.file("missing.QV3") + ")}", 1},
+        {"{COPYFIELD(1)}", 0},
+        {"{COPYFIELD(99)}", 1},
+        {"{TIMERINTERVAL=0}", 0},
+        {"[BEEP]", 0},
+        {"BEEP", 1},
+    };
+    for (const auto& [command, ack] : cases)
+        EXPECT_EQ(exec(command), ack) << command;
+    EXPECT_EQ(exec("{SEND(alive)}"), 0);
+    EXPECT_NE(Pty.receive(64, std::chrono::milliseconds(2000)).find("alive"), std::string::npos);
+}
+
 TEST_F(BusCommands, SuspendHoldsRecordsUntilResume) {
     EXPECT_EQ(exec("{SUSPEND}"), 0);
     ASSERT_EQ(Pty.send("1,2,3\r\n"), 7u);
