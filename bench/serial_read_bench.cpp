@@ -33,15 +33,6 @@ public:
     LocalDateTime now() const override { return {}; }
 };
 
-class NoStore final : public SettingsStore {
-public:
-    std::string GetSetting(std::string_view, std::string_view, std::string_view,
-                           std::string_view defaultValue) const override {
-        return std::string(defaultValue);
-    }
-    void SaveSetting(std::string_view, std::string_view, std::string_view, std::string_view) override {}
-};
-
 /// The master side of a pseudo-terminal whose slave the port opens as COM1.
 struct PtyBench {
     PtyBench() {
@@ -80,7 +71,7 @@ struct PtyBench {
     Configuration config;
     QuietPrompts prompts;
     StillClock clock;
-    NoStore store;
+    NoSettingsStore store;
     PortBindings bindings{store};
     PosixSerialDevice device;
     SerialPort port{device, config, prompts, clock, bindings};

@@ -6,24 +6,9 @@
 
 #include "config/ConfigDump.h"
 #include "config/ConfigFiles.h"
-#include "platform/console/ConsoleFileDialogs.h"
 #include "platform/console/ConsolePrompts.h"
 
 namespace quorvane {
-
-namespace {
-
-// The tools keep no recent-file list.
-class NoSettingsStore final : public SettingsStore {
-public:
-    std::string GetSetting(std::string_view, std::string_view, std::string_view,
-                           std::string_view defaultValue) const override {
-        return std::string(defaultValue);
-    }
-    void SaveSetting(std::string_view, std::string_view, std::string_view, std::string_view) override {}
-};
-
-} // namespace
 
 bool LoadConfigurationForRun(const std::string& path, Configuration& config, UserPrompts& prompts) {
     if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
@@ -32,8 +17,8 @@ bool LoadConfigurationForRun(const std::string& path, Configuration& config, Use
         std::fprintf(stderr, "quorvane: cannot open %s: %s\n", path.c_str(), std::strerror(errno));
         return false;
     }
-    ConsoleFileDialogs dialogs;
-    NoSettingsStore store;
+    NoFileDialogs dialogs;
+    NoSettingsStore store; // the tools keep no recent-file list
     RecentFiles recent(store);
     ConfigFiles files(config, prompts, dialogs, recent);
     ResetConfiguration(config);

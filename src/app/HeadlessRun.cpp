@@ -20,7 +20,6 @@
 #include "platform/posix/PosixFileAccess.h"
 #include "engine/ValueFormat.h"
 #include "platform/console/ConsoleEngineView.h"
-#include "platform/console/ConsoleFileDialogs.h"
 #include "platform/console/ConsolePrompts.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/posix/SystemClock.h"

@@ -8,29 +8,9 @@
 
 namespace quorvane {
 
-namespace {
-
-// The reader's file dialogs and recent-file list are never used by a reload.
-class NoDialogs final : public FileDialogs {
-public:
-    std::optional<std::string> openFileName(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
-};
-
-class NoStore final : public SettingsStore {
-public:
-    std::string GetSetting(std::string_view, std::string_view, std::string_view,
-                           std::string_view defaultValue) const override {
-        return std::string(defaultValue);
-    }
-    void SaveSetting(std::string_view, std::string_view, std::string_view, std::string_view) override {}
-};
-
-} // namespace
-
 bool ConfigReload::reloadConfiguration(const std::string& path) {
-    NoDialogs dialogs;
-    NoStore store;
+    NoFileDialogs dialogs; // a reload never shows a dialog
+    NoSettingsStore store; // nor keeps a recent-file list
     RecentFiles recent(store);
 
     // The file is read into a copy first: a file that passes validation but is damaged further on

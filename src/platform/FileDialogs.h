@@ -28,4 +28,12 @@ public:
     virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
 };
 
+/// File dialogs where there is nobody to ask (no window, or an operation that never asks): every
+/// dialog is cancelled.
+class NoFileDialogs final : public FileDialogs {
+public:
+    std::optional<std::string> openFileName(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
+};
+
 } // namespace quorvane

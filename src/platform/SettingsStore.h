@@ -19,4 +19,15 @@ public:
                              std::string_view value) = 0;
 };
 
+/// A store that keeps nothing: every entry reads as its default. For runs that must not touch the
+/// user's settings (the command-line tools, a configuration reload's throwaway recent-file list).
+class NoSettingsStore final : public SettingsStore {
+public:
+    std::string GetSetting(std::string_view, std::string_view, std::string_view,
+                           std::string_view defaultValue) const override {
+        return std::string(defaultValue);
+    }
+    void SaveSetting(std::string_view, std::string_view, std::string_view, std::string_view) override {}
+};
+
 } // namespace quorvane
