@@ -33,17 +33,12 @@ inline Configuration commandTestConfig() {
     return config;
 }
 
-struct CommandRig {
+struct CommandRig : FakePlatform {
     explicit CommandRig(Configuration initial = commandTestConfig(),
                         ActivationKind activation = ActivationKind::Normal)
-        : Config(std::move(initial)), Bindings(Store),
-          // The DTR pulse waits on the clock: the pause moves the fake clock instead of sleeping.
-          Port(Device, Config, Prompts, Clock, Bindings,
-               [this](std::chrono::milliseconds ms) {
-                   Clock.advance(static_cast<std::uint32_t>(ms.count()));
-               }),
-          Items(View), Engine(Config, {Port, Items, Prompts, Sounds, Clock, Store, Files, &Extensions},
-                              {activation, '.', FormatLocale{}}),
+        : FakePlatform(std::move(initial)), Items(View),
+          Engine(Config, {Port, Items, Prompts, Sounds, Clock, Store, Files, &Extensions},
+                 {activation, '.', FormatLocale{}}),
           Output(Engine, Config, Port, Items, Clock),
           Bridge({Engine, Config, Items, Server, Client, Board, Prompts, {}}),
           Reload({Engine, Config, Port, Items, Extensions, Prompts}),
@@ -51,10 +46,7 @@ struct CommandRig {
         Extensions.add(Bridge);
         Extensions.add(Output);
         Bridge.setCommandHandler([this](std::string_view command) { return Interpreter.execute(command); });
-        if (activation == ActivationKind::VirtualInstrument)
-            Port.startVirtualMode([](std::string_view) {});
-        else
-            Port.OpenPort();
+        openPort(activation);
         Engine.Form_Load();
         Device.Calls.clear();
     }
@@ -66,28 +58,14 @@ struct CommandRig {
         return *this;
     }
     CommandRig& tick(int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            Clock.advance(50);
-            Engine.Timer1_Timer();
-        }
+        runTicks(Engine, n);
         return *this;
     }
     std::string& queue() { return Engine.OutputQueue(); }
 
-    Configuration Config;
-    FakeSerialDevice Device;
-    FakeSettingsStore Store;
-    PortBindings Bindings;
-    FakePrompts Prompts;
-    FakeClock Clock;
-    SerialPort Port;
-    FakeEngineView View;
-    FakeSoundBeep Sounds;
-    FakeFileAccess Files;
     FakeDdeServer Server;
     FakeDdeClient Client;
     FakeClipboard Board;
-    EngineExtensionList Extensions;
     DdeItemView Items;
     quorvane::Engine Engine;
     SerialOutput Output;

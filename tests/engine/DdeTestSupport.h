@@ -23,10 +23,9 @@ inline Configuration ddeTestConfig() {
     return config;
 }
 
-struct DdeRig {
+struct DdeRig : FakePlatform {
     explicit DdeRig(Configuration initial = ddeTestConfig())
-        : Config(std::move(initial)), Bindings(Store),
-          Port(Device, Config, Prompts, Clock, Bindings, [](auto) {}), Items(View),
+        : FakePlatform(std::move(initial)), Items(View),
           Engine(Config, {Port, Items, Prompts, Sounds, Clock, Store, Files, &Extensions},
                  {ActivationKind::Normal, '.', FormatLocale{}}),
           Bridge({Engine, Config, Items, Server, Client, Board, Prompts,
@@ -48,29 +47,15 @@ struct DdeRig {
         return *this;
     }
     DdeRig& tick(int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            Clock.advance(50);
-            Engine.Timer1_Timer();
-        }
+        runTicks(Engine, n);
         return *this;
     }
     /// The text of a served item, as a client requests it.
     std::optional<std::string> item(std::string_view name) { return Server.Handler->request(name); }
 
-    Configuration Config;
-    FakeSerialDevice Device;
-    FakeSettingsStore Store;
-    PortBindings Bindings;
-    FakePrompts Prompts;
-    FakeClock Clock;
-    SerialPort Port;
-    FakeEngineView View;
-    FakeSoundBeep Sounds;
-    FakeFileAccess Files;
     FakeDdeServer Server;
     FakeDdeClient Client;
     FakeClipboard Board;
-    EngineExtensionList Extensions;
     std::vector<std::string> Trace;
     std::vector<std::string> Commands;
     bool AcceptCommands = true;

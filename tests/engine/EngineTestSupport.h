@@ -15,6 +15,7 @@
 #include "serial/PortBindings.h"
 #include "serial/SerialPort.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -29,45 +30,36 @@ inline Configuration engineTestConfig() {
     return config;
 }
 
-/// The engine on a fake device, view, prompts, clock, settings store and in-memory files.
-struct EngineRig {
-    explicit EngineRig(Configuration initial = engineTestConfig(),
-                       ActivationKind activation = ActivationKind::Normal, char decimalSeparator = '.')
+/// The fake platform an engine runs on: device, port, settings store, prompts, clock, view, beeps and
+/// in-memory files. The port's waits (the DTR pulse) move the fake clock instead of sleeping.
+struct FakePlatform {
+    explicit FakePlatform(Configuration initial)
         : Config(std::move(initial)), Bindings(Store),
-          Port(Device, Config, Prompts, Clock, Bindings, [](auto) {}),
-          Engine(Config, {Port, View, Prompts, Sounds, Clock, Store, Files, nullptr},
-                 {activation, decimalSeparator, FormatLocale{}}) {
+          Port(Device, Config, Prompts, Clock, Bindings, [this](std::chrono::milliseconds ms) {
+              Clock.advance(static_cast<std::uint32_t>(ms.count()));
+          }) {}
+
+    /// Opens the port, or in Virtual Instrument Mode starts the virtual device, whose output
+    /// collects in VirtualShown.
+    void openPort(ActivationKind activation) {
         if (activation == ActivationKind::VirtualInstrument)
             Port.startVirtualMode([this](std::string_view shown) { VirtualShown += shown; });
         else
             Port.OpenPort();
     }
-
-    /// Form_Load.
-    EngineRig& load() {
-        Engine.Form_Load();
-        return *this;
-    }
-    /// Bytes the device sends (the virtual device in Virtual Instrument Mode).
-    EngineRig& send(std::string_view bytes) {
+    /// Bytes the device sends (the virtual device's input in Virtual Instrument Mode).
+    void deviceSends(quorvane::Engine& engine, std::string_view bytes) {
         if (Port.isVirtual())
-            Engine.VirtualInput().append(bytes);
+            engine.VirtualInput().append(bytes);
         else
             Device.Incoming += bytes;
-        return *this;
     }
     /// Runs n ticks, 50 ms apart on the clock.
-    EngineRig& tick(int n = 1) {
+    void runTicks(quorvane::Engine& engine, int n) {
         for (int i = 0; i < n; ++i) {
             Clock.advance(50);
-            Engine.Timer1_Timer();
+            engine.Timer1_Timer();
         }
-        return *this;
-    }
-    /// Everything written to the log file so far.
-    std::string log() const {
-        const auto it = Files.Files.find(Config.LogFileName);
-        return it == Files.Files.end() ? std::string() : it->second;
     }
 
     Configuration Config;
@@ -80,7 +72,41 @@ struct EngineRig {
     FakeEngineView View;
     FakeSoundBeep Sounds;
     FakeFileAccess Files;
+    EngineExtensionList Extensions;
     std::string VirtualShown;
+};
+
+/// The engine alone on the fake platform.
+struct EngineRig : FakePlatform {
+    explicit EngineRig(Configuration initial = engineTestConfig(),
+                       ActivationKind activation = ActivationKind::Normal, char decimalSeparator = '.')
+        : FakePlatform(std::move(initial)),
+          Engine(Config, {Port, View, Prompts, Sounds, Clock, Store, Files, nullptr},
+                 {activation, decimalSeparator, FormatLocale{}}) {
+        openPort(activation);
+    }
+
+    /// Form_Load.
+    EngineRig& load() {
+        Engine.Form_Load();
+        return *this;
+    }
+    /// Bytes the device sends (the virtual device in Virtual Instrument Mode).
+    EngineRig& send(std::string_view bytes) {
+        deviceSends(Engine, bytes);
+        return *this;
+    }
+    /// Runs n ticks, 50 ms apart on the clock.
+    EngineRig& tick(int n = 1) {
+        runTicks(Engine, n);
+        return *this;
+    }
+    /// Everything written to the log file so far.
+    std::string log() const {
+        const auto it = Files.Files.find(Config.LogFileName);
+        return it == Files.Files.end() ? std::string() : it->second;
+    }
+
     quorvane::Engine Engine;
 };
 

@@ -14,23 +14,15 @@ constexpr std::int16_t keyWord(int modifiers, int virtualKey) {
     return static_cast<std::int16_t>(modifiers * 256 + virtualKey);
 }
 
-struct SerialOutputRig {
+struct SerialOutputRig : FakePlatform {
     explicit SerialOutputRig(Configuration initial = engineTestConfig(),
                              ActivationKind activation = ActivationKind::Normal)
-        : Config(std::move(initial)), Bindings(Store),
-          // The DTR pulse waits on the clock: the pause moves the fake clock instead of sleeping.
-          Port(Device, Config, Prompts, Clock, Bindings,
-               [this](std::chrono::milliseconds ms) {
-                   Clock.advance(static_cast<std::uint32_t>(ms.count()));
-               }),
+        : FakePlatform(std::move(initial)),
           Engine(Config, {Port, View, Prompts, Sounds, Clock, Store, Files, &Extensions},
                  {activation, '.', FormatLocale{}}),
           Output(Engine, Config, Port, View, Clock, &Keys) {
         Extensions.add(Output);
-        if (activation == ActivationKind::VirtualInstrument)
-            Port.startVirtualMode([this](std::string_view shown) { VirtualShown += shown; });
-        else
-            Port.OpenPort();
+        openPort(activation);
     }
 
     SerialOutputRig& load() {
@@ -39,20 +31,14 @@ struct SerialOutputRig {
     }
     /// Runs n ticks, 50 ms apart on the clock.
     SerialOutputRig& tick(int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            Clock.advance(50);
-            Engine.Timer1_Timer();
-        }
+        runTicks(Engine, n);
         return *this;
     }
     /// What reached the device (the virtual device window in Virtual Instrument Mode).
     const std::string& sent() const { return Port.isVirtual() ? VirtualShown : Device.Written; }
     /// Bytes the device sends.
     SerialOutputRig& send(std::string_view bytes) {
-        if (Port.isVirtual())
-            Engine.VirtualInput().append(bytes);
-        else
-            Device.Incoming += bytes;
+        deviceSends(Engine, bytes);
         return *this;
     }
     /// Device calls other than reads and writes, in order.
@@ -64,19 +50,7 @@ struct SerialOutputRig {
         return calls;
     }
 
-    Configuration Config;
-    FakeSerialDevice Device;
-    FakeSettingsStore Store;
-    PortBindings Bindings;
-    FakePrompts Prompts;
-    FakeClock Clock;
-    SerialPort Port;
-    FakeEngineView View;
-    FakeSoundBeep Sounds;
-    FakeFileAccess Files;
     FakeHotKeys Keys;
-    std::string VirtualShown;
-    EngineExtensionList Extensions;
     quorvane::Engine Engine;
     SerialOutput Output;
 };
