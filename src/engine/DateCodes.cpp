@@ -23,13 +23,18 @@ constexpr std::array<DateCode, 7> kCodes{{
     {"{second}", Part::Second},
 }};
 
+// Letters match in either case, braces only exactly: folding with 0x20 would take "[" for "{".
+bool sameNoCase(char c, char lower) {
+    return (c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c) == lower;
+}
+
 std::size_t findNoCase(std::string_view text, std::string_view lowerNeedle) {
     if (text.size() < lowerNeedle.size()) {
         return std::string_view::npos;
     }
     for (std::size_t i = 0; i + lowerNeedle.size() <= text.size(); ++i) {
         std::size_t k = 0;
-        while (k < lowerNeedle.size() && (text[i + k] | 0x20) == lowerNeedle[k]) {
+        while (k < lowerNeedle.size() && sameNoCase(text[i + k], lowerNeedle[k])) {
             ++k;
         }
         if (k == lowerNeedle.size()) {

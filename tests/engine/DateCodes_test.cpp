@@ -35,6 +35,7 @@ TEST_F(DateCodes, MisspeltCodesAndOtherTextStay) {
     EXPECT_EQ(ExpandDateCodes("", Clock), "");
     EXPECT_EQ(ExpandDateCodes("{MONTHS} {Mnth} {DAY {ENTER}", Clock), "{MONTHS} {Mnth} {DAY {ENTER}");
     EXPECT_EQ(ExpandDateCodes("a{DAY}b", Clock), "a07b");
+    EXPECT_EQ(ExpandDateCodes("[DAY]{DAY} [month]", Clock), "[DAY]07 [month]");
 }
 
 class SteppingClock final : public Clock {
