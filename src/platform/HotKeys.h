@@ -21,7 +21,8 @@ public:
 
     virtual ~HotKeys() = default;
     /// Grabs the key (a Windows virtual-key code) with exactly these modifiers under `id`; false
-    /// when the key is unknown or another program holds it, with nothing left grabbed.
+    /// when the key is unknown, another program holds it or another `id` registered it first,
+    /// with nothing left grabbed.
     virtual bool registerKey(int id, std::uint8_t virtualKey, unsigned modifiers) = 0;
     /// Releases the key registered under `id`; nothing happens for an unknown id.
     virtual void unregisterKey(int id) = 0;

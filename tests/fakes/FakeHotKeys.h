@@ -1,5 +1,6 @@
 #pragma once
-// Hot keys that a test presses: registrations are recorded, keys can be taken by "another program".
+// Hot keys that a test presses: registrations are recorded, keys can be taken by "another program",
+// and a combination already registered under another identifier is refused.
 
 #include "platform/HotKeys.h"
 
@@ -22,8 +23,12 @@ public:
     bool registerKey(int id, std::uint8_t virtualKey, unsigned modifiers) override {
         ++RegisterCalls;
         const Key key{virtualKey, modifiers};
+        Registered.erase(id);
         if (TakenElsewhere.count(key) != 0)
             return false;
+        for (const auto& entry : Registered)
+            if (entry.second.VirtualKey == virtualKey && entry.second.Modifiers == modifiers)
+                return false;
         Registered[id] = key;
         return true;
     }

@@ -1,6 +1,6 @@
 // The X11 hot keys against a real X server (Xvfb) pressed by xdotool: presses with and without Num
-// Lock reach the handler, a key another client holds is refused with nothing left grabbed, and
-// unregistering releases every lock variant.
+// Lock reach the handler, a key another client holds is refused with nothing left grabbed, a
+// combination registered twice holds only the first, and unregistering releases every lock variant.
 
 #include "XvfbServer.h"
 #include "platform/x11/XcbHotKeys.h"
@@ -76,6 +76,22 @@ TEST_F(XcbHotKeysTest, KeyHeldByAnotherClientIsRefusedWithNothingLeftGrabbed) {
     // The connection goes on working after the refusal.
     EXPECT_TRUE(m_keys->registerKey(2, 0x76, kHotKeyModControl));
     EXPECT_TRUE(pressAndWait("ctrl+F7", 1));
+}
+
+TEST_F(XcbHotKeysTest, CombinationRegisteredTwiceHoldsOnlyTheFirst) {
+    ASSERT_TRUE(m_keys->registerKey(5, 'L', kHotKeyModControl));
+    EXPECT_FALSE(m_keys->registerKey(6, 'L', kHotKeyModControl));
+    EXPECT_TRUE(m_keys->registerKey(9, 'L', kHotKeyModControl | kHotKeyModShift));
+    ASSERT_TRUE(pressAndWait("ctrl+l", 1));
+    EXPECT_EQ(m_pressed, (std::vector<int>{5}));
+
+    // The refusal left the first registration's grabs in place; releasing it frees the key.
+    OtherClient other(s_server->display());
+    EXPECT_FALSE(other.grab(XK_l, XCB_MOD_MASK_CONTROL));
+    m_keys->unregisterKey(5);
+    EXPECT_TRUE(m_keys->registerKey(6, 'L', kHotKeyModControl));
+    ASSERT_TRUE(pressAndWait("ctrl+l", 2));
+    EXPECT_EQ(m_pressed, (std::vector<int>{5, 6}));
 }
 
 TEST_F(XcbHotKeysTest, UnregisterAndDestructionReleaseEveryVariant) {

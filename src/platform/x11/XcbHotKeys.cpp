@@ -133,6 +133,10 @@ bool XcbHotKeys::registerKey(int id, std::uint8_t virtualKey, unsigned modifiers
         return false;
 
     const std::uint16_t mask = modifierMask(modifiers);
+    // X lets a client grab its own key again, and both registrations would fire; the first one
+    // keeps the combination, as a system-wide hot key should.
+    if (heldByOtherId(codes, mask))
+        return false;
     std::vector<std::pair<KeyGrab, xcb_void_cookie_t>> requests;
     for (const xcb_keycode_t code : codes)
         for (const std::uint16_t variant : lockVariants(mask))
@@ -156,6 +160,16 @@ bool XcbHotKeys::registerKey(int id, std::uint8_t virtualKey, unsigned modifiers
     }
     m_registrations[id] = std::move(registration);
     return true;
+}
+
+bool XcbHotKeys::heldByOtherId(const std::vector<xcb_keycode_t>& codes, std::uint16_t mask) const {
+    return std::any_of(m_registrations.begin(), m_registrations.end(), [&](const auto& entry) {
+        const Registration& held = entry.second;
+        return held.Modifiers == mask &&
+               std::any_of(held.Grabs.begin(), held.Grabs.end(), [&](const KeyGrab& g) {
+                   return std::find(codes.begin(), codes.end(), g.first) != codes.end();
+               });
+    });
 }
 
 void XcbHotKeys::ungrab(const std::vector<KeyGrab>& grabs) {

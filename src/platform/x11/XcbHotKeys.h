@@ -43,6 +43,7 @@ private:
     std::uint16_t modifierMask(unsigned modifiers) const;
     std::vector<std::uint16_t> lockVariants(std::uint16_t modifiers) const;
     void ungrab(const std::vector<KeyGrab>& grabs);
+    bool heldByOtherId(const std::vector<xcb_keycode_t>& codes, std::uint16_t mask) const;
     std::vector<xcb_keycode_t> keycodesOf(xcb_keysym_t keysym) const;
 
     xcb_connection_t* m_connection = nullptr;
