@@ -1,5 +1,6 @@
 #include "engine/ExpressionOperators.h"
 
+#include "engine/NumberText.h"
 #include "engine/ValRule.h"
 
 #include <cmath>
@@ -50,20 +51,26 @@ std::optional<Value> numberOfRank(double result, Rank rank) {
     return Value(result);
 }
 
-// The right side of a comparison: texts are read by the lenient val rule and never fail for
-// want of a number. Numbers are taken as they are; writing them out as text first would make
-// 1/3 = 1/3 false.
-std::optional<double> comparisonNumber(const Value& value) {
-    if (const auto* text = std::get_if<std::string>(&value))
-        return TryVal(*text);
+// The right side of a comparison is read back from its text form by the lenient val rule, so it
+// never fails for want of a number and a computed reading carries no more than 15 significant
+// digits (0.1 + 0.2 equals 0.3; a truth value, written "True" or "False", reads as 0).
+std::optional<double> rightComparisonNumber(const Value& value) {
+    return TryVal(ValueToText(value));
+}
+
+// The left side is converted strictly, but a computed number is cut to the digits of its text
+// form as well, so that 1 / 3 = 1 / 3 and 0.1 + 0.2 = 0.3 hold.
+std::optional<double> leftComparisonNumber(const Value& value) {
+    if (std::holds_alternative<double>(value) || std::holds_alternative<float>(value))
+        return TryVal(ValueToText(value));
     return strictNumber(value);
 }
 
 std::optional<Value> compare(BinaryOperator op, const Value& left, const Value& right) {
-    const std::optional<double> a = strictNumber(left);
+    const std::optional<double> a = leftComparisonNumber(left);
     if (!a)
         return std::nullopt;
-    const std::optional<double> b = comparisonNumber(right);
+    const std::optional<double> b = rightComparisonNumber(right);
     if (!b)
         return std::nullopt;
     bool result = false;

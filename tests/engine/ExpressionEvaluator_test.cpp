@@ -150,8 +150,17 @@ INSTANTIATE_TEST_SUITE_P(
                       ExpressionCase{"EmptyPlusIsTheOtherOperand", "field(0) + field(2)", "5"s},
                       ExpressionCase{"EmptyIsZeroInArithmetic", "field(0) - 3", -3.0},
                       ExpressionCase{"SixteenBitSumStaysSixteenBit", "sgn(4) + sgn(5)", std::int16_t{2}},
-                      ExpressionCase{"EqualQuotientsCompareEqual", "1 / 3 = 1 / 3", kTrue},
                       ExpressionCase{"RightComparisonTextNeverFails", "5 > field(3)", kTrue}),
+    caseName);
+
+// Both sides of a comparison count 15 significant digits, the right one read back from its text.
+INSTANTIATE_TEST_SUITE_P(
+    ComputedComparisons, DocumentedExpressions,
+    ::testing::Values(ExpressionCase{"EqualQuotientsCompareEqual", "1 / 3 = 1 / 3", kTrue},
+                      ExpressionCase{"RightSumAtFifteenDigits", "0.3 = 0.1 + 0.2", kTrue},
+                      ExpressionCase{"RightProductAtFifteenDigits", "0.3 = 3 * 0.1", kTrue},
+                      ExpressionCase{"LeftSumAtFifteenDigits", "0.1 + 0.2 = 0.3", kTrue},
+                      ExpressionCase{"RightTruthValueReadsAsItsText", "-1 = (1 = 1)", kFalse}),
     caseName);
 
 TEST(ExpressionEvaluator, NumberTokenTooLargeForADoubleFails) {
