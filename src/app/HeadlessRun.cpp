@@ -132,6 +132,7 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     const int status = app.exec();
     if (!engine.closed())
         engine.Form_Unload();
+    keystrokes->reportEndOfRun();
     return status;
 }
 

@@ -57,9 +57,11 @@ public:
                    KeystrokeServices{m_windows, m_launcher, prompts,
                                      KeyTypingHost{m_injector, m_layout, clock, processEventsFor}}) {
         m_injector.setDelayedEvents([&config] { return config.KeystrokeDelay > 0; });
+        m_output.setRecordNumber(engine.state().RecordNumber);
     }
 
     KeystrokeOutput& output() { return m_output; }
+    void reportEndOfRun() override { m_output.reportMacroErrorRecords(); }
 
 private:
     // Declared in order of construction: everything below uses the display.

@@ -15,6 +15,8 @@ namespace quorvane {
 class KeystrokeHost {
 public:
     virtual ~KeystrokeHost() = default;
+    /// At the end of a run: says how many records macro errors kept from being typed, if any.
+    virtual void reportEndOfRun() {}
 };
 
 /// Builds keystroke output on the display named by DISPLAY and registers it as the engine's

@@ -7,7 +7,7 @@ namespace quorvane {
 
 namespace {
 
-constexpr std::string_view kLaunchErrorTitle = "Quorvane Error";
+constexpr std::string_view kErrorTitle = "Quorvane Error";
 
 std::string trimmedUpper(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
@@ -18,6 +18,21 @@ std::string trimmedUpper(std::string_view text) {
     for (char& c : upper)
         c = upperByte(c);
     return upper;
+}
+
+std::string_view macroErrorCause(std::int16_t error) {
+    switch (error) {
+    case keymacro::kUnclosedBrace:
+        return "a \"{\" without a closing \"}\"";
+    case keymacro::kUnknownKeyName:
+        return "a name in braces that is not a key name";
+    case keymacro::kUnclosedGroup:
+        return "a \"(\" without a closing \")\"";
+    case keymacro::kZeroRepeatCount:
+        return "a repeat count of 0 in braces";
+    default:
+        return "more key items than one macro may hold";
+    }
 }
 
 std::int64_t secondOfDay(const LocalDateTime& t) {
@@ -98,7 +113,7 @@ bool KeystrokeOutput::launchTarget(WindowId& target, WindowId& previousForegroun
     const LaunchResult launched = m_services.Launcher.startProgram(m_commandLine);
     if (launched.ProcessId == 0) {
         m_services.Prompts.messageBox("Cannot Run Program: " + m_commandLine + "\r" + launched.Error,
-                                      kLaunchErrorTitle, MessageButtons::Ok, MessageIcon::Exclamation);
+                                      kErrorTitle, MessageButtons::Ok, MessageIcon::Exclamation);
         return false;
     }
     const std::uint32_t start = clock.tickCount();
@@ -106,7 +121,7 @@ bool KeystrokeOutput::launchTarget(WindowId& target, WindowId& previousForegroun
         m_services.Prompts.messageBox(
             "The program started by \"" + m_commandLine +
                 "\" did not come to the foreground within 30 seconds; the record was not typed.",
-            kLaunchErrorTitle, MessageButtons::Ok, MessageIcon::Exclamation);
+            kErrorTitle, MessageButtons::Ok, MessageIcon::Exclamation);
         return false;
     }
     // The new window takes the foreground before it is ready for input; give it a second more.
@@ -119,6 +134,35 @@ bool KeystrokeOutput::launchTarget(WindowId& target, WindowId& previousForegroun
     if (m_title.empty() || title.find(m_title) == std::string::npos)
         m_title = title;
     return true;
+}
+
+// A long record goes out in pieces rather than not at all. A record whose macro does not parse
+// is lost, so the first one of a run is reported and every one counted.
+void KeystrokeOutput::typeRecordText() {
+    const KeyMacroPieces pieces = splitKeyMacro(m_text, m_services.Typing.Layout);
+    if (pieces.Error == keymacro::kOk) {
+        for (const std::string_view piece : pieces.Pieces)
+            SendKeyMacro(piece, m_settings.KeystrokeDelay, m_services.Typing);
+        return;
+    }
+    if (++m_macroErrorRecords > 1)
+        return;
+    const std::string record = m_recordNumber != nullptr ? " " + std::to_string(*m_recordNumber) : "";
+    m_services.Prompts.messageBox("Record" + record + " was not typed: its keystroke macro has error " +
+                                      std::to_string(pieces.Error) + " (" +
+                                      std::string(macroErrorCause(pieces.Error)) +
+                                      "). Later records with macro errors are not typed either; they are "
+                                      "counted and the count is given at the end of the run.",
+                                  kErrorTitle, MessageButtons::Ok, MessageIcon::Exclamation);
+}
+
+void KeystrokeOutput::reportMacroErrorRecords() {
+    if (m_macroErrorRecords == 0)
+        return;
+    m_services.Prompts.messageBox(std::to_string(m_macroErrorRecords) +
+                                      (m_macroErrorRecords == 1 ? " record was" : " records were") +
+                                      " not typed because of keystroke macro errors.",
+                                  kErrorTitle, MessageButtons::Ok, MessageIcon::Exclamation);
 }
 
 void KeystrokeOutput::DeliverKeystrokes(const FieldSlots& slots, int fieldCount) {
@@ -137,7 +181,7 @@ void KeystrokeOutput::DeliverKeystrokes(const FieldSlots& slots, int fieldCount)
         return;
     if (m_runtimeWindow != kNoWindow && windows.foregroundWindow() == m_runtimeWindow)
         return;
-    SendKeyMacro(m_text, m_settings.KeystrokeDelay, m_services.Typing);
+    typeRecordText();
     if (m_targetWasRestored)
         windows.minimize(target);
     if (previousForeground != kNoWindow && windows.foregroundWindow() != previousForeground)

@@ -37,6 +37,9 @@ public:
 
     /// The runtime window, into which records are never typed; kNoWindow when there is none.
     void setRuntimeWindow(WindowId window) { m_runtimeWindow = window; }
+    /// The engine's record number, named in the message about a record that cannot be typed; it
+    /// must outlive this object.
+    void setRecordNumber(const std::int64_t& recordNumber) { m_recordNumber = &recordNumber; }
 
     DeliveryOutcome deliverRecord(const FieldSlots& slots, int fieldCount) override;
 
@@ -52,10 +55,16 @@ public:
     /// True when the last FindAndActivateTarget restored the target from minimized.
     bool targetWasRestored() const { return m_targetWasRestored; }
 
+    /// Records of this run that were not typed because their macro text does not parse.
+    int macroErrorRecords() const { return m_macroErrorRecords; }
+    /// Says how many records macro errors kept from being typed, when any were; for the end of a run.
+    void reportMacroErrorRecords();
+
 private:
     bool titleMatches(WindowId window);
     bool launchTarget(WindowId& target, WindowId& previousForeground);
     bool waitFor(std::uint32_t startTick, const auto& done);
+    void typeRecordText();
 
     const Settings& m_settings;
     const std::string& m_commandLine;
@@ -66,6 +75,8 @@ private:
     std::string m_titleSource; // the configured title m_title was made from
     bool m_targetWasRestored = false;
     std::string m_text; // reused from record to record
+    const std::int64_t* m_recordNumber = nullptr;
+    int m_macroErrorRecords = 0;
 };
 
 } // namespace quorvane

@@ -7,9 +7,15 @@
 namespace quorvane {
 namespace {
 
-// A repeat count this large cannot fit in the item list anyway; saturating keeps the arithmetic
-// safe for any number of digits.
-constexpr std::size_t kCountCeiling = kMaxKeyItems + 1;
+// A repeat count this large cannot fit in any item list; saturating keeps the arithmetic safe for
+// any number of digits.
+constexpr std::size_t kCountCeiling = kMaxSplitKeyItems + 1;
+
+// Where a top-level element starts: its text position and the items that came before it.
+struct Boundary {
+    std::size_t Position = 0;
+    std::size_t Items = 0;
+};
 
 // Groups and modifiers nest without limit, so the parser keeps its own stack rather than
 // recursing: a text of a million "(" must not exhaust the call stack.
@@ -31,12 +37,40 @@ std::uint16_t modifierCode(Frame frame) {
 
 class Parser {
 public:
-    Parser(std::string_view text, const KeyLayout& layout) : m_text(text), m_layout(layout) {}
+    Parser(std::string_view text, const KeyLayout& layout, std::size_t itemLimit)
+        : m_text(text), m_layout(layout), m_itemLimit(itemLimit) {}
 
     ParsedKeyMacro run() {
         ParsedKeyMacro result;
         result.Error = parseAll();
         result.Items = std::move(m_items);
+        return result;
+    }
+
+    // Between top-level elements no modifier is held, so the text can be cut there and each
+    // piece typed on its own.
+    KeyMacroPieces split() {
+        KeyMacroPieces result;
+        result.Error = parseAll();
+        if (result.Error != keymacro::kOk)
+            return result;
+        Boundary start;
+        Boundary last;
+        for (const Boundary& next : m_boundaries) {
+            if (next.Items - start.Items > kMaxKeyItems && last.Position > start.Position) {
+                result.Pieces.push_back(m_text.substr(start.Position, last.Position - start.Position));
+                start = last;
+            }
+            // One element alone needs more items than a piece holds.
+            if (next.Items - start.Items > kMaxKeyItems) {
+                result.Error = keymacro::kTooManyKeyItems;
+                result.Pieces.clear();
+                return result;
+            }
+            last = next;
+        }
+        if (last.Position > start.Position || result.Pieces.empty())
+            result.Pieces.push_back(m_text.substr(start.Position, last.Position - start.Position));
         return result;
     }
 
@@ -54,8 +88,10 @@ private:
                         return error;
                     continue;
                 }
-            } else if (m_frames.empty() && atEnd()) {
-                return keymacro::kOk;
+            } else if (m_frames.empty()) {
+                m_boundaries.push_back({m_pos, m_items.size()});
+                if (atEnd())
+                    return keymacro::kOk;
             }
             if (const std::int16_t error = startElement())
                 return error;
@@ -171,7 +207,7 @@ private:
     }
 
     bool append(std::uint16_t code) {
-        if (m_items.size() >= kMaxKeyItems)
+        if (m_items.size() >= m_itemLimit)
             return false;
         m_items.push_back(code);
         return true;
@@ -182,15 +218,21 @@ private:
 
     std::string_view m_text;
     const KeyLayout& m_layout;
+    std::size_t m_itemLimit;
     std::size_t m_pos = 0;
     KeyItems m_items;
     std::vector<Frame> m_frames;
+    std::vector<Boundary> m_boundaries;
 };
 
 } // namespace
 
 ParsedKeyMacro parseKeyMacro(std::string_view text, const KeyLayout& layout) {
-    return Parser(text, layout).run();
+    return Parser(text, layout, kMaxKeyItems).run();
+}
+
+KeyMacroPieces splitKeyMacro(std::string_view text, const KeyLayout& layout) {
+    return Parser(text, layout, kMaxSplitKeyItems).split();
 }
 
 } // namespace quorvane

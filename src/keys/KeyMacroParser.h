@@ -41,4 +41,19 @@ struct ParsedKeyMacro {
 /// Parses a whole macro text; characters are looked up in layout.
 ParsedKeyMacro parseKeyMacro(std::string_view text, const KeyLayout& layout);
 
+/// The most items a text cut into pieces may produce in all (2 MB of items).
+inline constexpr std::size_t kMaxSplitKeyItems = std::size_t{1} << 20;
+
+/// A macro text cut between top-level elements into pieces of at most kMaxKeyItems items each, or
+/// the text's parse error with no pieces.
+struct KeyMacroPieces {
+    std::int16_t Error = keymacro::kOk;
+    std::vector<std::string_view> Pieces;
+};
+
+/// Parses a whole macro text and cuts it into pieces that each parse and type on their own; the
+/// error is kTooManyKeyItems when one element alone, or the whole text beyond kMaxSplitKeyItems,
+/// needs too many items. The pieces point into text.
+KeyMacroPieces splitKeyMacro(std::string_view text, const KeyLayout& layout);
+
 } // namespace quorvane

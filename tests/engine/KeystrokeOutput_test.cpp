@@ -46,6 +46,7 @@ struct KeystrokeRig {
         Config.FieldCount = 1;
         Config.KeystrokeDelay = 0;
         Config.ActivateTargetApp = kTrue;
+        Output.setRecordNumber(RecordNumber);
     }
 
     /// Delivers one record whose only field holds text (already translated macro text).
@@ -57,6 +58,7 @@ struct KeystrokeRig {
 
     Configuration Config;
     std::string CommandLine;
+    std::int64_t RecordNumber = 0;
     FakeWindowSystem Windows;
     test::FakeProgramLauncher Launcher;
     test::FakePrompts Prompts;
@@ -239,6 +241,38 @@ TEST(DeliverKeystrokes, LaunchedProgramThatNeverTakesTheForegroundEndsTheWaitAft
     EXPECT_LT(rig.Clock.Ticks, kLaunchWaitLimitMs + 100);
     ASSERT_EQ(rig.Prompts.Messages.size(), 1u);
     EXPECT_NE(rig.Prompts.Messages[0].Text.find("did not come to the foreground"), std::string::npos);
+}
+
+TEST(DeliverKeystrokes, RecordBeyondOneMacrosItemLimitIsTypedWhole) {
+    KeystrokeRig rig;
+    rig.Config.ActivateTargetApp = kFalse;
+    rig.Windows.Foreground = rig.Windows.addWindow("Editor");
+    // Three items per capital letter make three macros' worth; the Shift group, one macro's worth
+    // alone, must not be cut.
+    rig.deliver(std::string(kMaxKeyItems, 'Q') + "+(" + std::string(kMaxKeyItems - 2, 'a') + ")z");
+    EXPECT_EQ(rig.Keys.Typed, std::string(kMaxKeyItems, 'Q') + std::string(kMaxKeyItems - 2, 'A') + "z");
+    EXPECT_TRUE(rig.Prompts.Messages.empty());
+}
+
+TEST(DeliverKeystrokes, MacroErrorsAreReportedOnceWithTheRecordAndCountedForTheEndOfTheRun) {
+    KeystrokeRig rig;
+    rig.Config.ActivateTargetApp = kFalse;
+    rig.Windows.Foreground = rig.Windows.addWindow("Editor");
+    const std::vector<std::string> records{"{DAY}", "fine", "{LEFT 0}", "{NOKEY}"};
+    for (const std::string& record : records) {
+        ++rig.RecordNumber;
+        rig.deliver(record);
+    }
+    EXPECT_EQ(rig.Keys.Typed, "fine");
+    EXPECT_EQ(rig.Output.macroErrorRecords(), 3);
+    ASSERT_EQ(rig.Prompts.Messages.size(), 1u);
+    EXPECT_EQ(
+        rig.Prompts.Messages[0].Text.rfind("Record 1 was not typed: its keystroke macro has error 2 ", 0), 0u)
+        << rig.Prompts.Messages[0].Text;
+
+    rig.Output.reportMacroErrorRecords();
+    ASSERT_EQ(rig.Prompts.Messages.size(), 2u);
+    EXPECT_EQ(rig.Prompts.Messages[1].Text, "3 records were not typed because of keystroke macro errors.");
 }
 
 TEST(DeliverKeystrokes, ReloadedConfigurationTitleReplacesTheRunsTitle) {

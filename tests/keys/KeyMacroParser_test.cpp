@@ -1,5 +1,6 @@
 // The macro parser: error codes, the key items of names, counts, groups and modifiers, and the item
-// limit. What the items type, and in which event order, is covered in SendKeyMacro_test.cpp.
+// limit, and the cutting of long texts into pieces. What the items type, and in which event order, is covered
+// in SendKeyMacro_test.cpp.
 
 #include "fakes/FakeKeyboard.h"
 #include "keys/KeyMacroParser.h"
@@ -62,6 +63,21 @@ TEST(KeyMacroParser, acceptsExactlyTheItemLimit) {
     EXPECT_EQ(parseKeyMacro("{A 4094}", kUs).Error, keymacro::kOk);
     EXPECT_EQ(parseKeyMacro("{A 4095}", kUs).Error, keymacro::kTooManyKeyItems);
     EXPECT_EQ(parseKeyMacro(std::string(2048, 'A'), kUs).Error, keymacro::kTooManyKeyItems);
+}
+
+TEST(KeyMacroParser, splitsLongTextsBetweenTopLevelElementsOnly) {
+    const std::string letters(kMaxKeyItems + 1, 'a');
+    EXPECT_EQ(splitKeyMacro(letters, kUs).Pieces,
+              (std::vector<std::string_view>{std::string_view(letters).substr(0, kMaxKeyItems), "a"}));
+    const std::string group = "b+(" + std::string(kMaxKeyItems - 2, 'a') + ")";
+    const KeyMacroPieces groupPieces = splitKeyMacro(group + "c", kUs);
+    EXPECT_EQ(groupPieces.Pieces, (std::vector<std::string_view>{"b", group.substr(1), "c"}));
+    EXPECT_EQ(splitKeyMacro("", kUs).Pieces, std::vector<std::string_view>{""});
+
+    const KeyMacroPieces tooLong = splitKeyMacro("a{A 4095}", kUs);
+    EXPECT_EQ(tooLong.Error, keymacro::kTooManyKeyItems);
+    EXPECT_TRUE(tooLong.Pieces.empty());
+    EXPECT_EQ(splitKeyMacro(letters + "{NOKEY}", kUs).Error, keymacro::kUnknownKeyName);
 }
 
 TEST(KeyMacroParser, nestsGroupsDeeperThanAnyCallStack) {
