@@ -25,7 +25,8 @@ public:
     virtual ~FileAccess() = default;
     /// Opens path for appending (creating it), writes bytes, closes it.
     virtual AppendResult appendToFile(const std::string& path, std::string_view bytes) = 0;
-    /// All bytes of the file, or nullopt when it cannot be read or holds more than maxBytes.
+    /// All bytes of a regular file, or nullopt when it cannot be read, is no regular file (a FIFO
+    /// or a device) or holds more than maxBytes.
     virtual std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) = 0;
 };
 

@@ -1,15 +1,20 @@
 // Log-to-disk output against a real file in a temporary folder: creation, bytes as received,
 // preamble and postamble text, the Retry/Cancel question and what Cancel leaves behind, and the
-// POSIX append's handling of short and interrupted writes.
+// POSIX append's handling of short and interrupted writes; the POSIX read takes regular files only.
 
 #include "EngineTestSupport.h"
 #include "platform/posix/PosixFileAccess.h"
 #include "fakes/TempDir.h"
 
 #include <cerrno>
+#include <chrono>
+#include <fcntl.h>
 #include <fstream>
+#include <future>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quorvane::test {
 namespace {
@@ -136,6 +141,22 @@ TEST(PosixAppend, ReadFileRefusesFilesOverTheLimit) {
     EXPECT_EQ(files.readFile(folder.file("f"), 5), "12345");
     EXPECT_EQ(files.readFile(folder.file("f"), 4), std::nullopt);
     EXPECT_EQ(files.readFile(folder.file("none"), 100), std::nullopt);
+}
+
+TEST(PosixAppend, ReadFileRefusesFifosAndDevicesWithoutWaiting) {
+    TempDir folder;
+    const std::string fifo = folder.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    PosixFileAccess files;
+    auto read = std::async(std::launch::async, [&] { return files.readFile(fifo, 100); });
+    const bool returned = read.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!returned) {
+        // Lets a reader stuck in open() go, so the test can end.
+        ::close(::open(fifo.c_str(), O_WRONLY));
+    }
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(read.get(), std::nullopt);
+    EXPECT_EQ(files.readFile("/dev/null", 100), std::nullopt);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -47,10 +48,17 @@ AppendResult PosixFileAccess::appendToFile(const std::string& path, std::string_
 std::optional<std::string> PosixFileAccess::readFile(const std::string& path, std::size_t maxBytes) {
     int fd = -1;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // Without O_NONBLOCK, opening a FIFO waits for a writer and would stop the engine.
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return std::nullopt;
+    // A FIFO, socket or device has no end to read to; only regular files are sent.
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     std::string data;
     char buffer[65536];
     bool ok = true;
