@@ -80,7 +80,7 @@ bool CommandInterpreter::push(std::string_view name) {
         return true;
     }
     for (int i = 1; i <= kOutputStringCount; ++i) {
-        if (UpperAscii(m_targets.Config.OutputStringName[static_cast<std::size_t>(i)]) == name) {
+        if (UpperCodePage(m_targets.Config.OutputStringName[static_cast<std::size_t>(i)]) == name) {
             m_targets.Output.StringButton_Click(i);
             return true;
         }

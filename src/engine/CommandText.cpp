@@ -1,12 +1,13 @@
 #include "engine/CommandText.h"
 
+#include "engine/TextPicture.h"
+
 namespace quorvane {
 
-std::string UpperAscii(std::string_view text) {
+std::string UpperCodePage(std::string_view text) {
     std::string upper(text);
     for (char& c : upper)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        c = upperByte(c);
     return upper;
 }
 
@@ -18,7 +19,7 @@ CommandText NormaliseCommand(std::string_view received) {
     const std::size_t last = received.find_last_not_of(' ');
     CommandText text;
     text.Typed = received.substr(first);
-    text.Upper = UpperAscii(received.substr(first, last - first + 1));
+    text.Upper = UpperCodePage(received.substr(first, last - first + 1));
 
     const std::size_t closing = text.Upper.find_last_of("}]");
     if (closing != std::string::npos)

@@ -19,9 +19,9 @@ struct CommandText {
 /// Normalises a received command; an empty Upper means there is nothing to do.
 CommandText NormaliseCommand(std::string_view received);
 
-/// Upper case for ASCII letters only, so every byte keeps its position and other code-page bytes
-/// stay as they are.
-std::string UpperAscii(std::string_view text);
+/// Upper case of every byte in the code page (Windows-1252), one byte for one, so every byte keeps
+/// its position.
+std::string UpperCodePage(std::string_view text);
 
 /// How a command carries its argument.
 enum class CommandForm {

@@ -64,6 +64,16 @@ INSTANTIATE_TEST_SUITE_P(PushNamesAButtonOrASignal, CommandQueue,
                                          QueueCase{"{PUSH(DTR~)}", kAccepted, ""},
                                          QueueCase{"{PUSH(break)}", kAccepted, ""}));
 
+TEST(CommandPush, ButtonNamesCompareInTheCodePagesUpperCase) {
+    Configuration config = commandTestConfig();
+    config.OutputStringName[2] = "Caf\xE9";
+    for (const char* command : {"{PUSH(Caf\xE9)}", "{PUSH(CAF\xC9)}", "{push(caf\xE9)}"}) {
+        CommandRig rig(config);
+        EXPECT_EQ(rig.run(command), kAccepted) << command;
+        EXPECT_EQ(rig.queue(), std::string("T\0\r", 3)) << command;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(OnlyOneKnownCommandPerText, CommandQueue,
                          testing::Values(QueueCase{"", kAccepted, ""}, QueueCase{"   ", kAccepted, ""},
                                          QueueCase{"{SEND(a)}{SEND(b)}", kAccepted, "a)}{SEND(b"},

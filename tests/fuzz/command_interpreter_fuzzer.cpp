@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t before = rig.Engine.OutputQueue().size();
         const CommandAck ack = rig.Interpreter.Form_LinkExecute(command);
         check(ack == CommandAck::Accepted || ack == CommandAck::Refused);
-        if (ack == CommandAck::Accepted && UpperAscii(command).find("{SENDFILE(") != std::string::npos &&
+        if (ack == CommandAck::Accepted && UpperCodePage(command).find("{SENDFILE(") != std::string::npos &&
             rig.Engine.OutputQueue().size() > before)
             check(rig.Engine.OutputQueue().size() <= kMaxQueuedFileOutput);
         rig.Clock.advance(50);
