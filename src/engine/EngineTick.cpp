@@ -45,6 +45,10 @@ void Engine::Timer1_Timer() {
         unsigned char byte = 0;
         if (ReadInputByte(byte) == 0) {
             m_framing.CheckRecordGap();
+            // A one-record run the gap has just ended suspends the engine; the exit countdown
+            // counts only ticks that ran.
+            if (m_state.Suspended || m_exitRequested || m_closed)
+                return;
             if (m_state.ExitCountdown != 0) {
                 m_state.ExitCountdown = static_cast<std::int16_t>(m_state.ExitCountdown + 2);
                 if (m_state.ExitCountdown > 2)

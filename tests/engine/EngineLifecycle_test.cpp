@@ -185,6 +185,27 @@ TEST(EngineExit, AppExitWaitsWhileSuspended) {
     EXPECT_TRUE(rig.Engine.exitRequested());
 }
 
+TEST(EngineExit, OneRecordRunEndedByTheTimeGapDoesNotCountTowardTheExit) {
+    Configuration config = engineTestConfig();
+    config.EndOfRecordEvent = 1;
+    config.TimeBetweenRecords = 3;
+    EngineRig rig(config);
+    rig.load();
+    rig.Engine.SuspendMenu_Click();
+    rig.send("12");
+    rig.Engine.Resume1_Click();
+    rig.tick(3);
+    rig.Engine.RequestAppExit();
+    rig.tick();
+    ASSERT_EQ(rig.log(), "12");
+    ASSERT_TRUE(rig.Engine.state().Suspended);
+    rig.Engine.SuspendMenu_Click();
+    rig.tick();
+    EXPECT_FALSE(rig.Engine.exitRequested()) << "the tick that ended the run counted as one without input";
+    rig.tick();
+    EXPECT_TRUE(rig.Engine.exitRequested());
+}
+
 TEST(EngineExit, NoTickRunsAfterTheExitRequest) {
     EngineRig rig;
     rig.load();
