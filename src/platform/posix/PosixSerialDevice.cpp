@@ -5,11 +5,22 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/sysmacros.h>
 
 #include "platform/posix/DeviceHolders.h"
 #include "platform/posix/TermiosSettings.h"
 
 namespace quorvane {
+
+namespace {
+
+// Unix98 pseudo-terminal slaves (/dev/pts/N) have majors 136 to 143; the legacy BSD ones major 3.
+bool isPseudoTerminal(dev_t device) {
+    const unsigned int number = major(device);
+    return (number >= 136 && number <= 143) || number == 3;
+}
+
+} // namespace
 
 PosixSerialDevice::PosixSerialDevice(std::string lockDirectory)
     : m_calls(m_systemCalls), m_lock(std::move(lockDirectory)) {}
@@ -51,6 +62,7 @@ bool PosixSerialDevice::open(const std::string& path) {
         return failOpen({});
     if (const auto other = FindProcessHolding(status.st_rdev))
         return failOpen(DescribeProcess(*other));
+    m_pseudoTerminal = isPseudoTerminal(status.st_rdev);
     return true;
 }
 
@@ -67,7 +79,8 @@ ConfigureResult PosixSerialDevice::configure(const LineSettings& settings) {
     const int flags = RetryOnInterrupt([&] { return m_calls.fcntl(m_fd, F_GETFL, 0); });
     if (flags < 0 || RetryOnInterrupt([&] { return m_calls.fcntl(m_fd, F_SETFL, flags | O_NONBLOCK); }) != 0)
         return ConfigureResult::TimeoutsRefused;
-    if (const ConfigureResult result = ApplyTermiosSettings(m_calls, m_fd, settings);
+    if (const ConfigureResult result = ApplyTermiosSettings(
+            m_calls, m_fd, settings, m_pseudoTerminal ? ReadBack::Skip : ReadBack::Check);
         result != ConfigureResult::Ok)
         return result;
     // termios raises DTR and RTS only on a change from speed zero, so set them as asked; a device

@@ -24,7 +24,8 @@ public:
     /// simply open (as a terminal, cat or a script holds it).
     bool open(const std::string& path) override;
     std::string holder() const override { return m_holder; }
-    /// Reads stay non-blocking; the speed may be any positive rate.
+    /// Reads stay non-blocking; the speed may be any positive rate. Settings the driver did not take are
+    /// refused, except on a pseudo-terminal, which keeps 8 data bits without parity whatever it is asked.
     ConfigureResult configure(const LineSettings& settings) override;
     std::size_t read(std::span<char> buffer) override;
     /// Writes until the device stops taking bytes.
@@ -46,6 +47,7 @@ private:
     SystemCalls& m_calls;
     UucpLock m_lock;
     int m_fd = -1;
+    bool m_pseudoTerminal = false;
     std::string m_holder;
 };
 
