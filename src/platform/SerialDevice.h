@@ -61,6 +61,8 @@ public:
     /// Opens `path` for reading and writing, exclusively and without blocking; false when absent, in use or
     /// denied.
     virtual bool open(const std::string& path) = 0;
+    /// After a failed open, who holds the device ("process 1234 (cat)"); empty when unknown.
+    virtual std::string holder() const { return {}; }
     /// Applies raw mode, `settings` and the DTR/RTS levels they name.
     virtual ConfigureResult configure(const LineSettings& settings) = 0;
     /// Reads what is waiting, at most `buffer.size()` bytes; 0 when nothing waits or on failure.

@@ -27,8 +27,11 @@ bool SerialPort::OpenPort() {
     m_portName = quorvane::PortName(m_config.PortIndex);
     const std::string path = m_bindings.devicePathFor(m_portName);
     if (path.empty() || !m_device.open(path)) {
-        m_prompts.messageBox("Device " + m_portName + " Not Available.", "Device Error", MessageButtons::Ok,
-                             MessageIcon::Exclamation);
+        std::string text = "Device " + m_portName + " Not Available.";
+        // Who holds it tells the user what to close; the first line stays as users and scripts know it.
+        if (const std::string holder = m_device.holder(); !path.empty() && !holder.empty())
+            text += "\nHeld by " + holder + ".";
+        m_prompts.messageBox(text, "Device Error", MessageButtons::Ok, MessageIcon::Exclamation);
         return false;
     }
     // Driver queue sizes (InputBufferSize, OutputBufferSize) have no Linux equivalent.

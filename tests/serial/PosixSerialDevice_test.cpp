@@ -7,6 +7,7 @@
 
 #include "PtyPair.h"
 #include "ScriptedSystemCalls.h"
+#include "fakes/TempDir.h"
 #include "platform/posix/PosixSerialDevice.h"
 
 namespace quorvane {
@@ -33,15 +34,23 @@ protected:
 
     test::PtyPair pty;
     test::ScriptedSystemCalls calls;
-    PosixSerialDevice device{calls};
+    test::TempDir lockDir;
+    PosixSerialDevice device{calls, lockDir.path().string()};
 };
 
 TEST_F(PosixSerialDeviceTest, secondOpenOfAnOpenDeviceFailsUntilTheFirstCloses) {
     ASSERT_TRUE(device.open(pty.slavePath()));
-    PosixSerialDevice other;
+    PosixSerialDevice other{lockDir.path().string()};
     EXPECT_FALSE(other.open(pty.slavePath()));
     device.close();
     EXPECT_TRUE(other.open(pty.slavePath()));
+}
+
+TEST_F(PosixSerialDeviceTest, withoutALockFolderTheDeviceStillOpensExclusively) {
+    PosixSerialDevice unlocked{lockDir.file("none")};
+    ASSERT_TRUE(unlocked.open(pty.slavePath()));
+    EXPECT_FALSE(device.open(pty.slavePath()));
+    EXPECT_TRUE(std::filesystem::is_empty(lockDir.path()));
 }
 
 TEST_F(PosixSerialDeviceTest, openRetriesAnInterruptedOpen) {

@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <poll.h>
 #include <vector>
 
@@ -56,6 +57,12 @@ public:
     int flock(int fd, int operation) override {
         return failNext(FlockErrors) ? -1 : SystemCalls::flock(fd, operation);
     }
+    int fstat(int fd, struct stat* status) override {
+        const int result = SystemCalls::fstat(fd, status);
+        if (result == 0 && DeviceNumber)
+            status->st_rdev = *DeviceNumber;
+        return result;
+    }
 
     // Script: errno values with which the coming calls fail, front first; 0 lets a call through.
     std::deque<int> OpenErrors, ReadErrors, WriteErrors, FcntlErrors, FlockErrors;
@@ -69,6 +76,8 @@ public:
     std::function<void(int)> BeforeRead;
     /// Sees every ioctl and its argument before it is made.
     std::function<void(unsigned long, void*)> BeforeIoctl;
+    /// The device number fstat reports instead of the real one (a pseudo-terminal passed off as a UART).
+    std::optional<dev_t> DeviceNumber;
 
     // Observations.
     std::vector<unsigned long> Ioctls;

@@ -1,13 +1,21 @@
 // The port operations on a real pseudo-terminal through the termios device: opening with the usual
-// settings, bytes both ways, a long burst through ReadPortByte, exclusivity and non-blocking reads.
-// Modem lines and refused settings need hardware or the fake device and are covered elsewhere.
+// settings, bytes both ways, a long burst through ReadPortByte, exclusivity (against our own openers,
+// programs that opened the device first and UUCP lock files) and non-blocking reads. Modem lines and
+// refused settings need hardware or the fake device and are covered elsewhere.
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
 #include "PtyPair.h"
+#include "SpawnedProgram.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakePrompts.h"
 #include "fakes/FakeSettingsStore.h"
+#include "fakes/TempDir.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "serial/SerialPort.h"
 
@@ -43,7 +51,8 @@ protected:
     test::FakeClock clock;
     test::FakeSettingsStore store;
     PortBindings bindings{store};
-    PosixSerialDevice device;
+    test::TempDir lockDir;
+    PosixSerialDevice device{lockDir.path().string()};
     SerialPort port{device, config, prompts, clock, bindings, [this](std::chrono::milliseconds wait) {
                         clock.advance(static_cast<std::uint32_t>(wait.count()));
                     }};
@@ -93,7 +102,7 @@ TEST_F(SerialPortPtyTest, aMegabyteBurstArrivesCompleteAndInOrder) {
 
 TEST_F(SerialPortPtyTest, aPortHeldByAnotherOpenerIsNotAvailable) {
     ASSERT_TRUE(port.OpenPort());
-    PosixSerialDevice otherDevice;
+    PosixSerialDevice otherDevice{lockDir.path().string()};
     SerialPort other{otherDevice, config, prompts, clock, bindings};
 
     EXPECT_FALSE(other.OpenPort());
@@ -104,6 +113,73 @@ TEST_F(SerialPortPtyTest, aPortHeldByAnotherOpenerIsNotAvailable) {
     port.ClosePort();
     EXPECT_TRUE(other.OpenPort());
 }
+
+enum class Holder { CatOnTheDevice, LiveLock, LiveLockReachedThroughALink, StaleLock };
+
+class SerialPortHolderTest : public SerialPortPtyTest, public testing::WithParamInterface<Holder> {
+protected:
+    /// The lock other serial programs look for: the device's name under /dev, '/' made '_'.
+    std::string lockPath() const { return lockDir.file("LCK..pts_" + pty.slavePath().substr(9)); }
+    static std::string lockText(pid_t pid) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(pid));
+        return text;
+    }
+    void writeLock(pid_t pid) const { std::ofstream(lockPath()) << lockText(pid); }
+    std::string lockContents() const {
+        std::ifstream in(lockPath());
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+};
+
+TEST_P(SerialPortHolderTest, anotherHolderMakesThePortNotAvailableAndSaysWhoUnlessItsLockIsStale) {
+    std::optional<test::SpawnedProgram> other;
+    std::string program = "sleep";
+    switch (GetParam()) {
+    case Holder::CatOnTheDevice:
+        program = "cat";
+        other.emplace(std::vector<std::string>{program}, pty.slavePath());
+        break;
+    case Holder::LiveLockReachedThroughALink:
+        std::filesystem::create_symlink(pty.slavePath(), lockDir.file("usb-Scale_1234-if00"));
+        bindings.setOverride("COM1", lockDir.file("usb-Scale_1234-if00"));
+        [[fallthrough]];
+    case Holder::LiveLock:
+        other.emplace(std::vector<std::string>{program, "60"}, "/dev/null");
+        writeLock(other->pid());
+        break;
+    case Holder::StaleLock:
+        writeLock(test::SpawnedProgram::endedPid());
+        break;
+    }
+
+    if (!other) {
+        ASSERT_TRUE(port.OpenPort()) << prompts.Messages.at(0).Text;
+        EXPECT_EQ(lockContents(), lockText(getpid()));
+        port.ClosePort();
+        EXPECT_FALSE(std::filesystem::exists(lockPath()));
+        return;
+    }
+    ASSERT_GT(other->pid(), 0);
+    EXPECT_FALSE(port.OpenPort());
+    ASSERT_EQ(prompts.Messages.size(), 1u);
+    EXPECT_EQ(prompts.Messages[0].Text, "Device COM1 Not Available.\nHeld by process " +
+                                            std::to_string(other->pid()) + " (" + program + ").");
+    EXPECT_EQ(prompts.Messages[0].Title, "Device Error");
+    // The holder's lock stays as it was; a refused open leaves no lock of its own behind.
+    EXPECT_EQ(lockContents(), GetParam() == Holder::CatOnTheDevice ? "" : lockText(other->pid()));
+}
+
+std::string holderName(const testing::TestParamInfo<Holder>& info) {
+    constexpr const char* kNames[] = {"catOnTheDevice", "liveLock", "liveLockReachedThroughALink",
+                                      "staleLock"};
+    return kNames[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryHolder, SerialPortHolderTest,
+                         testing::Values(Holder::CatOnTheDevice, Holder::LiveLock,
+                                         Holder::LiveLockReachedThroughALink, Holder::StaleLock),
+                         holderName);
 
 TEST_F(SerialPortPtyTest, aMissingDeviceIsNotAvailable) {
     bindings.setOverride("COM1", "/dev/quorvane-no-such-tty");

@@ -1,14 +1,16 @@
-// The termios2 settings applied for each line setting, captured on their way to a pseudo-terminal, and
-// the configure step each failing call maps to. Built without <termios.h>, whose definitions clash with
-// the kernel's.
+// The termios2 settings applied for each line setting, captured on their way to a pseudo-terminal, the
+// configure step each failing call maps to, and the read-back that finds settings a driver did not take.
+// Built without <termios.h>, whose definitions clash with the kernel's.
 
 #include <asm/termios.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include "ScriptedSystemCalls.h"
+#include "fakes/TempDir.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/posix/TermiosSettings.h"
 
@@ -44,7 +46,8 @@ protected:
 
     std::string slavePath;
     test::ScriptedSystemCalls calls;
-    PosixSerialDevice device{calls};
+    test::TempDir lockDir;
+    PosixSerialDevice device{calls, lockDir.path().string()};
     std::vector<termios2> applied;
     std::vector<std::pair<unsigned long, int>> lines;
 
@@ -158,6 +161,77 @@ TEST_F(TermiosSettingsTest, aPseudoTerminalKeepsAnyRate) {
     ASSERT_EQ(calls.ioctl(calls.LastFd, TCGETS2, &now), 0);
     EXPECT_EQ(now.c_ospeed, 31250u);
 }
+
+struct ReadBackCase {
+    const char* Name;
+    LineSettings Asked;
+    /// What the driver reports after the settings were applied.
+    tcflag_t KeptFormat;
+    speed_t KeptSpeed;
+    bool PseudoTerminal;
+    ConfigureResult Expected;
+};
+
+void PrintTo(const ReadBackCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class TermiosReadBack : public TermiosSettingsTest, public testing::WithParamInterface<ReadBackCase> {};
+
+TEST_P(TermiosReadBack, settingsTheDriverDidNotTakeAreRefusedExceptOnAPseudoTerminal) {
+    const ReadBackCase& c = GetParam();
+    // A pty stands in for a UART unless it should be seen as what it is.
+    if (!c.PseudoTerminal)
+        calls.DeviceNumber = makedev(4, 95);
+    calls.IoctlResults[TCGETS2] = [&c](void* argument) {
+        auto* tio = static_cast<termios2*>(argument);
+        *tio = termios2{};
+        tio->c_cflag = c.KeptFormat | CREAD | CLOCAL | BOTHER;
+        tio->c_ospeed = tio->c_ispeed = c.KeptSpeed;
+        return 0;
+    };
+    ASSERT_TRUE(device.open(slavePath));
+    EXPECT_EQ(device.configure(c.Asked), c.Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DriverAnswers, TermiosReadBack,
+    testing::Values(
+        ReadBackCase{"sevenMarkKeptAsEightNone",
+                     {.ByteSize = 7, .Parity = SerialParity::Mark},
+                     CS8,
+                     9600,
+                     false,
+                     ConfigureResult::SettingsRefused},
+        ReadBackCase{"sevenMarkTaken",
+                     {.ByteSize = 7, .Parity = SerialParity::Mark},
+                     CS7 | PARENB | PARODD | CMSPAR,
+                     9600,
+                     false,
+                     ConfigureResult::Ok},
+        ReadBackCase{"sevenMarkOnAPseudoTerminal",
+                     {.ByteSize = 7, .Parity = SerialParity::Mark},
+                     CS8,
+                     9600,
+                     true,
+                     ConfigureResult::Ok},
+        ReadBackCase{"twoStopBitsKeptAsOne",
+                     {.StopBits = SerialStopBits::Two},
+                     CS8,
+                     9600,
+                     false,
+                     ConfigureResult::SettingsRefused},
+        ReadBackCase{"hardwareFlowDropped",
+                     {.CtsOutputFlow = true},
+                     CS8,
+                     9600,
+                     false,
+                     ConfigureResult::SettingsRefused},
+        ReadBackCase{
+            "rateFellBackTo9600", {.BaudRate = 250000}, CS8, 9600, false, ConfigureResult::SettingsRefused},
+        ReadBackCase{
+            "nearestRateWithinTwoPercent", {.BaudRate = 115200}, CS8, 117000, false, ConfigureResult::Ok}),
+    [](const testing::TestParamInfo<ReadBackCase>& c) { return std::string(c.param.Name); });
 
 } // namespace
 } // namespace quorvane

@@ -1,16 +1,32 @@
 #include "platform/posix/PosixSerialDevice.h"
 
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/sysmacros.h>
 
+#include "platform/posix/DeviceHolders.h"
 #include "platform/posix/TermiosSettings.h"
 
 namespace quorvane {
 
-PosixSerialDevice::PosixSerialDevice() : m_calls(m_systemCalls) {}
+namespace {
 
-PosixSerialDevice::PosixSerialDevice(SystemCalls& calls) : m_calls(calls) {}
+// Unix98 pseudo-terminal slaves (/dev/pts/N) have majors 136 to 143; the legacy BSD ones major 3.
+bool isPseudoTerminal(dev_t device) {
+    const unsigned int number = major(device);
+    return (number >= 136 && number <= 143) || number == 3;
+}
+
+} // namespace
+
+PosixSerialDevice::PosixSerialDevice(std::string lockDirectory)
+    : m_calls(m_systemCalls), m_lock(std::move(lockDirectory)) {}
+
+PosixSerialDevice::PosixSerialDevice(SystemCalls& calls, std::string lockDirectory)
+    : m_calls(calls), m_lock(std::move(lockDirectory)) {}
 
 PosixSerialDevice::~PosixSerialDevice() {
     close();
@@ -22,21 +38,39 @@ int PosixSerialDevice::ioctl(unsigned long request, void* argument) {
 
 bool PosixSerialDevice::open(const std::string& path) {
     close();
+    m_holder.clear();
+    // Other programs lock the device's own name, not the /dev/serial/by-id/ link that leads to it.
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) == nullptr)
+        return false;
+    if (const UucpLock::Result lock = m_lock.acquire(resolved); !lock.Acquired)
+        return failOpen(lock.Holder > 0 ? DescribeProcess(lock.Holder)
+                                        : "the lock file " + m_lock.lockPathFor(resolved));
     // O_NONBLOCK also keeps open() from waiting for carrier detect.
     const int fd = RetryOnInterrupt(
         [&] { return m_calls.open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
     if (fd < 0)
-        return false;
-    // TIOCEXCL keeps later openers out, but not root; the lock also stops root and programs that lock
-    // before they open.
+        return failOpen({});
+    // TIOCEXCL keeps later openers out, but not root; flock also stops root and programs that lock
+    // before they open. Neither sees a program that opened the device earlier without locking.
     m_fd = fd;
     if (RetryOnInterrupt([&] { return m_calls.flock(fd, LOCK_EX | LOCK_NB); }) != 0 ||
-        ioctl(TIOCEXCL, nullptr) != 0) {
-        m_calls.close(fd);
-        m_fd = -1;
-        return false;
-    }
+        ioctl(TIOCEXCL, nullptr) != 0)
+        return failOpen({});
+    struct stat status {};
+    if (RetryOnInterrupt([&] { return m_calls.fstat(fd, &status); }) != 0)
+        return failOpen({});
+    if (const auto other = FindProcessHolding(status.st_rdev))
+        return failOpen(DescribeProcess(*other));
+    m_pseudoTerminal = isPseudoTerminal(status.st_rdev);
     return true;
+}
+
+bool PosixSerialDevice::failOpen(std::string holder) {
+    close();
+    m_lock.release();
+    m_holder = std::move(holder);
+    return false;
 }
 
 ConfigureResult PosixSerialDevice::configure(const LineSettings& settings) {
@@ -45,7 +79,8 @@ ConfigureResult PosixSerialDevice::configure(const LineSettings& settings) {
     const int flags = RetryOnInterrupt([&] { return m_calls.fcntl(m_fd, F_GETFL, 0); });
     if (flags < 0 || RetryOnInterrupt([&] { return m_calls.fcntl(m_fd, F_SETFL, flags | O_NONBLOCK); }) != 0)
         return ConfigureResult::TimeoutsRefused;
-    if (const ConfigureResult result = ApplyTermiosSettings(m_calls, m_fd, settings);
+    if (const ConfigureResult result = ApplyTermiosSettings(
+            m_calls, m_fd, settings, m_pseudoTerminal ? ReadBack::Skip : ReadBack::Check);
         result != ConfigureResult::Ok)
         return result;
     // termios raises DTR and RTS only on a change from speed zero, so set them as asked; a device
@@ -118,6 +153,7 @@ void PosixSerialDevice::close() {
     // Never retried: Linux releases the descriptor even when close() reports EINTR.
     m_calls.close(m_fd);
     m_fd = -1;
+    m_lock.release();
 }
 
 } // namespace quorvane

@@ -3,6 +3,7 @@
 
 #include "platform/SerialDevice.h"
 #include "platform/posix/SystemCalls.h"
+#include "platform/posix/UucpLock.h"
 
 namespace quorvane {
 
@@ -10,18 +11,21 @@ namespace quorvane {
 /// call (a pseudo-terminal has no lines) reports the failure, which callers ignore.
 class PosixSerialDevice final : public SerialDevice {
 public:
-    /// Uses the system's calls.
-    PosixSerialDevice();
-    /// Uses `calls`, which must outlive the device.
-    explicit PosixSerialDevice(SystemCalls& calls);
+    /// Uses the system's calls and the UUCP lock files in `lockDirectory`.
+    explicit PosixSerialDevice(std::string lockDirectory = kUucpLockDirectory);
+    /// Uses `calls`, which must outlive the device, and the UUCP lock files in `lockDirectory`.
+    explicit PosixSerialDevice(SystemCalls& calls, std::string lockDirectory = kUucpLockDirectory);
     /// Closes the device if open.
     ~PosixSerialDevice() override;
     PosixSerialDevice(const PosixSerialDevice&) = delete;
     PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
 
-    /// Also refuses a device that another process holds with TIOCEXCL or flock.
+    /// Also refuses a device that another process holds: by TIOCEXCL or flock, by a live UUCP lock, or
+    /// simply open (as a terminal, cat or a script holds it).
     bool open(const std::string& path) override;
-    /// Reads stay non-blocking; the speed may be any positive rate.
+    std::string holder() const override { return m_holder; }
+    /// Reads stay non-blocking; the speed may be any positive rate. Settings the driver did not take are
+    /// refused, except on a pseudo-terminal, which keeps 8 data bits without parity whatever it is asked.
     ConfigureResult configure(const LineSettings& settings) override;
     std::size_t read(std::span<char> buffer) override;
     /// Writes until the device stops taking bytes.
@@ -37,10 +41,14 @@ public:
 private:
     bool setModemLine(int line, bool on);
     int ioctl(unsigned long request, void* argument);
+    bool failOpen(std::string holder);
 
     SystemCalls m_systemCalls;
     SystemCalls& m_calls;
+    UucpLock m_lock;
     int m_fd = -1;
+    bool m_pseudoTerminal = false;
+    std::string m_holder;
 };
 
 } // namespace quorvane

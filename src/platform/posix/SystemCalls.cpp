@@ -28,5 +28,8 @@ int SystemCalls::fcntl(int fd, int command, int argument) {
 int SystemCalls::flock(int fd, int operation) {
     return ::flock(fd, operation);
 }
+int SystemCalls::fstat(int fd, struct stat* status) {
+    return ::fstat(fd, status);
+}
 
 } // namespace quorvane

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace quorvane {
@@ -26,6 +27,8 @@ public:
     virtual int fcntl(int fd, int command, int argument);
     /// flock(2).
     virtual int flock(int fd, int operation);
+    /// fstat(2).
+    virtual int fstat(int fd, struct stat* status);
 };
 
 /// Repeats `call` while it fails with EINTR; its last result.

@@ -62,9 +62,25 @@ bool stopBits(SerialStopBits stop, tcflag_t& bits) {
     return false;
 }
 
+// A driver that cannot reach a rate exactly sets the nearest it can and reports that; within 2 % (the
+// kernel's own tolerance when it matches a rate to a B-code) the line still works.
+bool speedTaken(speed_t asked, speed_t taken) {
+    const auto difference = asked > taken ? asked - taken : taken - asked;
+    return static_cast<std::uint64_t>(difference) * 50 <= asked;
+}
+
+bool taken(const termios2& asked, const termios2& now) {
+    constexpr tcflag_t kFormat = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
+    // An input speed of zero means "as the output".
+    const speed_t inputSpeed = now.c_ispeed != 0 ? now.c_ispeed : now.c_ospeed;
+    return (asked.c_cflag & kFormat) == (now.c_cflag & kFormat) && speedTaken(asked.c_ospeed, now.c_ospeed) &&
+           speedTaken(asked.c_ispeed, inputSpeed);
+}
+
 } // namespace
 
-ConfigureResult ApplyTermiosSettings(SystemCalls& calls, int fd, const LineSettings& settings) {
+ConfigureResult ApplyTermiosSettings(SystemCalls& calls, int fd, const LineSettings& settings,
+                                     ReadBack readBack) {
     termios2 tio{};
     if (RetryOnInterrupt([&] { return calls.ioctl(fd, TCGETS2, &tio); }) != 0)
         return ConfigureResult::SettingsUnreadable;
@@ -100,7 +116,14 @@ ConfigureResult ApplyTermiosSettings(SystemCalls& calls, int fd, const LineSetti
 
     if (RetryOnInterrupt([&] { return calls.ioctl(fd, TCSETS2, &tio); }) != 0)
         return ConfigureResult::SettingsRefused;
-    return ConfigureResult::Ok;
+    if (readBack == ReadBack::Skip)
+        return ConfigureResult::Ok;
+    // TCSETS2 succeeds even when the driver kept its own byte format, parity or rate (a UART without
+    // mark/space parity, a rate beyond its clock); only the settings it reports now tell.
+    termios2 now{};
+    if (RetryOnInterrupt([&] { return calls.ioctl(fd, TCGETS2, &now); }) != 0)
+        return ConfigureResult::SettingsUnreadable;
+    return taken(tio, now) ? ConfigureResult::Ok : ConfigureResult::SettingsRefused;
 }
 
 bool FlushTermios(SystemCalls& calls, int fd) {

@@ -7,8 +7,13 @@
 
 namespace quorvane {
 
-/// Puts the terminal `fd` in raw mode with `settings`' speed, format and flow control (not DTR/RTS).
-ConfigureResult ApplyTermiosSettings(SystemCalls& calls, int fd, const LineSettings& settings);
+/// Whether the settings are read back after they were applied.
+enum class ReadBack { Check, Skip };
+
+/// Puts the terminal `fd` in raw mode with `settings`' speed, format and flow control (not DTR/RTS). With
+/// ReadBack::Check, settings the driver did not take (it silently keeps what it cannot do) are refused.
+ConfigureResult ApplyTermiosSettings(SystemCalls& calls, int fd, const LineSettings& settings,
+                                     ReadBack readBack);
 
 /// Discards both the unread input and the unsent output of `fd`.
 bool FlushTermios(SystemCalls& calls, int fd);
