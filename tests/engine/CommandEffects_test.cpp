@@ -247,5 +247,22 @@ TEST_F(CommandConfig, AReloadAskedForWhileAReloadRunsIsRefused) {
     EXPECT_EQ(Rig.Engine.fieldCount(), 4);
 }
 
+TEST_F(CommandConfig, AReloadShowsTheEngineRunningAndStartsFramingAfresh) {
+    const std::string five = write("Five.qv3", 0, 5);
+    Rig.send("7,!").tick(); // a record in progress, marked void
+    ASSERT_TRUE(Rig.Engine.state().VoidPending);
+    EXPECT_EQ(Rig.run("{SUSPEND}"), kAccepted);
+    EXPECT_EQ(Rig.run("{CONFIG(" + five + ")}"), kAccepted);
+
+    EXPECT_FALSE(Rig.Engine.state().Suspended);
+    EXPECT_EQ(Rig.View.Caption, "Quorvane - COM1");
+    EXPECT_EQ(Rig.View.MenuCaptions[EngineMenu::SuspendMenu], "&Suspend Quorvane");
+    EXPECT_FALSE(Rig.View.MenuVisible[EngineMenu::Resume1]);
+    EXPECT_FALSE(Rig.Engine.state().InRecord);
+    Rig.send("1,2,3,4,5\r").tick();
+    EXPECT_EQ(Rig.Items.itemText("Field(5)"), "5");
+    EXPECT_EQ(Rig.Items.itemText("RecordNumber"), "1");
+}
+
 } // namespace
 } // namespace quorvane::test
