@@ -9,6 +9,17 @@
 namespace quorvane {
 
 bool ConfigReload::reloadConfiguration(const std::string& path) {
+    // A message box of the load (a link that cannot be established) lets other commands run; one
+    // more reload from there would tear down the engine that the running one is building.
+    if (m_running)
+        return false;
+    m_running = true;
+    const bool reloaded = reload(path);
+    m_running = false;
+    return reloaded;
+}
+
+bool ConfigReload::reload(const std::string& path) {
     NoFileDialogs dialogs; // a reload never shows a dialog
     NoSettingsStore store; // nor keeps a recent-file list
     RecentFiles recent(store);

@@ -35,11 +35,14 @@ public:
     explicit ConfigReload(ConfigReloadParts parts) : m_parts(parts) {}
 
     /// False, with nothing changed, when the file is missing, is no configuration, stores another port
-    /// or cannot be read whole.
+    /// or cannot be read whole, and while another reload is running.
     bool reloadConfiguration(const std::string& path) override;
 
 private:
+    bool reload(const std::string& path);
+
     ConfigReloadParts m_parts;
+    bool m_running = false;
 };
 
 } // namespace quorvane

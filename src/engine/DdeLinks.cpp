@@ -83,30 +83,31 @@ void DdeLinks::establish(DdeLinkKind kind) {
     terminate(kind);
     Link& l = link(kind);
     const DdeConversation conversation = m_client.connect(s.App, s.Topic, [this, kind] { lost(kind); });
-    std::optional<std::string> first;
+    std::optional<std::string> baseline;
     if (conversation != 0) {
-        first = m_client.request(conversation, s.Item, kDdeExecuteTimeoutMs).Value;
+        baseline = m_client.request(conversation, s.Item, kDdeExecuteTimeoutMs).Value;
         const bool following =
-            first && m_client.follow(conversation, s.Item,
-                                     [this, kind, conversation](std::string_view, std::string_view value) {
-                                         arrive(kind, conversation, value);
-                                     });
+            baseline && m_client.follow(conversation, s.Item,
+                                        [this, kind, conversation](std::string_view, std::string_view value) {
+                                            arrive(kind, conversation, value);
+                                        });
         if (!following) {
             m_client.disconnect(conversation);
-            first.reset();
+            baseline.reset();
         }
     }
-    if (!first) {
+    if (!baseline) {
         const std::string what = kind == DdeLinkKind::Command ? "Command" : "Output Buffer";
         m_prompts.messageBox("Cannot Establish DDE " + what + " Link With: " + s.App + "," + s.Topic + "," +
                                  s.Item,
                              kProgramTitle, MessageButtons::Ok, MessageIcon::None);
         return;
     }
+    // The item's text at this moment is the baseline, not an arrival: it was meant for an earlier
+    // link, and running it again would repeat a reload, an exit or a refresh at every start and
+    // resend the device's last text. Only the changes from here on are executed or queued.
     l.Conversation = conversation;
     l.Mode = DdeLinkMode::Automatic;
-    // An automatic link starts with the item's current text, as a change would bring it.
-    arrive(kind, conversation, *first);
 }
 
 void DdeLinks::lost(DdeLinkKind kind) {

@@ -71,9 +71,11 @@ public:
     DdeLinks& operator=(const DdeLinks&) = delete;
     ~DdeLinks();
 
-    /// (Re)opens the command link from its settings when its application and topic are set.
+    /// (Re)opens the command link from its settings when its application and topic are set. The
+    /// item's text at that moment is not executed: only later changes are.
     void EstablishCommandLink() { establish(DdeLinkKind::Command); }
     /// (Re)opens the output buffer link from its settings when its application and topic are set.
+    /// The item's text at that moment is not queued: only later changes are.
     void EstablishBufferLink() { establish(DdeLinkKind::Buffer); }
     /// Start-up: each link that is marked automatic and has an application and topic.
     void establishAutoLinks();

@@ -66,6 +66,9 @@ void Engine::Form_Load() {
     m_state.Suspended = false;
     m_state.OneRecordOnly = false;
     m_state.ExitCountdown = 0;
+    // A reload can find the window suspended: its menu must offer to suspend again, not to resume.
+    view.setMenuCaption(EngineMenu::SuspendMenu, "&Suspend Quorvane");
+    view.setMenuVisible(EngineMenu::Resume1, false);
     view.setSignalButtons((m_config.ButtonFlags & 1) != 0, (m_config.ButtonFlags & 2) != 0);
     if (m_config.TimerInterval == 0) {
         m_state.TimedOutputFlags = static_cast<std::int16_t>(m_state.TimedOutputFlags & ~1);
@@ -80,6 +83,10 @@ void Engine::Form_Load() {
     m_state.FieldCharCount = 0;
     m_state.RecordCharCount = 0;
     m_state.IdleTicks = 0;
+    // A record half framed under the previous configuration does not go on in the new layout.
+    m_state.InRecord = false;
+    m_state.VoidPending = false;
+    m_state.PrevWasSpace = false;
     m_translation = OutputTranslation::ForMode(m_config);
     m_filter.configure(m_config, m_translation, m_env.DecimalSeparator);
     m_processor.configure(m_config, m_translation, m_env.Locale);

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace quorvane::test {
 namespace {
 
@@ -136,15 +138,27 @@ TEST(CommandStripCrLf, SwitchesHowTheBufferLinksTextIsQueued) {
     EXPECT_EQ(rig.queue(), "5\r\n6");
 }
 
+// Both links automatic, to the items cmd and out of Peer|Cmds.
+void linkToPeer(Configuration& config) {
+    config.CommandLinkApp = config.BufferLinkApp = "Peer";
+    config.CommandLinkTopic = config.BufferLinkTopic = "Cmds";
+    config.CommandLinkItem = "cmd";
+    config.BufferLinkItem = "out";
+    config.CommandLinkAuto = config.BufferLinkAuto = kTrue;
+}
+
 class CommandConfig : public testing::Test {
 protected:
     // Writes a configuration for port index `port` into the temporary folder.
     std::string write(const std::string& name, std::int16_t port, int fieldCount,
-                      const std::string& topic = {}) {
+                      const std::string& topic = {},
+                      const std::function<void(Configuration&)>& adjust = nullptr) {
         Configuration config = commandTestConfig();
         config.PortIndex = port;
         config.FieldCount = static_cast<std::int16_t>(fieldCount);
         config.DdeTopic = topic;
+        if (adjust)
+            adjust(config);
         config.ConfigFileName = Dir.file(name);
         FakePrompts prompts;
         FakeFileDialogs dialogs;
@@ -188,6 +202,65 @@ TEST_F(CommandConfig, AnotherPortOrABadFileIsRefusedAndEverythingKeepsRunning) {
     EXPECT_TRUE(Rig.Device.callsOf("close").empty());
     EXPECT_EQ(Rig.run("{CONFIG()}"), kRefused);
     Rig.send("1,2,3\r").tick();
+    EXPECT_EQ(Rig.Items.itemText("RecordNumber"), "1");
+}
+
+TEST_F(CommandConfig, AReloadLeavesTheLinkedItemsTextAloneAndRunsOnlyItsChanges) {
+    const std::string linked = write("Linked.qv3", 0, 5, {}, linkToPeer);
+    const std::string reload = "{CONFIG(" + linked + ")}";
+    FakePeer& peer = Rig.Client.startPeer("Peer", "Cmds");
+    // Run again at each reload, each of these would end, re-link or reload the engine for ever.
+    for (const std::string& stale : {std::string("{APPEXIT}"), std::string("{REFRESH-COMMAND}"), reload}) {
+        peer.Items["cmd"] = stale;
+        peer.Items["out"] = "stale";
+        const int connects = Rig.Client.ConnectAttempts;
+        EXPECT_EQ(Rig.run(reload), kAccepted) << stale;
+        Rig.tick(3);
+        EXPECT_EQ(Rig.Client.ConnectAttempts, connects + 2) << stale;
+        EXPECT_FALSE(Rig.Engine.exitRequested()) << stale;
+        EXPECT_EQ(Rig.Device.Written.find("stale"), std::string::npos) << stale;
+    }
+
+    const std::size_t closes = Rig.Device.callsOf("close").size();
+    Rig.Client.setPeerItem("Peer", "Cmds", "cmd", reload);
+    EXPECT_EQ(Rig.Device.callsOf("close").size(), closes + 1);
+    Rig.Client.setPeerItem("Peer", "Cmds", "cmd", "{SEND(fresh)}");
+    Rig.Client.setPeerItem("Peer", "Cmds", "out", "text");
+    EXPECT_EQ(Rig.queue(), "freshtext");
+}
+
+TEST_F(CommandConfig, AReloadAskedForWhileAReloadRunsIsRefused) {
+    // Nobody serves the new links: their message boxes are up while the reload loads.
+    const std::string linked = write("Linked.qv3", 0, 5, {}, linkToPeer);
+    const std::string other = write("Other.qv3", 0, 4);
+    std::vector<CommandAck> nested;
+    Rig.Prompts.WhileShown = [&](const FakePrompts::Shown&) {
+        nested.push_back(Rig.run("{CONFIG(" + other + ")}"));
+    };
+    EXPECT_EQ(Rig.run("{CONFIG(" + linked + ")}"), kAccepted);
+    EXPECT_EQ(nested, std::vector<CommandAck>(2, kRefused));
+    EXPECT_EQ(Rig.Config.ConfigFileName, linked);
+    EXPECT_EQ(Rig.Engine.fieldCount(), 5);
+
+    Rig.Prompts.WhileShown = nullptr;
+    EXPECT_EQ(Rig.run("{CONFIG(" + other + ")}"), kAccepted);
+    EXPECT_EQ(Rig.Engine.fieldCount(), 4);
+}
+
+TEST_F(CommandConfig, AReloadShowsTheEngineRunningAndStartsFramingAfresh) {
+    const std::string five = write("Five.qv3", 0, 5);
+    Rig.send("7,!").tick(); // a record in progress, marked void
+    ASSERT_TRUE(Rig.Engine.state().VoidPending);
+    EXPECT_EQ(Rig.run("{SUSPEND}"), kAccepted);
+    EXPECT_EQ(Rig.run("{CONFIG(" + five + ")}"), kAccepted);
+
+    EXPECT_FALSE(Rig.Engine.state().Suspended);
+    EXPECT_EQ(Rig.View.Caption, "Quorvane - COM1");
+    EXPECT_EQ(Rig.View.MenuCaptions[EngineMenu::SuspendMenu], "&Suspend Quorvane");
+    EXPECT_FALSE(Rig.View.MenuVisible[EngineMenu::Resume1]);
+    EXPECT_FALSE(Rig.Engine.state().InRecord);
+    Rig.send("1,2,3,4,5\r").tick();
+    EXPECT_EQ(Rig.Items.itemText("Field(5)"), "5");
     EXPECT_EQ(Rig.Items.itemText("RecordNumber"), "1");
 }
 

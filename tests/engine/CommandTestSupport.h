@@ -16,7 +16,7 @@
 namespace quorvane::test {
 
 /// COM1, three comma-delimited fields ended by CR, DDE server mode, two output strings, a timed
-/// output that sends "X" every second.
+/// output that sends "X" every second; "!" voids the record in progress.
 inline Configuration commandTestConfig() {
     Configuration config;
     ResetConfiguration(config);
@@ -30,6 +30,7 @@ inline Configuration commandTestConfig() {
     config.TimerInterval = 1000;
     config.TimerFlags = 1 | 2;
     config.TimerString = "X";
+    config.PreInputTranslation['!'] = "Void Record";
     return config;
 }
 

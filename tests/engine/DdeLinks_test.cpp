@@ -64,18 +64,61 @@ TEST(DdeLinkRequests, RefreshTakesEffectAtTheNextTickAndClearsTheFlag) {
     EXPECT_EQ(rig.Commands, (std::vector<std::string>{"{BEEP}"}));
 }
 
-TEST(DdeLinkRequests, AutomaticLinksOpenAtLoadAndStartWithTheItemsText) {
+// Ways of establishing both links while the peer's items already hold text.
+struct Establishing {
+    const char* Name;
+    void (*Establish)(DdeRig&);
+};
+
+class DdeLinkBaseline : public testing::TestWithParam<Establishing> {};
+
+// The text an item holds when its link is established was meant for an earlier link: running it
+// again would repeat a command (an exit, a reload of the same file) or resend the device's text.
+TEST_P(DdeLinkBaseline, TheItemsTextWhenTheLinkOpensIsNotRunOnlyLaterChangesAre) {
     DdeRig rig;
     withLinkSettings(rig);
-    rig.Config.CommandLinkAuto = kTrue;
-    rig.Config.BufferLinkAuto = kTrue;
     rig.Client.startPeer("Peer", "Cmds").Items["cmd"] = "{SUSPEND}";
     rig.Client.startPeer("Peer", "Out").Items["out"] = "hello\r\n";
-    rig.load();
-    EXPECT_EQ(rig.Commands, (std::vector<std::string>{"{SUSPEND}"}));
-    EXPECT_EQ(rig.Engine.OutputQueue(), "hello");
+    GetParam().Establish(rig);
+    EXPECT_EQ(rig.Bridge.links().mode(DdeLinkKind::Command), DdeLinkMode::Automatic);
+    EXPECT_EQ(rig.Bridge.links().mode(DdeLinkKind::Buffer), DdeLinkMode::Automatic);
+    EXPECT_TRUE(rig.Commands.empty());
+    EXPECT_EQ(rig.Device.Written + rig.Engine.OutputQueue(), "");
     EXPECT_TRUE(rig.Prompts.Messages.empty());
+
+    // Every change arrives, the same text as the baseline included.
+    rig.Client.setPeerItem("Peer", "Cmds", "cmd", "{SUSPEND}");
+    rig.Client.setPeerItem("Peer", "Out", "out", "x\r\n");
+    EXPECT_EQ(rig.Commands, (std::vector<std::string>{"{SUSPEND}"}));
+    EXPECT_EQ(rig.Engine.OutputQueue(), "x");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, DdeLinkBaseline,
+    testing::Values(Establishing{"AutomaticAtLoad",
+                                 [](DdeRig& rig) {
+                                     rig.Config.CommandLinkAuto = kTrue;
+                                     rig.Config.BufferLinkAuto = kTrue;
+                                     rig.load();
+                                 }},
+                    Establishing{"Refreshed",
+                                 [](DdeRig& rig) {
+                                     rig.load();
+                                     rig.Bridge.links().perform(DdeEditCommand::RefreshCommand);
+                                     rig.Bridge.links().perform(DdeEditCommand::RefreshBuffer);
+                                     rig.tick();
+                                 }},
+                    Establishing{"Pasted",
+                                 [](DdeRig& rig) {
+                                     rig.load();
+                                     rig.Board.Text = "";
+                                     rig.Board.Link = "Peer|Cmds!cmd";
+                                     rig.Bridge.links().perform(DdeEditCommand::PasteCommand);
+                                     rig.Board.Link = "Peer|Out!out";
+                                     rig.Bridge.links().perform(DdeEditCommand::PasteBuffer);
+                                     rig.tick();
+                                 }}),
+    [](const testing::TestParamInfo<Establishing>& row) { return std::string(row.param.Name); });
 
 TEST(DdeLinkRequests, ALinkThatCannotBeEstablishedSaysSoOnceAndStaysNone) {
     DdeRig rig;

@@ -2,6 +2,7 @@
 // Records every prompt and answers from a script.
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ public:
     MessageAnswer messageBox(std::string_view text, std::string_view title, MessageButtons buttons,
                              MessageIcon icon) override {
         Messages.push_back({std::string(text), std::string(title), buttons, icon});
+        if (WhileShown)
+            WhileShown(Messages.back());
         if (!Answers.empty()) {
             MessageAnswer answer = Answers.front();
             Answers.pop_front();
@@ -55,6 +58,8 @@ public:
     void setWaitCursor(bool on) override { WaitCursor = on; }
 
     std::vector<Shown> Messages;
+    /// Runs while a box is up, as other handlers run in the event loop of a modal box.
+    std::function<void(const Shown&)> WhileShown;
     std::deque<MessageAnswer> Answers;
     std::vector<std::string> Inputs;
     std::deque<std::optional<std::string>> InputAnswers;

@@ -1,6 +1,7 @@
 // The quorvane program run headless on a pseudo-terminal and controlled over a private session bus
 // by quorvane-dde as the other application: commands with their acknowledgements, the bytes they
-// send arriving at the device's side of the pty, suspension, the configuration reload and the exit.
+// send arriving at the device's side of the pty, suspension, the configuration reload, the links
+// to a quorvane-dde server and the exit.
 // The command table in detail is covered by the engine's unit tests.
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 
 #include "config/ConfigFileFormat.h"
 #include "config/ConfigFiles.h"
+#include "dde/ChildProcess.h"
 #include "fakes/TempDir.h"
 #include "serial/PtyPair.h"
 
@@ -71,7 +73,7 @@ bool pollUntil(const std::function<bool()>& condition) {
 // A configuration for the pty (8 data bits, no parity): comma-delimited fields logged so that the
 // log holds exactly the bytes the device sent, and one output string button.
 std::string writeConfiguration(const test::TempDir& dir, const std::string& name, std::int16_t port,
-                               int fields) {
+                               int fields, const std::function<void(Configuration&)>& adjust = nullptr) {
     Configuration c;
     ResetConfiguration(c);
     c.PortIndex = port;
@@ -88,6 +90,8 @@ std::string writeConfiguration(const test::TempDir& dir, const std::string& name
     c.OutputStringName[1] = "String1";
     c.OutputString[1] = "S1\r";
     c.DdeTopic = port == 0 && fields != 3 ? "Renamed" : "";
+    if (adjust)
+        adjust(c);
     const std::string path = dir.file(name);
     WriteWholeFile(path, EncodeConfigFile(c));
     return path;
@@ -224,6 +228,49 @@ TEST_F(BusCommands, ConfigReloadsTheSamePortUnderTheSameTopicAndRefusesAnother) 
     EXPECT_EQ(tool({"request", "Quorvane", "Renamed", "Field(5)"}), 1);
     EXPECT_EQ(exec("{SEND(reopened)}"), 0);
     EXPECT_EQ(Pty.receive(8), "reopened");
+}
+
+TEST_F(BusCommands, LinksRunWhatTheirItemsChangeToNeverTheTextTheyFindOnOpening) {
+    const auto linkToPeer = [](Configuration& c) {
+        c.CommandLinkApp = c.BufferLinkApp = "Peer";
+        c.CommandLinkTopic = c.BufferLinkTopic = "Cmds";
+        c.CommandLinkItem = "cmd";
+        c.BufferLinkItem = "out";
+        c.CommandLinkAuto = c.BufferLinkAuto = kTrue;
+    };
+    const std::string five = writeConfiguration(Dir, "Five.QV3", 0, 5, linkToPeer);
+    const std::string three = writeConfiguration(Dir, "Three.QV3", 0, 3, linkToPeer);
+    test::ChildProcess peer({QUORVANE_DDE_TOOL, "serve", "Peer", "Cmds"}, Dir.file("peer.out"),
+                            Dir.file("peer.err"), [] {});
+    ASSERT_TRUE(peer.waitForError("serving")) << peer.errors();
+    const auto peerHolds = [&](const std::string& item, const std::string& value) {
+        return pollUntil([&] {
+            return tool({"request", "Peer", "Cmds", item}) == 0 && read("tool.out") == value + "\n";
+        });
+    };
+
+    // Run at each link, the reload of the file that links to it would reload for ever.
+    peer.write("cmd={CONFIG(" + five + ")}\nout=stale\n");
+    ASSERT_TRUE(peerHolds("out", "stale"));
+    EXPECT_EQ(exec("{CONFIG(" + five + ")}"), 0) << read("quorvane.err");
+    peer.write("cmd={SEND(fresh)}\n");
+    EXPECT_EQ(Pty.receive(5), "fresh");
+
+    // A reload that arrives on the link it re-establishes.
+    peer.write("cmd={CONFIG(" + three + ")}\n");
+    EXPECT_TRUE(pollUntil([this] { return tool({"request", "Quorvane", "COM1", "Field(5)"}) == 1; }));
+    peer.write("out=changed\n");
+    EXPECT_EQ(Pty.receive(7), "changed");
+
+    // An exit left in the item while the link was down does not end the run when it is refreshed.
+    EXPECT_EQ(exec("{TERMINATE-COMMAND}"), 0);
+    peer.write("cmd={APPEXIT}\n");
+    ASSERT_TRUE(peerHolds("cmd", "{APPEXIT}"));
+    EXPECT_EQ(exec("{REFRESH-COMMAND}"), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    peer.write("cmd={SEND(relinked)}\n");
+    EXPECT_EQ(Pty.receive(8), "relinked") << read("quorvane.err");
+    EXPECT_EQ(exec("{SEND(alive)}"), 0);
 }
 
 TEST_F(BusCommands, AppExitEndsTheProgramWithStatusZero) {
