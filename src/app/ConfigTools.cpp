@@ -1,36 +1,35 @@
 #include "app/ConfigTools.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
+#include "config/CommandLine.h"
 #include "config/ConfigDump.h"
 #include "config/ConfigFiles.h"
+#include "config/ConfigLimits.h"
 #include "platform/console/ConsolePrompts.h"
+#include "platform/posix/PosixConfigFileAccess.h"
 
 namespace quorvane {
 
-bool LoadConfigurationForRun(const std::string& path, Configuration& config, UserPrompts& prompts) {
-    if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
-        std::fclose(probe);
-    } else {
-        std::fprintf(stderr, "quorvane: cannot open %s: %s\n", path.c_str(), std::strerror(errno));
-        return false;
-    }
+bool LoadConfigurationForRun(const std::string& argument, Configuration& config, UserPrompts& prompts) {
+    PosixConfigFileAccess access;
     NoFileDialogs dialogs;
     NoSettingsStore store; // the tools keep no recent-file list
     RecentFiles recent(store);
-    ConfigFiles files(config, prompts, dialogs, recent);
+    ConfigFiles files(config, access, prompts, dialogs, recent);
     ResetConfiguration(config);
-    config.ConfigFileName = path;
-    files.setCommandLineLoad(true);
-    files.LoadConfiguration();
-    if (!isSet(config.ConfigLoaded)) {
-        if (!files.lastProblem().empty())
-            std::fprintf(stderr, "quorvane: %s: %s\n", path.c_str(), files.lastProblem().c_str());
+    const std::string path = TrimBlanks(argument); // only to name the file in messages
+    if (!ReadCommandLine(argument, config, files)) {
+        std::fprintf(stderr, "quorvane: no configuration file named\n");
         return false;
     }
-    return true;
+    if (isSet(config.ConfigLoaded))
+        return true;
+    if (files.lastFileUnopened())
+        std::fprintf(stderr, "quorvane: cannot open %s: %s\n", path.c_str(), files.lastProblem().c_str());
+    else if (!files.lastProblem().empty())
+        std::fprintf(stderr, "quorvane: %s: %s\n", path.c_str(), files.lastProblem().c_str());
+    return false;
 }
 
 namespace {
@@ -55,8 +54,10 @@ int ConvertConfigFile(const std::string& in, const std::string& out) {
     Configuration config;
     if (!loadForTool(in, config))
         return 1;
-    if (!WriteWholeFile(out, EncodeConfigFile(config))) {
-        std::fprintf(stderr, "quorvane: cannot write %s: %s\n", out.c_str(), std::strerror(errno));
+    PosixConfigFileAccess access;
+    const std::string error = access.replaceFile(out, EncodeConfigFile(config));
+    if (!error.empty()) {
+        std::fprintf(stderr, "quorvane: cannot write %s: %s\n", out.c_str(), error.c_str());
         return 1;
     }
     return 0;

@@ -8,9 +8,10 @@
 
 namespace quorvane {
 
-/// Loads `path` as the program does at start-up from the command line, messages through `prompts`
-/// and a clear one on standard error when the file cannot be opened; false when it was not loaded.
-bool LoadConfigurationForRun(const std::string& path, Configuration& config, UserPrompts& prompts);
+/// Loads the file named on the command line through ReadCommandLine, as every start with a file does,
+/// messages through `prompts` and a clear one on standard error when the file cannot be opened or
+/// read; false when it was not loaded.
+bool LoadConfigurationForRun(const std::string& argument, Configuration& config, UserPrompts& prompts);
 
 /// Prints every setting of `path` to standard output; returns the exit status.
 int DumpConfigFile(const std::string& path);

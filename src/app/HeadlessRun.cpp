@@ -17,6 +17,7 @@
 #include "engine/CommandInterpreter.h"
 #include "engine/ConfigReload.h"
 #include "engine/Engine.h"
+#include "platform/posix/PosixConfigFileAccess.h"
 #include "platform/posix/PosixFileAccess.h"
 #include "engine/ValueFormat.h"
 #include "platform/console/ConsoleEngineView.h"
@@ -90,7 +91,8 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
         {engine, config, items, prompts,
          [&commands](std::string_view c) { return commands && commands->execute(c); }, line.TraceDde});
     extensions.add(dde->extensions());
-    ConfigReload reload({engine, config, port, items, extensions, prompts});
+    PosixConfigFileAccess configFiles;
+    ConfigReload reload({engine, config, port, items, extensions, prompts, configFiles});
     commands = std::make_unique<CommandInterpreter>(CommandTargets{
         engine, config, hotKeys->serialOutput(), dde->bridge(), items, prompts, clock, locale, reload});
     const auto keystrokes = installKeystrokeOutput(engine, config, prompts, clock);

@@ -13,7 +13,8 @@ namespace {
 // later read then does nothing, so a layout can be walked without checking each step.
 class ItemVisitor {
 public:
-    explicit ItemVisitor(ConfigItemReader& in) : m_in(in) {}
+    ItemVisitor(ConfigItemReader& in, CountSeparator countSeparator)
+        : m_in(in), m_countSeparator(countSeparator) {}
 
     bool ok() const { return m_ok; }
     const std::string& problem() const { return m_problem; }
@@ -83,7 +84,7 @@ public:
     void counted(std::string& value) {
         if (!begin())
             return;
-        if (auto text = m_in.counted())
+        if (auto text = m_in.counted(m_countSeparator))
             value = std::move(*text);
         else
             fail("counted string expected");
@@ -156,6 +157,7 @@ private:
     }
 
     ConfigItemReader& m_in;
+    CountSeparator m_countSeparator;
     bool m_ok = true;
     std::size_t m_itemStart = 0;
     std::string m_problem;
@@ -260,6 +262,34 @@ std::size_t headerEnd(std::string_view bytes) {
     return end;
 }
 
+// Reads the items after the header over a copy of `settings` into `read`; the problem found, or
+// empty when the file was read whole.
+std::string decodeBody(std::string_view bytes, ConfigDecodeResult& result, const Settings& settings,
+                       Settings& read, CountSeparator countSeparator) {
+    ConfigItemReader in(bytes);
+    in.skipLine();
+    read = settings;
+    result.Note.reset();
+    ItemVisitor visitor(in, countSeparator);
+    switch (result.Layout) {
+    case ConfigLayout::V1_1:
+        read1_1Layout(visitor, read);
+        if (visitor.ok()) {
+            if (!in.atEnd())
+                result.Note = in.line();
+            moveDdeCommandFromPostambles(read);
+        }
+        break;
+    case ConfigLayout::V2_00:
+        read2_00Layout(visitor, read);
+        break;
+    default:
+        readCurrentLayout(visitor, read);
+        break;
+    }
+    return visitor.ok() ? std::string() : visitor.problem();
+}
+
 } // namespace
 
 ConfigLayout DetectLayout(std::string_view bytes) {
@@ -281,29 +311,16 @@ ConfigDecodeResult DecodeConfigFile(std::string_view bytes, Settings& settings) 
     if (result.Layout == ConfigLayout::None)
         return result;
 
-    ConfigItemReader in(bytes);
-    in.skipLine();
-    Settings read = settings;
-    ItemVisitor visitor(in);
-    switch (result.Layout) {
-    case ConfigLayout::V1_1:
-        read1_1Layout(visitor, read);
-        if (visitor.ok()) {
-            if (!in.atEnd())
-                result.Note = in.line();
-            moveDdeCommandFromPostambles(read);
-        }
-        break;
-    case ConfigLayout::V2_00:
-        read2_00Layout(visitor, read);
-        break;
-    default:
-        readCurrentLayout(visitor, read);
-        break;
-    }
-    if (!visitor.ok()) {
+    Settings read;
+    std::string problem = decodeBody(bytes, result, settings, read, CountSeparator::One);
+    // The older layouts' counted strings were written both with and without blanks and a line end
+    // between the count and the bytes; a file that fails one way is tried the other way.
+    if (!problem.empty() && (result.Layout == ConfigLayout::V1_1 || result.Layout == ConfigLayout::V2_00) &&
+        decodeBody(bytes, result, settings, read, CountSeparator::NumberItem).empty())
+        problem.clear();
+    if (!problem.empty()) {
         result.Outcome = ConfigDecodeResult::Status::Damaged;
-        result.Problem = visitor.problem();
+        result.Problem = std::move(problem);
         result.Note.reset();
         return result;
     }

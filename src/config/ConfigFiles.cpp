@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "config/CodePage.h"
+
 namespace quorvane {
 
 namespace {
@@ -15,6 +17,9 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 const char* const kOpenFilter =
     "Quorvane Config (*.QV3)|*.QV3|Quorvane 1.x Config (*.QV1)|*.QV1|All Files (*.*)|*.*";
 const char* const kSaveFilter = "Quorvane Config (*.QV3)|*.QV3|All Files (*.*)|*.*";
+
+// The header and the first number fit in this many bytes; validation reads no further.
+constexpr std::size_t kValidationBytes = 4096;
 
 } // namespace
 
@@ -49,14 +54,18 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
     return written && flushed && closed;
 }
 
-ConfigFiles::ConfigFiles(Configuration& config, UserPrompts& prompts, FileDialogs& dialogs,
-                         RecentFiles& recent, ConfigFilesListener* listener)
-    : m_config(config), m_prompts(prompts), m_dialogs(dialogs), m_recent(recent), m_listener(listener) {}
+ConfigFiles::ConfigFiles(Configuration& config, ConfigFileAccess& files, UserPrompts& prompts,
+                         FileDialogs& dialogs, RecentFiles& recent, ConfigFilesListener* listener)
+    : m_config(config), m_files(files), m_prompts(prompts), m_dialogs(dialogs), m_recent(recent),
+      m_listener(listener) {}
 
 bool ConfigFiles::WriteConfigFile() {
+    m_lastProblem.clear();
+    m_lastUnopened = false;
     if (m_config.ConfigFileName.empty())
         return false;
-    if (!WriteWholeFile(m_config.ConfigFileName, EncodeConfigFile(m_config))) {
+    m_lastProblem = m_files.replaceFile(m_config.ConfigFileName, EncodeConfigFile(m_config));
+    if (!m_lastProblem.empty()) {
         m_prompts.beep();
         m_prompts.messageBox("File I/O Error", kProgramTitle, MessageButtons::Ok, MessageIcon::None);
         return false;
@@ -71,15 +80,31 @@ void ConfigFiles::showInvalidFile(const std::string& path) {
 
 std::int16_t ConfigFiles::ValidateConfigFile(const std::string& path) {
     m_lastProblem.clear();
+    m_lastUnopened = false;
     if (path.empty())
         return -2;
-    auto bytes = ReadWholeFile(path);
-    if (!bytes)
+    const FileHead head = m_files.readHead(path, kValidationBytes);
+    if (!head.ok()) {
+        m_lastProblem = head.Error;
+        m_lastUnopened = true;
         return -1;
-    auto port = PeekPortIndex(*bytes);
+    }
+    if (head.Size == 0) {
+        m_lastProblem = "the file is empty";
+        return -1;
+    }
+    if (head.Size > kMaxConfigFileBytes) {
+        m_lastProblem = "larger than 1 MB; a configuration file is well under that size";
+        m_prompts.messageBox(InvalidConfigFileMessage(path) +
+                                 "\rA configuration file is well under 1 MB; this "
+                                 "file is larger.",
+                             kInvalidFileTitle, MessageButtons::Ok, MessageIcon::Question);
+        return -1;
+    }
+    auto port = PeekPortIndex(head.Bytes);
     // A readable header over an unreadable or negative port number is a damaged file, not a port.
     if (!port || *port < 0) {
-        if (DetectLayout(*bytes) != ConfigLayout::None)
+        if (DetectLayout(head.Bytes) != ConfigLayout::None)
             m_lastProblem = "line 2: port number expected";
         showInvalidFile(path);
         return -1;
@@ -96,12 +121,14 @@ void ConfigFiles::resetAfterFailedLoad() {
 
 bool ConfigFiles::ReadConfigFile() {
     const bool commandLine = m_commandLineLoad;
-    auto bytes = ReadWholeFile(m_config.ConfigFileName);
-    if (!bytes) {
+    const FileHead file = m_files.readHead(m_config.ConfigFileName, kMaxConfigFileBytes);
+    if (!file.ok() || file.Size > kMaxConfigFileBytes) {
+        m_lastProblem = file.ok() ? "larger than 1 MB" : file.Error;
+        m_lastUnopened = !file.ok();
         resetAfterFailedLoad();
         return false;
     }
-    const ConfigDecodeResult result = DecodeConfigFile(*bytes, m_config);
+    const ConfigDecodeResult result = DecodeConfigFile(file.Bytes, m_config);
     if (!result.ok()) {
         m_lastProblem = result.Problem;
         showInvalidFile(m_config.ConfigFileName);
@@ -112,7 +139,8 @@ bool ConfigFiles::ReadConfigFile() {
     m_config.ConfigChanged = kFalse;
     if (result.Layout == ConfigLayout::V1_1) {
         if (result.Note && !commandLine)
-            m_prompts.messageBox(*result.Note, kProgramTitle, MessageButtons::Ok, MessageIcon::None);
+            m_prompts.messageBox(BytesToUtf8(*result.Note), kProgramTitle, MessageButtons::Ok,
+                                 MessageIcon::None);
         m_commandLineLoad = false;
     }
     if (result.Layout == ConfigLayout::V1_1 || result.Layout == ConfigLayout::V2_00) {
@@ -146,6 +174,10 @@ void ConfigFiles::PromptSaveChanges() {
         m_prompts.messageBox(question, kProgramTitle, MessageButtons::YesNoCancel, MessageIcon::Question)) {
     case MessageAnswer::Yes:
         FileSave();
+        // A save that failed (or whose dialog was cancelled) must not let the caller discard the
+        // changes it was asked to keep.
+        if (isSet(m_config.ConfigChanged))
+            m_config.PromptCancelled = kTrue;
         break;
     case MessageAnswer::Cancel:
         m_config.PromptCancelled = kTrue;
@@ -212,6 +244,9 @@ void ConfigFiles::FileSaveAs() {
 }
 
 void ConfigFiles::OpenRecentFile(int k) {
+    PromptSaveChanges();
+    if (isSet(m_config.PromptCancelled))
+        return;
     m_config.ConfigFileName = m_recent.caption(k);
     m_recent.moveToTop(k);
     if (!m_config.ConfigFileName.empty())

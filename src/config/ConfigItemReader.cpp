@@ -101,14 +101,18 @@ std::optional<std::string> ConfigItemReader::line() {
     return text;
 }
 
-std::optional<std::string> ConfigItemReader::counted() {
+std::optional<std::string> ConfigItemReader::counted(CountSeparator separator) {
     const std::size_t start = m_pos;
-    auto length = numberToken();
-    // The count is followed by exactly one delimiter, so that a string may begin with blanks.
-    if (length && m_pos < m_bytes.size() && (isBlank(m_bytes[m_pos]) || m_bytes[m_pos] == ','))
-        ++m_pos;
-    else if (length)
-        consumeLineEnd();
+    std::optional<std::int64_t> length;
+    if (separator == CountSeparator::NumberItem) {
+        length = number();
+    } else {
+        length = numberToken();
+        if (length && m_pos < m_bytes.size() && (isBlank(m_bytes[m_pos]) || m_bytes[m_pos] == ','))
+            ++m_pos;
+        else if (length)
+            consumeLineEnd();
+    }
     if (!length || *length < 0 || static_cast<std::uint64_t>(*length) > m_bytes.size() - m_pos) {
         m_pos = start;
         return std::nullopt;

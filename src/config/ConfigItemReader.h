@@ -9,6 +9,14 @@
 
 namespace quorvane {
 
+/// What separates a counted string's count from its bytes. The older layouts were written both ways.
+enum class CountSeparator {
+    /// Exactly one blank, comma or line end, so that a string may begin with blanks.
+    One,
+    /// As after any number item: the blanks, then one comma or one line end.
+    NumberItem,
+};
+
 /// A cursor over the bytes of a configuration file. Every read returns nullopt (and leaves the
 /// cursor where the item began) when the item is missing or cannot be read. Lines may end in
 /// CR LF, LF or a lone CR.
@@ -24,9 +32,9 @@ public:
     std::optional<std::int64_t> number(std::int64_t low, std::int64_t high);
     /// A text item: the rest of the current line; its line end is consumed. nullopt at the end.
     std::optional<std::string> line();
-    /// A counted string: a number item followed by exactly that many bytes; one line end right
+    /// A counted string: a count, its separator, then exactly that many bytes; one line end right
     /// after the bytes is consumed as well.
-    std::optional<std::string> counted();
+    std::optional<std::string> counted(CountSeparator separator = CountSeparator::One);
     /// Exactly `count` bytes.
     std::optional<std::string> raw(std::size_t count);
     /// One byte.

@@ -27,7 +27,7 @@ bool ConfigReload::reload(const std::string& path) {
     // The file is read into a copy first: a file that passes validation but is damaged further on
     // must leave the running configuration as it is.
     Configuration next = m_parts.Config;
-    ConfigFiles files(next, m_parts.Prompts, dialogs, recent);
+    ConfigFiles files(next, m_parts.Files, m_parts.Prompts, dialogs, recent);
     if (files.ValidateConfigFile(path) != m_parts.Config.PortIndex)
         return false;
     next.ConfigFileName = path;

@@ -4,6 +4,7 @@
 #include "config/Configuration.h"
 #include "engine/CommandInterpreter.h"
 #include "engine/EngineExtensions.h"
+#include "platform/ConfigFileAccess.h"
 #include "platform/EngineView.h"
 #include "platform/UserPrompts.h"
 
@@ -26,6 +27,8 @@ struct ConfigReloadParts {
     EngineExtensions& Extensions;
     /// Messages of the configuration file reader.
     UserPrompts& Prompts;
+    /// Where the configuration file is read from.
+    ConfigFileAccess& Files;
 };
 
 /// Reloads the engine: validates the file, reads it, closes the port, stops the DDE client and the

@@ -1,5 +1,6 @@
 #include "engine/DdeLinks.h"
 
+#include "config/CodePage.h"
 #include "engine/DdeCommandClient.h"
 
 namespace quorvane {
@@ -98,8 +99,8 @@ void DdeLinks::establish(DdeLinkKind kind) {
     }
     if (!baseline) {
         const std::string what = kind == DdeLinkKind::Command ? "Command" : "Output Buffer";
-        m_prompts.messageBox("Cannot Establish DDE " + what + " Link With: " + s.App + "," + s.Topic + "," +
-                                 s.Item,
+        m_prompts.messageBox("Cannot Establish DDE " + what +
+                                 " Link With: " + BytesToUtf8(s.App + "," + s.Topic + "," + s.Item),
                              kProgramTitle, MessageButtons::Ok, MessageIcon::None);
         return;
     }

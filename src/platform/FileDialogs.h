@@ -18,13 +18,15 @@ struct FileDialogRequest {
     bool FileMustExist = false;
 };
 
-/// Open and save dialogs.
+/// Open and save dialogs. Paths, the initial name and the chosen one, are the operating system's bytes
+/// (UTF-8 to and from Qt), never code-page text.
 class FileDialogs {
 public:
     virtual ~FileDialogs() = default;
     /// The chosen path, or nullopt when the user cancels.
     virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
-    /// The chosen path, or nullopt when the user cancels. Never asks before overwriting.
+    /// The chosen path, or nullopt when the user cancels. Choosing a file that exists asks, as desktop
+    /// save dialogs do, whether to replace it; declining it returns to the dialog.
     virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
 };
 

@@ -6,8 +6,9 @@
 
 namespace quorvane {
 
-/// Per-user store of what belongs to the user rather than to a configuration. Never reports errors:
-/// an entry that cannot be read reads as its default.
+/// Per-user store of what belongs to the user rather than to a configuration: paths and numbers. Texts
+/// are the operating system's bytes (UTF-8), never code-page text. Never reports errors: an entry that
+/// cannot be read reads as its default.
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;

@@ -19,7 +19,8 @@ enum class MessageAnswer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
 /// The title a message box gets when the caller names none.
 inline constexpr std::string_view kProgramTitle = "Quorvane";
 
-/// User-facing prompts. Texts are byte strings in the program's code page.
+/// User-facing prompts. Texts are UTF-8: a caller converts the byte strings of the device and the
+/// configuration with BytesToUtf8, while paths, which are the operating system's bytes, go in as they are.
 class UserPrompts {
 public:
     virtual ~UserPrompts() = default;

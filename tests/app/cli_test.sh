@@ -14,6 +14,7 @@ check() { # name, then a command that must succeed
   if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
 }
 status_of() { "$@" >"$tmp/out" 2>"$tmp/err"; echo $?; }
+not_grep() { ! grep -q "$@"; }
 
 check "help exits 0" test "$(status_of "$quorvane" --help)" = 0
 check "help shows usage" grep -q -- '--dump FILE' "$tmp/out"
@@ -50,6 +51,37 @@ check "2.00 captions move down" test "$(status_of "$quorvane" --dump "$data/scal
 check "2.00 caption 20 is now 19" grep -qx 'OutputStringName\[19\]=Key 20' "$tmp/out"
 check "convert to an unwritable place exits 1" \
   test "$(status_of "$quorvane" --convert "$examples/balance.QV3" "$tmp/no/dir/x.QV3")" = 1
+
+check "blanks around the file name are trimmed" \
+  test "$(status_of "$quorvane" --dump "  $examples/balance.QV3  ")" = 0
+
+# Paths are the system's bytes: a non-ASCII name reaches the file and the messages unchanged.
+mkdir "$tmp/Wäge"
+printf 'Not a configuration\r\n' >"$tmp/Wäge/bädheader.QV3"
+check "non-ASCII bad header exits 1" test "$(status_of "$quorvane" --dump "$tmp/Wäge/bädheader.QV3")" = 1
+check "non-ASCII path shown as given" grep -qF "File: $tmp/Wäge/bädheader.QV3 is not a valid" "$tmp/err"
+check "non-ASCII convert" test "$(status_of "$quorvane" --convert "$data/scale-2.00.QV3" "$tmp/Wäge/ö.QV3")" = 0
+check "non-ASCII converted file loads" test "$(status_of "$quorvane" --dump "$tmp/Wäge/ö.QV3")" = 0
+
+# Validation reads only the start of a regular file and never waits.
+: >"$tmp/empty.QV3"
+check "empty file exits 1" test "$(status_of "$quorvane" --dump "$tmp/empty.QV3")" = 1
+check "empty file is no invalid-file message" not_grep "not a valid" "$tmp/err"
+mkfifo "$tmp/fifo.QV3"
+check "FIFO exits 1 at once" test "$(status_of timeout 10 "$quorvane" --dump "$tmp/fifo.QV3")" = 1
+check "FIFO is named as not a regular file" grep -q "not a regular file" "$tmp/err"
+check "/dev/zero exits 1 at once" test "$(status_of timeout 10 "$quorvane" --dump /dev/zero)" = 1
+check "/dev/zero is named as not a regular file" grep -q "not a regular file" "$tmp/err"
+{ cat "$examples/balance.QV3"; head -c 2000000 /dev/zero; } >"$tmp/huge.QV3"
+check "file over 1 MB exits 1" test "$(status_of timeout 10 "$quorvane" --dump "$tmp/huge.QV3")" = 1
+check "file over 1 MB says why" grep -q "well under 1 MB" "$tmp/err"
+
+# A failed conversion leaves the file it would have replaced as it was.
+cp "$examples/balance.QV3" "$tmp/keep.QV3"
+chmod 640 "$tmp/keep.QV3"
+check "convert over a file" test "$(status_of "$quorvane" --convert "$data/scale-1.1.QV1" "$tmp/keep.QV3")" = 0
+check "replaced file keeps its permissions" test "$(stat -c %a "$tmp/keep.QV3")" = 640
+check "no temporary file is left" test -z "$(find "$tmp" -name '.*.tmp')"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

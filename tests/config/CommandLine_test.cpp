@@ -8,6 +8,7 @@
 #include "fakes/FakePrompts.h"
 #include "fakes/FakeSettingsStore.h"
 #include "fakes/TempDir.h"
+#include "platform/posix/PosixConfigFileAccess.h"
 
 namespace quorvane {
 namespace {
@@ -63,7 +64,8 @@ protected:
     test::FakeFileDialogs dialogs;
     test::FakeSettingsStore store;
     RecentFiles recent{store};
-    ConfigFiles files{config, prompts, dialogs, recent};
+    PosixConfigFileAccess access;
+    ConfigFiles files{config, access, prompts, dialogs, recent};
 };
 
 TEST_F(ReadCommandLineTest, LoadsTheNamedFileTrimmedWithItsCaseKept) {

@@ -1,7 +1,10 @@
 // Loading, validating and saving through real files in a temporary folder, with the messages and
 // dialogs of the file commands scripted by fakes.
 
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,7 @@
 #include "fakes/FakePrompts.h"
 #include "fakes/FakeSettingsStore.h"
 #include "fakes/TempDir.h"
+#include "platform/posix/PosixConfigFileAccess.h"
 
 namespace quorvane {
 namespace {
@@ -48,7 +52,8 @@ protected:
     test::FakeSettingsStore store;
     RecentFiles recent{store};
     CountingListener listener;
-    ConfigFiles files{config, prompts, dialogs, recent, &listener};
+    PosixConfigFileAccess access;
+    ConfigFiles files{config, access, prompts, dialogs, recent, &listener};
 };
 
 TEST_F(ConfigFilesTest, MissingFileResetsSilentlyAndForgetsTheName) {
@@ -262,22 +267,155 @@ TEST_F(ConfigFilesTest, SaveAsWritesAReadableFileAndMarksItLoaded) {
     EXPECT_EQ(config.PromptCancelled, kTrue);
 }
 
-TEST_F(ConfigFilesTest, RecentEntryLoadsWithoutAskingAndAFailedOneStaysListed) {
+TEST_F(ConfigFilesTest, RecentEntryAsksToSaveFirstAndAFailedOneStaysListed) {
     const std::string good = savedSample("good.QV3", 9);
     const std::string gone = dir.file("gone.QV3");
     recent.AddRecentFile(gone);
     recent.AddRecentFile(good);
+    config.PortIndex = 5;
     config.ConfigChanged = kTrue;
+    prompts.Answers = {MessageAnswer::Cancel};
     files.OpenRecentFile(1); // gone.QV3
-    EXPECT_TRUE(prompts.Messages.empty());
+    ASSERT_EQ(prompts.Messages.size(), 1u);
+    EXPECT_EQ(prompts.Messages[0].Text, "Save Current Configuration?");
+    EXPECT_EQ(config.PortIndex, 5);
+    EXPECT_EQ(recent.caption(0), good);
+
+    prompts.Answers = {MessageAnswer::No};
+    files.OpenRecentFile(1);
+    EXPECT_EQ(prompts.Messages.size(), 2u);
     EXPECT_TRUE(config.ConfigFileName.empty());
     EXPECT_EQ(recent.caption(0), gone);
     EXPECT_EQ(recent.caption(1), good);
 
-    files.OpenRecentFile(1);
+    files.OpenRecentFile(1); // nothing changed since: no question
+    EXPECT_EQ(prompts.Messages.size(), 2u);
     EXPECT_EQ(config.PortIndex, 9);
     EXPECT_EQ(config.ConfigFileName, good);
     EXPECT_EQ(recent.caption(0), good);
+}
+
+// Yes in the save prompt, then a save that fails: the command that asked must not go on and discard
+// the changes.
+enum class AskingCommand { New, Open, Recent };
+
+class FailedSaveInThePrompt : public ConfigFilesTest, public testing::WithParamInterface<AskingCommand> {};
+
+TEST_P(FailedSaveInThePrompt, AbandonsTheCommandAndKeepsTheChanges) {
+    const std::string other = savedSample("other.QV3", 9);
+    recent.AddRecentFile(other);
+    config.ConfigFileName = dir.file("no-such-folder/lab.QV3");
+    config.ConfigLoaded = kTrue;
+    config.ConfigChanged = kTrue;
+    config.PortIndex = 7;
+    prompts.Answers = {MessageAnswer::Yes};
+    dialogs.Answers = {other};
+    switch (GetParam()) {
+    case AskingCommand::New:
+        files.FileNew();
+        break;
+    case AskingCommand::Open:
+        files.FileLoad();
+        break;
+    case AskingCommand::Recent:
+        files.OpenRecentFile(0);
+        break;
+    }
+    ASSERT_EQ(prompts.Messages.size(), 2u);
+    EXPECT_EQ(prompts.Messages[1].Text, "File I/O Error");
+    EXPECT_EQ(config.PromptCancelled, kTrue);
+    EXPECT_TRUE(dialogs.Requests.empty());
+    EXPECT_EQ(config.PortIndex, 7);
+    EXPECT_EQ(config.ConfigChanged, kTrue);
+    EXPECT_EQ(config.ConfigFileName, dir.file("no-such-folder/lab.QV3"));
+    EXPECT_EQ(listener.Resets, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, FailedSaveInThePrompt,
+                         testing::Values(AskingCommand::New, AskingCommand::Open, AskingCommand::Recent));
+
+TEST_F(ConfigFilesTest, SaveReplacesTheFileSoItsOldContentsStayWholeUntilTheNewOnesAre) {
+    config.ConfigFileName = savedSample("lab.QV3", 3);
+    const std::string before = readFile(config.ConfigFileName);
+    std::ifstream reader(config.ConfigFileName, std::ios::binary); // opened before the save
+    config.PortIndex = 8;
+    config.FieldPostamble[1] = std::string(100000, 'x');
+    config.ConfigChanged = kTrue;
+    files.FileSave();
+    EXPECT_EQ(config.ConfigChanged, kFalse);
+    EXPECT_EQ(readFile(config.ConfigFileName), EncodeConfigFile(config));
+    const std::string seenByTheOldReader{std::istreambuf_iterator<char>(reader), {}};
+    EXPECT_EQ(seenByTheOldReader, before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1); // no temporary left
+}
+
+// Files that validation refuses without reading them whole, and whether the user is told.
+struct Unloadable {
+    const char* Name;
+    std::function<std::string(const test::TempDir&)> Make;
+    bool Reported;
+};
+
+class UnloadableFile : public ConfigFilesTest, public testing::WithParamInterface<Unloadable> {};
+
+TEST_P(UnloadableFile, IsRefusedWithoutWaitingOrReadingItWhole) {
+    const std::string path = GetParam().Make(dir);
+    config.ConfigFileName = path;
+    config.PortIndex = 5;
+    files.LoadConfiguration();
+    EXPECT_EQ(config.PortIndex, 0);
+    EXPECT_TRUE(config.ConfigFileName.empty());
+    EXPECT_EQ(config.ConfigLoaded, kFalse);
+    EXPECT_FALSE(files.lastProblem().empty());
+    if (GetParam().Reported) {
+        ASSERT_EQ(prompts.Messages.size(), 1u);
+        EXPECT_EQ(prompts.Messages[0].Text,
+                  InvalidConfigFileMessage(path) +
+                      "\rA configuration file is well under 1 MB; this file is larger.");
+    } else {
+        EXPECT_TRUE(prompts.Messages.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, UnloadableFile,
+    testing::Values(Unloadable{"Empty",
+                               [](const test::TempDir& d) {
+                                   std::ofstream(d.file("empty.QV3"));
+                                   return d.file("empty.QV3");
+                               },
+                               false},
+                    Unloadable{"Fifo",
+                               [](const test::TempDir& d) {
+                                   EXPECT_EQ(mkfifo(d.file("fifo.QV3").c_str(), 0600), 0);
+                                   return d.file("fifo.QV3");
+                               },
+                               false},
+                    Unloadable{"Device", [](const test::TempDir&) { return std::string("/dev/zero"); },
+                               false},
+                    Unloadable{"OverTheSizeCap",
+                               [](const test::TempDir& d) {
+                                   const std::string path = d.file("huge.QV3");
+                                   std::ofstream(path, std::ios::binary)
+                                       << EncodeConfigFile(test::resetConfiguration());
+                                   std::filesystem::resize_file(path, kMaxConfigFileBytes + 1);
+                                   return path;
+                               },
+                               true}),
+    [](const testing::TestParamInfo<Unloadable>& p) { return std::string(p.param.Name); });
+
+TEST_F(ConfigFilesTest, NoteOfAnOldFileIsShownInUtf8AndAPathAsItsBytes) {
+    const std::string path = dir.file("W\xC3\xA4ge.QV1"); // a UTF-8 file name
+    writeFile(path, test::make1_1File(test::resetConfiguration(), "F\xFCr Waage \x80"));
+    config.ConfigFileName = path;
+    files.LoadConfiguration();
+    ASSERT_EQ(prompts.Messages.size(), 2u);
+    EXPECT_EQ(prompts.Messages[0].Text, "F\xC3\xBCr Waage \xE2\x82\xAC");
+
+    config.ConfigChanged = kTrue;
+    prompts.Answers = {MessageAnswer::No};
+    files.PromptSaveChanges();
+    EXPECT_EQ(prompts.Messages[2].Text, "File " + path + " has changed. Save?");
 }
 
 } // namespace

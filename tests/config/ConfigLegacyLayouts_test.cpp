@@ -105,6 +105,21 @@ TEST(Layout2_00, RoundTripsRandomSettingsApartFromTheCaptions) {
     }
 }
 
+TEST(OlderLayouts, CountedStringsWithTheirCountOnItsOwnLineAreReadToo) {
+    const Settings s = sample();
+    for (const auto& [blankAfterCount, countOnItsOwnLine] :
+         {std::pair{test::make2_00File(s), test::make2_00File(s, true, true)},
+          std::pair{test::make1_1File(s, "note"), test::make1_1File(s, "note", true)}}) {
+        Settings expected = test::resetConfiguration();
+        Settings read = test::resetConfiguration();
+        ASSERT_TRUE(DecodeConfigFile(blankAfterCount, expected).ok());
+        const auto result = DecodeConfigFile(countOnItsOwnLine, read);
+        ASSERT_TRUE(result.ok()) << result.Problem;
+        EXPECT_EQ(read, expected);
+        EXPECT_EQ(read.TimerString, "  P\r\n");
+    }
+}
+
 TEST(Layout1_1, ReadsItsItemsAndKeepsWhatItDoesNotHold) {
     const Settings s = sample();
     Settings read = test::resetConfiguration();

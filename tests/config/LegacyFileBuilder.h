@@ -10,6 +10,9 @@ namespace quorvane::test {
 
 class LegacyFileBuilder {
 public:
+    /// `countOnItsOwnLine`: counted strings as a number line followed by the bytes, as some writers
+    /// of these layouts did.
+    explicit LegacyFileBuilder(bool countOnItsOwnLine = false) : m_countOnItsOwnLine(countOnItsOwnLine) {}
     LegacyFileBuilder& header(std::string_view h) { return text(h); }
     LegacyFileBuilder& number(std::int64_t v) {
         m_out += (v >= 0 ? " " : "") + std::to_string(v) + " \r\n";
@@ -19,9 +22,9 @@ public:
         m_out.append(s).append("\r\n");
         return *this;
     }
-    // A count, one blank, the bytes, then a line end.
+    // A count, one blank (or a blank and a line end), the bytes, then a line end.
     LegacyFileBuilder& counted(std::string_view s) {
-        m_out += " " + std::to_string(s.size()) + " ";
+        m_out += " " + std::to_string(s.size()) + (m_countOnItsOwnLine ? " \r\n" : " ");
         m_out.append(s).append("\r\n");
         return *this;
     }
@@ -33,12 +36,13 @@ public:
     std::string take() { return std::move(m_out); }
 
 private:
+    bool m_countOnItsOwnLine;
     std::string m_out;
 };
 
 /// A file in the 2.00 layout holding `s`; the topic and delay lines only when `withTail`.
-inline std::string make2_00File(const Settings& s, bool withTail = true) {
-    LegacyFileBuilder b;
+inline std::string make2_00File(const Settings& s, bool withTail = true, bool countOnItsOwnLine = false) {
+    LegacyFileBuilder b(countOnItsOwnLine);
     b.header(kHeader2_00);
     for (std::int64_t v : {s.PortIndex, s.BaudIndex, s.ParityIndex, s.DataBitsIndex, s.StopBitsIndex})
         b.number(v);
@@ -78,8 +82,9 @@ inline std::string make2_00File(const Settings& s, bool withTail = true) {
 }
 
 /// A file in the 1.1 layout holding `s`, followed by `note` when given.
-inline std::string make1_1File(const Settings& s, std::optional<std::string> note = std::nullopt) {
-    LegacyFileBuilder b;
+inline std::string make1_1File(const Settings& s, std::optional<std::string> note = std::nullopt,
+                               bool countOnItsOwnLine = false) {
+    LegacyFileBuilder b(countOnItsOwnLine);
     b.header(kHeader1_1);
     for (std::int64_t v : {s.PortIndex, s.BaudIndex, s.ParityIndex, s.DataBitsIndex, s.StopBitsIndex})
         b.number(v);

@@ -164,7 +164,8 @@ protected:
         FakeFileDialogs dialogs;
         FakeSettingsStore store;
         RecentFiles recent(store);
-        EXPECT_TRUE(ConfigFiles(config, prompts, dialogs, recent).WriteConfigFile());
+        PosixConfigFileAccess files;
+        EXPECT_TRUE(ConfigFiles(config, files, prompts, dialogs, recent).WriteConfigFile());
         return config.ConfigFileName;
     }
 

@@ -9,6 +9,7 @@
 #include "engine/SerialOutput.h"
 #include "fakes/FakeClipboard.h"
 #include "fakes/FakeDdeBus.h"
+#include "platform/posix/PosixConfigFileAccess.h"
 
 #include <chrono>
 #include <string>
@@ -42,7 +43,7 @@ struct CommandRig : FakePlatform {
                  {activation, '.', FormatLocale{}}),
           Output(Engine, Config, Port, Items, Clock),
           Bridge({Engine, Config, Items, Server, Client, Board, Prompts, {}}),
-          Reload({Engine, Config, Port, Items, Extensions, Prompts}),
+          Reload({Engine, Config, Port, Items, Extensions, Prompts, ConfigFileIo}),
           Interpreter({Engine, Config, Output, Bridge, Items, Prompts, Clock, FormatLocale{}, Reload}) {
         Extensions.add(Bridge);
         Extensions.add(Output);
@@ -67,6 +68,7 @@ struct CommandRig : FakePlatform {
     FakeDdeServer Server;
     FakeDdeClient Client;
     FakeClipboard Board;
+    PosixConfigFileAccess ConfigFileIo;
     DdeItemView Items;
     quorvane::Engine Engine;
     SerialOutput Output;

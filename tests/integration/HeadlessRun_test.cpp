@@ -83,7 +83,8 @@ private:
 
 // Three comma-delimited fields ended by CR, the LF after it ignored, logged with postambles that
 // put the delimiters and the LF back: the log file then holds exactly the bytes the device sent.
-std::string writeCaptureConfiguration(const test::TempDir& dir) {
+std::string writeCaptureConfiguration(const test::TempDir& dir, const std::string& log = "capture.log",
+                                      const std::string& name = "capture.QV3") {
     Configuration c;
     ResetConfiguration(c);
     c.DataBitsIndex = 3;
@@ -91,12 +92,13 @@ std::string writeCaptureConfiguration(const test::TempDir& dir) {
     c.RecordStructure = 1;
     c.FieldCount = 3;
     c.OutputMode = 2;
-    c.LogFileName = dir.file("capture.log");
+    c.LogFileName = dir.file(log);
     c.PreInputTranslation[10] = "Ignore";
     c.FieldPostamble[1] = ",";
     c.FieldPostamble[2] = ",";
     c.FieldPostamble[3] = "\n";
-    const std::string path = dir.file("capture.QV3");
+    const std::string path = dir.file(name);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     WriteWholeFile(path, EncodeConfigFile(c));
     return path;
 }
@@ -143,6 +145,25 @@ TEST(HeadlessRun, TenThousandRecordsArriveInTheLogCompleteAndInOrder) {
     EXPECT_TRUE(logged == sent) << "the log differs from what the device sent";
     const std::string shown = ReadWholeFile(dir.file("stdout.txt")).value_or("");
     EXPECT_NE(shown.find("#10000  r9999 | 993 | end\\r\n"), std::string::npos);
+}
+
+TEST(HeadlessRun, NonAsciiPathsReachTheFilesAndTheMessagesAsTheirBytes) {
+    test::TempDir dir;
+    test::PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    const std::string log = dir.file("Pr\xC3\xBC"
+                                     "fstand/\xC3\xB6l.log"); // UTF-8, folder not there yet
+    HeadlessProcess quorvane(dir, {"--headless", writeCaptureConfiguration(dir, log, "W\xC3\xA4ge/c.QV3"),
+                                   "--device", pty.slavePath()});
+    ASSERT_TRUE(quorvane.waitForMessage("Quorvane - COM1")) << quorvane.standardError();
+    ASSERT_TRUE(sendAll(pty, "a,b,c\r\n"));
+    ASSERT_TRUE(quorvane.waitForMessage("File I/O Error Writing To: " + log + "\n"))
+        << quorvane.standardError();
+    std::filesystem::create_directories(std::filesystem::path(log).parent_path());
+    ASSERT_TRUE(quorvane.waitForMessage("Recovered")) << quorvane.standardError();
+    quorvane.signal(SIGTERM);
+    EXPECT_EQ(quorvane.wait(), 0) << quorvane.standardError();
+    EXPECT_EQ(ReadWholeFile(log).value_or(""), "a,b,c\r\n"); // as sent, the line end included
 }
 
 TEST(HeadlessRun, InterruptClosesThePortAndExitsZero) {

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "fakes/TempDir.h"
+#include "config/RecentFiles.h"
 #include "platform/qt/QtSettingsStore.h"
+
+#include <QSettings>
 
 namespace quorvane {
 namespace {
@@ -28,6 +31,24 @@ TEST(QtSettingsStore, KeepsTextsPerApplicationUnderXdgConfigHome) {
               (home.path() / "quorvane" / "Quorvane - COM1.ini").string());
     EXPECT_TRUE(std::filesystem::exists(home.path() / "quorvane" / "Quorvane.ini"));
     unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(QtSettingsStore, RecentFilesWithNonAsciiPathsAreStoredAsTheNamesQtReads) {
+    test::TempDir folder;
+    const QString qtFolder = QString::fromStdString(folder.path().string());
+    const std::string path = "/home/j\xC3\xBCrgen/\xD0\x92\xD0\xB5\xD1\x81\xD1\x8B.QV3"; // UTF-8
+    {
+        QtSettingsStore store(qtFolder);
+        RecentFiles recent(store);
+        recent.AddRecentFile(path);
+        recent.SaveRecentFiles();
+    }
+    QSettings ini(qtFolder + QStringLiteral("/Quorvane.ini"), QSettings::IniFormat);
+    EXPECT_EQ(ini.value(QStringLiteral("MRUFiles/0")).toString(), QString::fromUtf8(path.c_str()));
+    QtSettingsStore again(qtFolder);
+    RecentFiles loaded(again);
+    loaded.LoadRecentFiles();
+    EXPECT_EQ(loaded.caption(0), path);
 }
 
 TEST(QtSettingsStore, EmptyValueIsStoredAndReadAsEmpty) {

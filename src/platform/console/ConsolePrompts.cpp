@@ -3,8 +3,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "config/CodePage.h"
-
 namespace quorvane {
 
 namespace {
@@ -21,7 +19,7 @@ std::string consoleText(std::string_view bytes) {
             text += bytes[i];
         }
     }
-    return BytesToUtf8(text);
+    return text;
 }
 
 } // namespace

@@ -3,18 +3,31 @@
 #include <QDir>
 #include <QSettings>
 
-#include "config/CodePage.h"
-
 namespace quorvane {
 
 namespace {
 
 QString fromBytes(std::string_view bytes) {
-    return QString::fromStdString(BytesToUtf8(bytes));
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-std::string toBytes(const QString& text) {
-    return Utf8ToBytes(text.toStdString());
+bool isUtf8(std::string_view bytes) {
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())).toUtf8() ==
+           QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// A path in UTF-8 is stored as text, so the INI file and every Qt program read the same name; a
+// path that is not UTF-8 (a file named in another encoding) is kept as its bytes.
+QVariant storedValue(std::string_view bytes) {
+    if (isUtf8(bytes))
+        return fromBytes(bytes);
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string toBytes(const QVariant& value) {
+    const QByteArray bytes =
+        value.typeId() == QMetaType::QByteArray ? value.toByteArray() : value.toString().toUtf8();
+    return bytes.toStdString();
 }
 
 QString defaultFolder() {
@@ -45,14 +58,14 @@ std::string QtSettingsStore::GetSetting(std::string_view application, std::strin
     const QVariant value = settings.value(entryKey(section, key));
     if (!value.isValid())
         return std::string(defaultValue);
-    return toBytes(value.toString());
+    return toBytes(value);
 }
 
 void QtSettingsStore::SaveSetting(std::string_view application, std::string_view section,
                                   std::string_view key, std::string_view value) {
     QDir().mkpath(m_folder);
     QSettings settings(fileFor(application), QSettings::IniFormat);
-    settings.setValue(entryKey(section, key), fromBytes(value));
+    settings.setValue(entryKey(section, key), storedValue(value));
     settings.sync();
 }
 

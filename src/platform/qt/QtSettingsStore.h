@@ -8,7 +8,8 @@
 namespace quorvane {
 
 /// Keeps each application's entries in <folder>/<application>.ini, where the folder defaults to
-/// $XDG_CONFIG_HOME/quorvane (~/.config/quorvane). Texts are stored as UTF-8 of the code page.
+/// $XDG_CONFIG_HOME/quorvane (~/.config/quorvane). Texts are UTF-8 in the file; a
+/// text that is not UTF-8 is stored as its bytes.
 class QtSettingsStore final : public SettingsStore {
 public:
     /// `folder` empty: the per-user default folder.
