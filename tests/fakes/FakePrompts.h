@@ -2,6 +2,7 @@
 // Records every prompt and answers from a script.
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ public:
     MessageAnswer messageBox(std::string_view text, std::string_view title, MessageButtons buttons,
                              MessageIcon icon) override {
         Messages.push_back({std::string(text), std::string(title), buttons, icon});
+        if (WhileShown)
+            WhileShown();
         if (!Answers.empty()) {
             MessageAnswer answer = Answers.front();
             Answers.pop_front();
@@ -56,6 +59,8 @@ public:
 
     std::vector<Shown> Messages;
     std::deque<MessageAnswer> Answers;
+    /// Runs while a message box is up, as the events a real box's nested event loop handles.
+    std::function<void()> WhileShown;
     std::vector<std::string> Inputs;
     std::deque<std::optional<std::string>> InputAnswers;
     int Beeps = 0;

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 namespace quorvane {
@@ -321,12 +322,44 @@ TEST(HoxelPosition, IsWrittenPerPortInTwipsAndReadBack) {
     }
 }
 
-TEST(HoxelPosition, IsNotWrittenWhileMinimized) {
-    HoxelRig rig;
+TEST(HoxelWindow, WithoutATrayMinimizesInsteadOfHidingAndKeepsNoPositionWhileMinimized) {
+    for (const bool atActivation : {false, true}) {
+        Configuration config = test::engineTestConfig();
+        config.MinimizeOnActivation = atActivation ? kTrue : kFalse;
+        HoxelRig rig(config);
+        rig.load();
+        ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+        EXPECT_EQ(rig.Window.isMinimized(), atActivation);
+        rig.Window.setMinimized(true);
+        EXPECT_TRUE(rig.Window.isVisible());
+        EXPECT_TRUE(rig.Window.isMinimized());
+        rig.control<QAction>("mnuOpen")->trigger();
+        EXPECT_FALSE(rig.Window.isMinimized());
+        rig.Window.setMinimized(true);
+        rig.Window.close();
+        EXPECT_TRUE(rig.Engine.closed());
+        EXPECT_EQ(rig.Store.Writes, 0);
+    }
+}
+
+TEST(HoxelWindow, TicksAndClosesWaitForTheTickThatShowsAMessageBox) {
+    HoxelRig rig(withFields(2, 0, 0, false));
     rig.load();
-    rig.Window.setMinimized(true);
-    rig.Window.close();
-    EXPECT_EQ(rig.Store.Writes, 0);
+    rig.Files.Failures.push_back({});
+    rig.Prompts.Answers.push_back(MessageAnswer::Cancel);
+    int ticksMeanwhile = 0;
+    rig.Prompts.WhileShown = [&] {
+        const std::size_t before = rig.Device.Calls.size();
+        rig.Window.runTick();
+        ticksMeanwhile += rig.Device.Calls.size() != before;
+        rig.Window.close();
+        EXPECT_FALSE(rig.Engine.closed());
+    };
+    rig.send("1,2\r").tick();
+    ASSERT_EQ(rig.Prompts.Messages.size(), 1U);
+    EXPECT_EQ(ticksMeanwhile, 0);
+    EXPECT_TRUE(rig.Engine.closed());
+    EXPECT_FALSE(rig.Window.isVisible());
 }
 
 } // namespace
