@@ -366,7 +366,7 @@ void Hoxel::clearFieldBoxes() {
         delete row.Box;
     }
     m_fields.clear();
-    m_pendingFields.clear();
+    m_fieldChanged.fill(false);
 }
 
 void Hoxel::addFieldBox(int field, std::string_view tag, int column, int row) {
@@ -386,12 +386,18 @@ void Hoxel::addFieldBox(int field, std::string_view tag, int column, int row) {
 }
 
 void Hoxel::setFieldText(int field, std::string_view text) {
-    m_pendingFields[field] = display(text);
+    if (field < 1 || field > kMaxFieldBoxes)
+        return;
+    const auto at = static_cast<std::size_t>(field);
+    m_pendingFields[at].assign(text);
+    m_fieldChanged[at] = true;
+    m_anyFieldChanged = true;
     scheduleTexts();
 }
 
 void Hoxel::setRecordNumber(std::string_view text) {
-    m_pendingRecordNumber = display(text);
+    m_pendingRecordNumber.assign(text);
+    m_recordNumberChanged = true;
     scheduleTexts();
 }
 
@@ -404,13 +410,19 @@ void Hoxel::scheduleTexts() {
 
 void Hoxel::showTexts() {
     m_textsScheduled = false;
-    for (const auto& [field, text] : m_pendingFields)
-        if (const auto it = m_fields.find(field); it != m_fields.end())
-            it->second.Box->setText(text);
-    m_pendingFields.clear();
-    if (m_pendingRecordNumber) {
-        m_recordNumber->setText(*m_pendingRecordNumber);
-        m_pendingRecordNumber.reset();
+    if (m_anyFieldChanged) {
+        m_anyFieldChanged = false;
+        for (auto& [field, row] : m_fields) {
+            const auto at = static_cast<std::size_t>(field);
+            if (!m_fieldChanged[at])
+                continue;
+            m_fieldChanged[at] = false;
+            row.Box->setText(display(m_pendingFields[at]));
+        }
+    }
+    if (m_recordNumberChanged) {
+        m_recordNumberChanged = false;
+        m_recordNumber->setText(display(m_pendingRecordNumber));
     }
 }
 

@@ -148,9 +148,14 @@ private:
     MouseButton* m_breakButton = nullptr;
     QTimer* m_timer1 = nullptr;
 
-    // Box texts wait here until the tick ends: a burst of records repaints once.
-    std::map<int, QString> m_pendingFields;
-    std::optional<QString> m_pendingRecordNumber;
+    // Box texts wait here, as bytes, until the tick ends: a burst of records converts and repaints
+    // only the last one.
+    static constexpr int kMaxFieldBoxes = 40;
+    std::array<std::string, kMaxFieldBoxes + 1> m_pendingFields;
+    std::array<bool, kMaxFieldBoxes + 1> m_fieldChanged{};
+    bool m_anyFieldChanged = false;
+    std::string m_pendingRecordNumber;
+    bool m_recordNumberChanged = false;
     bool m_textsScheduled = false;
 
     double m_pixelsPerTwip = 1.0 / 15;
