@@ -98,7 +98,13 @@ INSTANTIATE_TEST_SUITE_P(FieldCounts, HoxelLayout,
                                          LayoutCase{3, 5, 1, false, 3}, LayoutCase{7, 2, 2, true, 4},
                                          LayoutCase{20, 12, 3, true, 12}, LayoutCase{20, 4, 0, false, 10},
                                          LayoutCase{40, 0, 0, true, 20}, LayoutCase{40, 20, 3, true, 20},
-                                         LayoutCase{39, 0, 1, false, 20}));
+                                         LayoutCase{39, 0, 1, false, 20}),
+                         [](const testing::TestParamInfo<LayoutCase>& param) {
+                             const LayoutCase& c = param.param;
+                             return "Fields" + std::to_string(c.Fields) + "Buttons" +
+                                    std::to_string(c.Buttons) + "Flags" + std::to_string(c.ButtonFlags) +
+                                    (c.DateTime ? "DateTime" : "");
+                         });
 
 struct CaptionStep {
     const char* Menu;  // entry to trigger, or null to send a record and tick
@@ -139,7 +145,11 @@ TEST_P(HoxelCaptions, FollowSuspendResumeOneRecordAndReset) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Activations, HoxelCaptions,
-                         testing::Values(ActivationKind::Normal, ActivationKind::VirtualInstrument));
+                         testing::Values(ActivationKind::Normal, ActivationKind::VirtualInstrument),
+                         [](const testing::TestParamInfo<ActivationKind>& param) {
+                             return std::string(param.param == ActivationKind::Normal ? "Normal"
+                                                                                      : "VirtualDevice");
+                         });
 
 TEST(HoxelMenus, TimedOutputEntryFollowsTheIntervalAndItsClicks) {
     struct Case {
