@@ -6,6 +6,7 @@
 
 #include "app/ConfigTools.h"
 #include "app/HeadlessRun.h"
+#include "app/WindowRun.h"
 #include "config/CommandLine.h"
 
 using namespace quorvane;
@@ -31,8 +32,9 @@ int main(int argc, char** argv) {
         return ConvertConfigFile(line.File, line.Output);
     case CommandLine::Action::Headless:
         return RunHeadless(argc, argv, line);
-    case CommandLine::Action::Setup:
     case CommandLine::Action::Activate:
+        return RunWindow(argc, argv, line);
+    case CommandLine::Action::Setup:
         break;
     }
     std::fprintf(stderr, "quorvane: this build has no setup window yet; run a configuration with "

@@ -63,12 +63,15 @@ void Engine::Form_Load() {
     if (isSet(m_config.MinimizeOnActivation))
         view.setMinimized(true);
     m_state.TargetCommandLine = m_config.TargetAppCommand;
+    // A reload can find the window suspended: its menu must offer to suspend again, not to resume.
+    // A first load keeps the window's own captions.
+    if (m_state.Suspended) {
+        view.setMenuCaption(EngineMenu::SuspendMenu, "&Suspend Quorvane");
+        view.setMenuVisible(EngineMenu::Resume1, false);
+    }
     m_state.Suspended = false;
     m_state.OneRecordOnly = false;
     m_state.ExitCountdown = 0;
-    // A reload can find the window suspended: its menu must offer to suspend again, not to resume.
-    view.setMenuCaption(EngineMenu::SuspendMenu, "&Suspend Quorvane");
-    view.setMenuVisible(EngineMenu::Resume1, false);
     view.setSignalButtons((m_config.ButtonFlags & 1) != 0, (m_config.ButtonFlags & 2) != 0);
     if (m_config.TimerInterval == 0) {
         m_state.TimedOutputFlags = static_cast<std::int16_t>(m_state.TimedOutputFlags & ~1);

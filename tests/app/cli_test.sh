@@ -51,6 +51,10 @@ check "2.00 captions move down" test "$(status_of "$quorvane" --dump "$data/scal
 check "2.00 caption 20 is now 19" grep -qx 'OutputStringName\[19\]=Key 20' "$tmp/out"
 check "convert to an unwritable place exits 1" \
   test "$(status_of "$quorvane" --convert "$examples/balance.QV3" "$tmp/no/dir/x.QV3")" = 1
+check "a file without a desktop session exits 1" \
+  test "$(status_of env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$quorvane" "$examples/balance.QV3")" = 1
+check "and says that it needs one and --headless runs without" \
+  grep -q 'needs a desktop session.*--headless' "$tmp/err"
 
 check "blanks around the file name are trimmed" \
   test "$(status_of "$quorvane" --dump "  $examples/balance.QV3  ")" = 0

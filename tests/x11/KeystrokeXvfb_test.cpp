@@ -20,20 +20,6 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
-bool quorvane::test::XvfbSession::windowManagerRunning() {
-    Atom check = XInternAtom(display(), "_NET_SUPPORTING_WM_CHECK", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    XGetWindowProperty(display(), DefaultRootWindow(display()), check, 0, 1, False, AnyPropertyType, &type,
-                       &format, &count, &remaining, &data);
-    if (data != nullptr)
-        XFree(data);
-    return count == 1;
-}
-
 namespace quorvane {
 namespace {
 

@@ -96,10 +96,13 @@ public:
         int status = 0;
         if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
             m_pid = -1;
+            m_exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             return false;
         }
         return true;
     }
+    /// The exit status (128 + signal when killed) once running() saw the end; nullopt before.
+    std::optional<int> exitStatus() const { return m_exitStatus; }
     /// Sends SIGTERM and waits for the end, then SIGKILL.
     void stop() {
         if (m_pid <= 0)
@@ -114,6 +117,7 @@ public:
 
 private:
     pid_t m_pid = -1;
+    std::optional<int> m_exitStatus;
 };
 
 /// Xvfb on a display number it picks itself, with matchbox-window-manager, and a connection to it.

@@ -1,0 +1,171 @@
+#pragma once
+// The runtime window "Hoxel": the controls the engine fills, its menus and buttons, the tray icon,
+// and the 50 ms timer that runs the engine. Every decision is the engine's; this class lays out,
+// shows and forwards.
+
+#include "platform/EngineView.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSystemTrayIcon;
+class QTimer;
+
+namespace quorvane {
+
+class DdeBridge;
+class Engine;
+class ItemBox;
+class MouseButton;
+class SerialOutput;
+
+/// What the window's controls act on; every reference must outlive the window.
+struct HoxelTargets {
+    Engine& Hoxel;
+    SerialOutput& Output;
+    DdeBridge& Bridge;
+};
+
+/// What the about box tells beside the program's name and version.
+struct AboutInfo {
+    std::string ConfigFile;
+    std::string DevicePath;
+};
+
+/// The runtime window. Object names are the controls' names (`Field_3`, `StringButton_12`,
+/// `RecordNumber`, `EditCopy`, `TOutCtrl` ...). Sizes follow the row rules in twips, converted at the
+/// screen's logical DPI and enlarged when the user's font needs taller rows.
+class Hoxel final : public QMainWindow, public EngineView {
+    Q_OBJECT
+public:
+    explicit Hoxel(QWidget* parent = nullptr);
+    ~Hoxel() override;
+
+    /// Connects the menus and buttons; call before the engine's Form_Load.
+    void connectEngine(HoxelTargets targets);
+    /// The configuration file and device path shown in the about box.
+    void setAboutInfo(AboutInfo info) { m_about = std::move(info); }
+    /// Shows the window after Form_Load: minimized (or in the tray only) when the load asked for it.
+    void present();
+    /// Starts Timer1, one guarded tick every 50 ms.
+    void startTimer1();
+    /// One tick: never while another tick runs (a message box in a tick runs a nested event loop);
+    /// afterwards the boxes show the latest texts and a close asked for meanwhile is carried out.
+    void runTick();
+    /// Pixels for a size in twips.
+    int twipsToPixels(int twips) const;
+    /// Shows the about box.
+    void showAbout();
+    /// The tray's "Open Quorvane": restores a minimized or hidden window and activates it.
+    void openFromTray();
+
+    void setCaption(std::string_view caption) override;
+    void setWindowPosition(WindowPosition position) override;
+    WindowPosition windowPosition() const override;
+    void setWindowHeight(int twips) override;
+    void setMinimized(bool minimized) override;
+    bool isMinimized() const override;
+    void setAlwaysOnTop(bool onTop) override;
+    void clearFieldBoxes() override;
+    void addFieldBox(int field, std::string_view tag, int column, int row) override;
+    void setFieldText(int field, std::string_view text) override;
+    void setRecordNumber(std::string_view text) override;
+    void setDateTimeText(std::string_view text) override;
+    void setDateTimeVisible(bool visible) override;
+    void setMenuCaption(EngineMenu menu, std::string_view caption) override;
+    void setMenuVisible(EngineMenu menu, bool visible) override;
+    void setStringButton(int index, std::string_view caption, bool visible, int row) override;
+    void setSignalButtons(bool dtrVisible, bool breakVisible) override;
+    void addTrayIcon(std::string_view tip) override;
+    void removeTrayIcon() override;
+    void closeWindow() override;
+
+signals:
+    /// The engine was shut down and the window closed.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    struct FieldRow {
+        QLabel* Number = nullptr;
+        ItemBox* Box = nullptr;
+        int Column = 0;
+        int Row = 0;
+    };
+    static constexpr int kStringButtons = 20;
+
+    void buildMenus();
+    void buildControls();
+    QAction* action(QMenu* menu, const char* name, const char* caption);
+    QAction* engineAction(EngineMenu menu) const;
+    void layOut();
+    void showTexts();
+    void scheduleTexts();
+    void editCopy();
+    void popUpEditMenu(QPoint where);
+    void updateEditMenu();
+    void focusMoved(QWidget* now);
+    QPoint twipsToScreen(WindowPosition position) const;
+
+    std::optional<HoxelTargets> m_targets;
+    AboutInfo m_about;
+
+    QMenu* m_editMenu = nullptr;
+    QAction* m_editCopy = nullptr;
+    std::array<QAction*, 6> m_linkActions{};
+    QMenu* m_quitMenu = nullptr;
+    QAction* m_suspend = nullptr;
+    QAction* m_resume1 = nullptr;
+    QAction* m_reset = nullptr;
+    QAction* m_timedOutput = nullptr;
+    QMenu* m_popup = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+
+    QWidget* m_area = nullptr;
+    QLabel* m_heading = nullptr;
+    QLabel* m_recordLabel = nullptr;
+    ItemBox* m_recordNumber = nullptr;
+    QLabel* m_dateTimeLabel = nullptr;
+    ItemBox* m_dateTime = nullptr;
+    QLabel* m_outputBuffer = nullptr;
+    QLabel* m_commandBuffer = nullptr;
+    std::map<int, FieldRow> m_fields;
+    std::array<MouseButton*, kStringButtons + 1> m_stringButtons{};
+    std::array<int, kStringButtons + 1> m_stringRows{};
+    MouseButton* m_dtrButton = nullptr;
+    MouseButton* m_breakButton = nullptr;
+    QTimer* m_timer1 = nullptr;
+
+    // Box texts wait here, as bytes, until the tick ends: a burst of records converts and repaints
+    // only the last one.
+    static constexpr int kMaxFieldBoxes = 40;
+    std::array<std::string, kMaxFieldBoxes + 1> m_pendingFields;
+    std::array<bool, kMaxFieldBoxes + 1> m_fieldChanged{};
+    bool m_anyFieldChanged = false;
+    std::string m_pendingRecordNumber;
+    bool m_recordNumberChanged = false;
+    bool m_textsScheduled = false;
+
+    double m_pixelsPerTwip = 1.0 / 15;
+    int m_heightTwips = 0;
+    bool m_dateTimeShown = true;
+    bool m_presented = false;
+    bool m_minimized = false;
+    WindowPosition m_position{1000, 1000};
+    int m_tickDepth = 0;
+    bool m_closePending = false;
+};
+
+} // namespace quorvane

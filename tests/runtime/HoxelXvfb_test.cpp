@@ -1,0 +1,159 @@
+// The quorvane program with its runtime window on a private X server with a window manager and a
+// private session bus, as a user runs it: `quorvane FILE --device PTY` in DDE server mode shows the
+// window, records written into the pty reach the field and record number items, {APPEXIT} ends it
+// with status 0 and the window position is then in the settings store. A screenshot of the window
+// with its records is saved beside the test binary (hoxel.png). The window's controls in detail are
+// Hoxel_test's part.
+
+#include "config/ConfigFileFormat.h"
+#include "config/ConfigFiles.h"
+#include "fakes/TempDir.h"
+#include "platform/qt/QtSettingsStore.h"
+#include "platform/x11/X11WindowSystem.h"
+#include "serial/PtyPair.h"
+#include "x11/XvfbSession.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+// Last: Xlib's macros (None, Success, Status...) would clash with our names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace quorvane {
+namespace {
+
+using test::ChildProcess;
+using test::waitUntil;
+
+// A balance in DDE server mode: four comma-separated fields ended by CR (its LF ignored), three
+// output strings, both signal buttons and the date/time.
+std::string writeBalanceConfiguration(const test::TempDir& dir) {
+    Configuration c;
+    ResetConfiguration(c);
+    c.DataBitsIndex = 3;
+    c.ParityIndex = 0;
+    c.RecordStructure = 1;
+    c.FieldCount = 4;
+    c.OutputMode = 1;
+    c.PreInputTranslation[10] = "Ignore";
+    c.ShowDateTime = kTrue;
+    c.ButtonFlags = 3;
+    const char* strings[] = {"Print", "Tare", "Zero"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        c.OutputStringName[i + 1] = strings[i];
+        c.OutputString[i + 1] = std::string(1, strings[i][0]) + "\r\n";
+    }
+    const std::string path = dir.file("Balance.QV3");
+    WriteWholeFile(path, EncodeConfigFile(c));
+    return path;
+}
+
+// quorvane-dde with these arguments; its standard output, or nullopt when it failed.
+std::optional<std::string> dde(const test::TempDir& dir, std::vector<std::string> args) {
+    args.insert(args.begin(), QUORVANE_DDE_TOOL);
+    const std::string out = dir.file("dde.out");
+    ChildProcess tool(std::move(args), test::environmentWith("DISPLAY", std::nullopt), out);
+    if (!waitUntil([&] { return !tool.running(); }) || tool.exitStatus() != 0)
+        return std::nullopt;
+    std::string text = ReadWholeFile(out).value_or("");
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    return text;
+}
+
+std::optional<std::string> item(const test::TempDir& dir, const std::string& name) {
+    return dde(dir, {"request", "Quorvane", "COM1", name});
+}
+
+// The window's content as the X server shows it.
+QImage capture(Display* display, WindowId window) {
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, window, &attributes) == 0)
+        return {};
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return {};
+    QImage copy(attributes.width, attributes.height, QImage::Format_RGB32);
+    for (int y = 0; y < attributes.height; ++y)
+        for (int x = 0; x < attributes.width; ++x)
+            copy.setPixel(x, y, static_cast<QRgb>(XGetPixel(image, x, y)));
+    XDestroyImage(image);
+    return copy;
+}
+
+// The image cut to what differs from its bottom-right background, with a margin: a window manager
+// that fills the screen with the window leaves the rest empty.
+QImage cropToContent(const QImage& image, int margin = 12) {
+    const QRgb background = image.pixel(image.width() - 1, image.height() - 1);
+    int right = 0;
+    int bottom = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        // A rule across the whole width (under the menu bar) is no content.
+        if (image.pixel(image.width() - 1, y) != background)
+            continue;
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != background) {
+                right = std::max(right, x);
+                bottom = std::max(bottom, y);
+            }
+    }
+    return image.copy(0, 0, std::min(image.width(), right + margin),
+                      std::min(image.height(), bottom + margin));
+}
+
+TEST(HoxelOnXvfb, ShowsRecordsServesThemAndEndsOnAppExitWithThePositionStored) {
+    test::XvfbSession x;
+    if (!x.ready()) {
+        if (x.whyNot().find("not installed") != std::string::npos)
+            GTEST_SKIP() << x.whyNot();
+        FAIL() << x.whyNot();
+    }
+    test::TempDir dir;
+    ASSERT_EQ(setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1), 0);
+    test::PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    ChildProcess program({QUORVANE_BINARY, writeBalanceConfiguration(dir), "--device", pty.slavePath()},
+                         x.environment(), dir.file("quorvane.out"), dir.file("quorvane.err"));
+    ASSERT_TRUE(program.ok());
+    ASSERT_TRUE(waitUntil([&] { return item(dir, "RecordNumber").has_value() || !program.running(); }))
+        << ReadWholeFile(dir.file("quorvane.err")).value_or("");
+    ASSERT_TRUE(program.running()) << ReadWholeFile(dir.file("quorvane.err")).value_or("");
+
+    pty.send("1,ST,+0012.345,g\r\n2,ST,+0012.351,g\r\n3,US,+0012.406,g\r\n");
+    EXPECT_TRUE(waitUntil([&] { return item(dir, "RecordNumber") == "3"; }));
+    EXPECT_EQ(item(dir, "Field(1)"), "3");
+    EXPECT_EQ(item(dir, "Field(2)"), "US");
+    EXPECT_EQ(item(dir, "Field(3)"), "+0012.406");
+    EXPECT_EQ(item(dir, "Field(4)"), "g");
+
+    X11WindowSystem windows(x.display());
+    WindowId hoxel = kNoWindow;
+    ASSERT_TRUE(waitUntil([&] {
+        for (const WindowId w : windows.topLevelWindows())
+            if (windows.windowTitle(w) == "Quorvane - COM1")
+                hoxel = w;
+        return hoxel != kNoWindow;
+    }));
+    // The boxes repaint once the tick that delivered the records is over.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const QImage shot = capture(x.display(), hoxel);
+    EXPECT_FALSE(shot.isNull());
+    EXPECT_TRUE(cropToContent(shot).save(QStringLiteral(HOXEL_SCREENSHOT)));
+
+    EXPECT_EQ(dde(dir, {"exec", "Quorvane", "COM1", "{APPEXIT}"}), "accepted");
+    ASSERT_TRUE(waitUntil([&] { return !program.running(); }));
+    EXPECT_EQ(program.exitStatus(), 0) << ReadWholeFile(dir.file("quorvane.err")).value_or("");
+    QtSettingsStore store;
+    for (const char* key : {"MainLeft", "MainTop"}) {
+        const std::string value = store.GetSetting("Quorvane - COM1", "Settings", key, "");
+        EXPECT_FALSE(value.empty()) << key;
+        EXPECT_NO_THROW(static_cast<void>(std::stod(value))) << key << "=" << value;
+    }
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+} // namespace
+} // namespace quorvane
