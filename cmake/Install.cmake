@@ -6,10 +6,8 @@ include(GNUInstallDirs)
 
 set(QUORVANE_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
 
-# Help pages, when the source tree has them.
-if(EXISTS ${PROJECT_SOURCE_DIR}/docs/help)
-    install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvane/help)
-endif()
+# Help pages, when the source tree has them (looked for at install time).
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvane/help OPTIONAL)
 
 # Icons: the SVG, and PNGs rendered from it for desktops that want fixed sizes.
 find_program(QUORVANE_RSVG_CONVERT rsvg-convert REQUIRED)
