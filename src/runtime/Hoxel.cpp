@@ -74,11 +74,15 @@ Hoxel::Hoxel(QWidget* parent) : QMainWindow(parent) {
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setTimerType(Qt::PreciseTimer);
     connect(m_timer1, &QTimer::timeout, this, &Hoxel::runTick);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
+    m_focusWatch =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
     layOut();
 }
 
-Hoxel::~Hoxel() = default;
+// The child boxes lose the focus while QWidget's destructor deletes them, after this part is gone.
+Hoxel::~Hoxel() {
+    disconnect(m_focusWatch);
+}
 
 QAction* Hoxel::action(QMenu* menu, const char* name, const char* caption) {
     QAction* entry = menu->addAction(QString::fromUtf8(caption));

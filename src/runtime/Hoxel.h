@@ -147,6 +147,7 @@ private:
     MouseButton* m_dtrButton = nullptr;
     MouseButton* m_breakButton = nullptr;
     QTimer* m_timer1 = nullptr;
+    QMetaObject::Connection m_focusWatch;
 
     // Box texts wait here, as bytes, until the tick ends: a burst of records converts and repaints
     // only the last one.

@@ -70,7 +70,8 @@ TEST(KeyMacroParser, splitsLongTextsBetweenTopLevelElementsOnly) {
     EXPECT_EQ(splitKeyMacro(letters, kUs).Pieces,
               (std::vector<std::string_view>{std::string_view(letters).substr(0, kMaxKeyItems), "a"}));
     const std::string group = "b+(" + std::string(kMaxKeyItems - 2, 'a') + ")";
-    const KeyMacroPieces groupPieces = splitKeyMacro(group + "c", kUs);
+    const std::string groupThenC = group + "c"; // the pieces view into the text
+    const KeyMacroPieces groupPieces = splitKeyMacro(groupThenC, kUs);
     EXPECT_EQ(groupPieces.Pieces, (std::vector<std::string_view>{"b", group.substr(1), "c"}));
     EXPECT_EQ(splitKeyMacro("", kUs).Pieces, std::vector<std::string_view>{""});
 
