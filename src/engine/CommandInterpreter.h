@@ -4,7 +4,7 @@
 
 #include "config/Configuration.h"
 #include "engine/CommandText.h"
-#include "engine/FormatLocale.h"
+#include "expr/FormatLocale.h"
 #include "platform/Clock.h"
 #include "platform/EngineView.h"
 #include "platform/UserPrompts.h"

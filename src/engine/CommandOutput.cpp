@@ -6,8 +6,8 @@
 #include "engine/DdeItemView.h"
 #include "engine/Engine.h"
 #include "engine/SerialOutput.h"
-#include "engine/ValRule.h"
-#include "engine/ValueFormat.h"
+#include "expr/ValRule.h"
+#include "expr/ValueFormat.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "engine/CommandText.h"
 
-#include "engine/TextPicture.h"
+#include "expr/TextPicture.h"
 
 namespace quorvane {
 

@@ -1,7 +1,7 @@
 #include "engine/KeystrokeOutput.h"
 
 #include "engine/RecordAssembly.h"
-#include "engine/TextPicture.h"
+#include "expr/TextPicture.h"
 
 namespace quorvane {
 
