@@ -3,7 +3,7 @@
 
 #include "config/Configuration.h"
 #include "engine/CharFilter.h"
-#include "engine/OutputTranslation.h"
+#include "engine/output/OutputTranslation.h"
 #include "expr/ExpressionEvaluator.h"
 #include "expr/FieldSlots.h"
 #include "expr/FormatLocale.h"

@@ -2,7 +2,7 @@
 // The engine with its serial output extension and fake hot keys on the fake platform.
 
 #include "engine/EngineTestSupport.h"
-#include "engine/SerialOutput.h"
+#include "engine/output/SerialOutput.h"
 #include "fakes/FakeHotKeys.h"
 
 #include <string>

@@ -2,7 +2,7 @@
 // actions while running, suspended and in Virtual Instrument Mode. Button geometry (release inside
 // the button) belongs to the window and is not covered here.
 
-#include "engine/SerialOutputRig.h"
+#include "engine/output/SerialOutputRig.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // {CONFIG(path)}: the running engine takes another configuration file for the same port.
 
 #include "config/Configuration.h"
-#include "engine/CommandInterpreter.h"
+#include "engine/bus/CommandInterpreter.h"
 #include "engine/EngineExtensions.h"
 #include "platform/ConfigFileAccess.h"
 #include "platform/EngineView.h"

@@ -1,11 +1,11 @@
 // The commands that queue text for the device, change the timed output or read a number.
 
+#include "engine/bus/CommandInterpreter.h"
+#include "engine/bus/DdeBridge.h"
+#include "engine/bus/DdeItemView.h"
 #include "engine/CharList.h"
-#include "engine/CommandInterpreter.h"
-#include "engine/DdeBridge.h"
-#include "engine/DdeItemView.h"
 #include "engine/Engine.h"
-#include "engine/SerialOutput.h"
+#include "engine/output/SerialOutput.h"
 #include "expr/ValRule.h"
 #include "expr/ValueFormat.h"
 

@@ -1,4 +1,4 @@
-#include "engine/ConfigReload.h"
+#include "engine/bus/ConfigReload.h"
 
 #include "config/ConfigFiles.h"
 #include "engine/Engine.h"

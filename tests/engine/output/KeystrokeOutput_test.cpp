@@ -3,7 +3,7 @@
 // target program with its failures. The macro language itself is covered by the keys tests; the
 // real X display by tests/x11.
 
-#include "engine/KeystrokeOutput.h"
+#include "engine/output/KeystrokeOutput.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeKeyboard.h"
 #include "fakes/FakePrompts.h"

@@ -3,7 +3,7 @@
 // one bracketed keyword per text, with its acknowledgement.
 
 #include "config/Configuration.h"
-#include "engine/CommandText.h"
+#include "engine/bus/CommandText.h"
 #include "expr/FormatLocale.h"
 #include "platform/Clock.h"
 #include "platform/EngineView.h"

@@ -1,4 +1,4 @@
-#include "engine/OutputTranslation.h"
+#include "engine/output/OutputTranslation.h"
 
 namespace quorvane {
 

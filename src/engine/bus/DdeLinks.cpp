@@ -1,7 +1,7 @@
-#include "engine/DdeLinks.h"
+#include "engine/bus/DdeLinks.h"
 
 #include "config/CodePage.h"
-#include "engine/DdeCommandClient.h"
+#include "engine/bus/DdeCommandClient.h"
 
 namespace quorvane {
 

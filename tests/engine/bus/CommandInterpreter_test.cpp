@@ -2,7 +2,7 @@
 // links or act on the window, through the fake platform. The engine-state, timed-output, line and
 // reload commands are in CommandEffects_test.cpp; the bus itself is in the integration tests.
 
-#include "engine/CommandTestSupport.h"
+#include "engine/bus/CommandTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // The engine in DDE server mode with its serial output, the DDE bridge on the fake bus, the
 // configuration reload and the command interpreter, all on the fake platform.
 
-#include "engine/CommandInterpreter.h"
-#include "engine/ConfigReload.h"
-#include "engine/DdeBridge.h"
+#include "engine/bus/CommandInterpreter.h"
+#include "engine/bus/ConfigReload.h"
+#include "engine/bus/DdeBridge.h"
 #include "engine/EngineTestSupport.h"
-#include "engine/SerialOutput.h"
+#include "engine/output/SerialOutput.h"
 #include "fakes/FakeClipboard.h"
 #include "fakes/FakeDdeBus.h"
 #include "platform/posix/PosixConfigFileAccess.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/DdeTestSupport.h"
+#include "engine/bus/DdeTestSupport.h"
 
 namespace quorvane {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/DdeItemView.h"
+#include "engine/bus/DdeItemView.h"
 
 #include <algorithm>
 

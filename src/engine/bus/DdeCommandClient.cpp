@@ -1,4 +1,4 @@
-#include "engine/DdeCommandClient.h"
+#include "engine/bus/DdeCommandClient.h"
 
 #include <memory>
 #include <string>

@@ -3,9 +3,9 @@
 // application after each record (the DDE output mode), the two client links and the clipboard.
 
 #include "config/Configuration.h"
-#include "engine/DdeCommandClient.h"
-#include "engine/DdeItemView.h"
-#include "engine/DdeLinks.h"
+#include "engine/bus/DdeCommandClient.h"
+#include "engine/bus/DdeItemView.h"
+#include "engine/bus/DdeLinks.h"
 #include "engine/EngineExtensions.h"
 #include "engine/RecordDelivery.h"
 #include "platform/Clipboard.h"

@@ -1,4 +1,4 @@
-#include "engine/LogOutput.h"
+#include "engine/output/LogOutput.h"
 
 #include "config/ConfigLimits.h"
 #include "engine/RecordAssembly.h"

@@ -1,4 +1,4 @@
-#include "engine/SerialOutput.h"
+#include "engine/output/SerialOutput.h"
 
 #include "config/ConfigLimits.h"
 

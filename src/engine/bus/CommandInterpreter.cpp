@@ -1,9 +1,9 @@
-#include "engine/CommandInterpreter.h"
+#include "engine/bus/CommandInterpreter.h"
 
-#include "engine/DdeBridge.h"
-#include "engine/DdeItemView.h"
+#include "engine/bus/DdeBridge.h"
+#include "engine/bus/DdeItemView.h"
 #include "engine/Engine.h"
-#include "engine/SerialOutput.h"
+#include "engine/output/SerialOutput.h"
 
 namespace quorvane {
 

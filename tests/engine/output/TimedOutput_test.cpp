@@ -2,7 +2,7 @@
 // stall, the restart of the interval on resume, reset and {TIMERINTERVAL=}, the tick count's wrap,
 // and the TOutCtrl menu entry. The engine's own tick order is covered by the engine tests.
 
-#include "engine/SerialOutputRig.h"
+#include "engine/output/SerialOutputRig.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

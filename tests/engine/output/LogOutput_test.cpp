@@ -2,9 +2,9 @@
 // preamble and postamble text, the Retry/Cancel question and what Cancel leaves behind, and the
 // POSIX append's handling of short and interrupted writes; the POSIX read takes regular files only.
 
-#include "EngineTestSupport.h"
-#include "platform/posix/PosixFileAccess.h"
+#include "engine/EngineTestSupport.h"
 #include "fakes/TempDir.h"
+#include "platform/posix/PosixFileAccess.h"
 
 #include <cerrno>
 #include <chrono>

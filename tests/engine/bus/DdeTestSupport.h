@@ -2,7 +2,7 @@
 // The engine in DDE server mode on the fake platform and the fake bus, with the DDE bridge as its
 // extension and every command handed to the bridge recorded.
 
-#include "engine/DdeBridge.h"
+#include "engine/bus/DdeBridge.h"
 #include "engine/EngineTestSupport.h"
 #include "fakes/FakeClipboard.h"
 #include "fakes/FakeDdeBus.h"

@@ -1,4 +1,4 @@
-#include "engine/CommandText.h"
+#include "engine/bus/CommandText.h"
 
 #include "expr/TextPicture.h"
 

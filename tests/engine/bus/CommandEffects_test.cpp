@@ -2,7 +2,7 @@
 // reload, with their effects seen through ticks of the engine on the fake platform.
 
 #include "config/ConfigFiles.h"
-#include "engine/CommandTestSupport.h"
+#include "engine/bus/CommandTestSupport.h"
 #include "fakes/FakeFileDialogs.h"
 #include "fakes/TempDir.h"
 

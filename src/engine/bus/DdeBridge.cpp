@@ -1,4 +1,4 @@
-#include "engine/DdeBridge.h"
+#include "engine/bus/DdeBridge.h"
 
 #include "engine/Engine.h"
 

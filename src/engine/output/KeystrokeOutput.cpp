@@ -1,4 +1,4 @@
-#include "engine/KeystrokeOutput.h"
+#include "engine/output/KeystrokeOutput.h"
 
 #include "engine/RecordAssembly.h"
 #include "expr/TextPicture.h"
