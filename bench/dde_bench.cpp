@@ -7,7 +7,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 
-#include "engine/DdeItemView.h"
+#include "engine/bus/DdeItemView.h"
 #include "platform/dbus/QtDdeClient.h"
 #include "platform/dbus/QtDdeServer.h"
 

@@ -2,7 +2,7 @@
 // The DDE bridge of a running engine on the session bus: server, items, the DDE output mode, the
 // command client, the links and the clipboard.
 
-#include "engine/DdeBridge.h"
+#include "engine/bus/DdeBridge.h"
 
 #include <memory>
 

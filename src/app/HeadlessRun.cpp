@@ -13,15 +13,16 @@
 #include "app/DdeHost.h"
 #include "app/HotKeyHost.h"
 #include "app/KeystrokeHost.h"
+#include "config/CodePage.h"
 #include "config/ConfigLimits.h"
-#include "engine/CommandInterpreter.h"
-#include "engine/ConfigReload.h"
+#include "engine/bus/CommandInterpreter.h"
+#include "engine/bus/ConfigReload.h"
 #include "engine/Engine.h"
-#include "platform/posix/PosixConfigFileAccess.h"
-#include "platform/posix/PosixFileAccess.h"
-#include "engine/ValueFormat.h"
+#include "expr/ValueFormat.h"
 #include "platform/console/ConsoleEngineView.h"
 #include "platform/console/ConsolePrompts.h"
+#include "platform/posix/PosixConfigFileAccess.h"
+#include "platform/posix/PosixFileAccess.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/posix/SystemClock.h"
 #include "platform/qt/QtSettingsStore.h"
@@ -79,7 +80,8 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     ConsoleEngineView view;
     DdeItemView items(view);
     PosixFileAccess files;
-    const FormatLocale locale = FormatLocale::fromLocale("").value_or(FormatLocale{});
+    const auto toCodePage = [](std::string_view utf8) { return Utf8ToBytes(utf8); };
+    const FormatLocale locale = FormatLocale::fromLocale("", toCodePage).value_or(FormatLocale{});
     EngineEnvironment environment{ActivationKind::Normal, DecimalSeparator(locale), locale};
     EngineExtensionList extensions;
     Engine engine(config, EngineServices{port, items, prompts, view, clock, store, files, &extensions},

@@ -4,7 +4,7 @@
 
 #include "config/Configuration.h"
 #include "engine/Engine.h"
-#include "engine/SerialOutput.h"
+#include "engine/output/SerialOutput.h"
 #include "platform/Clock.h"
 #include "platform/EngineView.h"
 #include "serial/SerialPort.h"

@@ -1,6 +1,6 @@
 #include "app/KeystrokeHost.h"
 
-#include "engine/KeystrokeOutput.h"
+#include "engine/output/KeystrokeOutput.h"
 #include "platform/x11/ProgramLauncher.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11Keyboard.h"

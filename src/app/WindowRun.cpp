@@ -9,11 +9,12 @@
 #include "app/DdeHost.h"
 #include "app/HotKeyHost.h"
 #include "app/KeystrokeHost.h"
+#include "config/CodePage.h"
 #include "config/ConfigLimits.h"
-#include "engine/CommandInterpreter.h"
-#include "engine/ConfigReload.h"
+#include "engine/bus/CommandInterpreter.h"
+#include "engine/bus/ConfigReload.h"
 #include "engine/Engine.h"
-#include "engine/ValueFormat.h"
+#include "expr/ValueFormat.h"
 #include "platform/posix/PosixConfigFileAccess.h"
 #include "platform/posix/PosixFileAccess.h"
 #include "platform/posix/PosixSerialDevice.h"
@@ -71,7 +72,8 @@ int RunWindow(int argc, char** argv, const CommandLine& line) {
     window.setAboutInfo({line.File, bindings.devicePathFor(PortName(config.PortIndex))});
     DdeItemView items(window);
     PosixFileAccess files;
-    const FormatLocale locale = FormatLocale::fromLocale("").value_or(FormatLocale{});
+    const auto toCodePage = [](std::string_view utf8) { return Utf8ToBytes(utf8); };
+    const FormatLocale locale = FormatLocale::fromLocale("", toCodePage).value_or(FormatLocale{});
     EngineEnvironment environment{ActivationKind::Normal, DecimalSeparator(locale), locale};
     EngineExtensionList extensions;
     Engine engine(config, EngineServices{port, items, prompts, prompts, clock, store, files, &extensions},

@@ -3,7 +3,7 @@
 
 #include "config/Configuration.h"
 #include "engine/EngineState.h"
-#include "engine/OutputTranslation.h"
+#include "engine/output/OutputTranslation.h"
 
 #include <array>
 

@@ -2,7 +2,7 @@
 
 #include "config/ConfigLimits.h"
 #include "engine/FieldLayout.h"
-#include "engine/ValRule.h"
+#include "expr/ValRule.h"
 
 #include <algorithm>
 #include <cmath>

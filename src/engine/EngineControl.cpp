@@ -1,5 +1,5 @@
 #include "engine/Engine.h"
-#include "engine/NumberText.h"
+#include "expr/NumberText.h"
 
 namespace quorvane {
 

@@ -1,5 +1,5 @@
 #include "engine/Engine.h"
-#include "engine/ValueFormat.h"
+#include "expr/ValueFormat.h"
 
 namespace quorvane {
 

@@ -1,8 +1,8 @@
 #include "engine/FieldProcessor.h"
 
-#include "engine/NumberText.h"
-#include "engine/ValRule.h"
-#include "engine/ValueFormat.h"
+#include "expr/NumberText.h"
+#include "expr/ValRule.h"
+#include "expr/ValueFormat.h"
 
 namespace quorvane {
 

@@ -3,10 +3,10 @@
 
 #include "config/Configuration.h"
 #include "engine/CharFilter.h"
-#include "engine/ExpressionEvaluator.h"
-#include "engine/FieldSlots.h"
-#include "engine/FormatLocale.h"
-#include "engine/OutputTranslation.h"
+#include "engine/output/OutputTranslation.h"
+#include "expr/ExpressionEvaluator.h"
+#include "expr/FieldSlots.h"
+#include "expr/FormatLocale.h"
 
 namespace quorvane {
 

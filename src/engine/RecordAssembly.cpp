@@ -1,7 +1,7 @@
 #include "engine/RecordAssembly.h"
 
-#include "engine/DateCodes.h"
-#include "engine/NumberText.h"
+#include "expr/DateCodes.h"
+#include "expr/NumberText.h"
 
 namespace quorvane {
 

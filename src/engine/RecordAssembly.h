@@ -2,7 +2,7 @@
 // The record text that keystroke and log output deliver.
 
 #include "config/Configuration.h"
-#include "engine/FieldSlots.h"
+#include "expr/FieldSlots.h"
 #include "platform/Clock.h"
 
 #include <string>

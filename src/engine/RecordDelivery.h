@@ -1,7 +1,7 @@
 #pragma once
 // Where a completed, processed record goes: the seam of the output modes.
 
-#include "engine/FieldSlots.h"
+#include "expr/FieldSlots.h"
 
 namespace quorvane {
 

@@ -4,7 +4,7 @@
 #include "config/Configuration.h"
 #include "engine/CharFilter.h"
 #include "engine/EngineState.h"
-#include "engine/FieldSlots.h"
+#include "expr/FieldSlots.h"
 
 #include <array>
 

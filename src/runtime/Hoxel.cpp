@@ -1,10 +1,10 @@
 #include "runtime/Hoxel.h"
 
 #include "config/CodePage.h"
-#include "engine/DdeBridge.h"
+#include "engine/bus/DdeBridge.h"
 #include "engine/Engine.h"
 #include "engine/FieldLayout.h"
-#include "engine/SerialOutput.h"
+#include "engine/output/SerialOutput.h"
 #include "runtime/AboutBox.h"
 #include "runtime/ItemBox.h"
 

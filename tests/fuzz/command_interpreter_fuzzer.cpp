@@ -14,10 +14,10 @@
 #include "../fakes/FakeSerialDevice.h"
 #include "../fakes/FakeSettingsStore.h"
 #include "../fakes/FakeSoundBeep.h"
-#include "engine/CommandInterpreter.h"
-#include "engine/DdeBridge.h"
+#include "engine/bus/CommandInterpreter.h"
+#include "engine/bus/DdeBridge.h"
 #include "engine/Engine.h"
-#include "engine/SerialOutput.h"
+#include "engine/output/SerialOutput.h"
 #include "serial/PortBindings.h"
 #include "serial/SerialPort.h"
 

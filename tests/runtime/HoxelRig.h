@@ -2,9 +2,9 @@
 // The runtime window on the fake platform: the real window, engine, serial output and DDE bridge,
 // with the fake port, clock, store and bus, and Qt's clipboard (offscreen, it stays in the process).
 
-#include "engine/DdeBridge.h"
+#include "engine/bus/DdeBridge.h"
 #include "engine/EngineTestSupport.h"
-#include "engine/SerialOutput.h"
+#include "engine/output/SerialOutput.h"
 #include "fakes/FakeDdeBus.h"
 #include "fakes/FakeHotKeys.h"
 #include "platform/dbus/QtDdeClipboard.h"

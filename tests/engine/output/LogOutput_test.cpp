@@ -1,0 +1,163 @@
+// Log-to-disk output against a real file in a temporary folder: creation, bytes as received,
+// preamble and postamble text, the Retry/Cancel question and what Cancel leaves behind, and the
+// POSIX append's handling of short and interrupted writes; the POSIX read takes regular files only.
+
+#include "engine/EngineTestSupport.h"
+#include "fakes/TempDir.h"
+#include "platform/posix/PosixFileAccess.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <fstream>
+#include <future>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvane::test {
+namespace {
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class LogToDisk : public ::testing::Test {
+protected:
+    explicit LogToDisk() {
+        config.LogFileName = folder.file("capture.log");
+        rig = std::make_unique<EngineRig>(config);
+        rig->Files = FakeFileAccess(&posix);
+    }
+    EngineRig& load() { return rig->load(); }
+
+    TempDir folder;
+    Configuration config = engineTestConfig();
+    PosixFileAccess posix;
+    std::unique_ptr<EngineRig> rig;
+};
+
+TEST_F(LogToDisk, FirstRecordCreatesTheFileAndBytesArriveAsSent) {
+    load().send("1.5\r\n2.5\r\n").tick();
+    EXPECT_EQ(readAll(config.LogFileName), "1.5\r\n2.5\r") << "the LF starts the next record's field";
+    rig->send("\x01\x02\r").tick();
+    EXPECT_EQ(readAll(config.LogFileName), "1.5\r\n2.5\r\n\x01\x02\r");
+}
+
+TEST_F(LogToDisk, PreambleDateCodesAndLiteralPostamble) {
+    rig->Config.RecordPreamble = "{YEAR}-{MONTH}-{DAY} ";
+    rig->Config.FieldPostamble[1] = "{TAB}";
+    load().send("7\r").tick();
+    EXPECT_EQ(readAll(config.LogFileName), "26-12-07 7\r{TAB}");
+}
+
+TEST_F(LogToDisk, UnwritableFileAsksRetryOrCancelWithTheSystemError) {
+    rig->Config.LogFileName = folder.file("missing/capture.log");
+    rig->Prompts.Answers = {MessageAnswer::Cancel};
+    load().send("x\r").tick();
+    ASSERT_EQ(rig->Prompts.Messages.size(), 1u);
+    const FakePrompts::Shown& shown = rig->Prompts.Messages[0];
+    EXPECT_EQ(shown.Title, "Quorvane - COM1 ERROR!");
+    EXPECT_EQ(shown.Text,
+              "File I/O Error Writing To: " + rig->Config.LogFileName + "\rNo such file or directory");
+    EXPECT_EQ(shown.Buttons, MessageButtons::RetryCancel);
+    EXPECT_EQ(shown.Icon, MessageIcon::Exclamation);
+    EXPECT_EQ(rig->Prompts.Beeps, 1);
+}
+
+TEST_F(LogToDisk, CancelResetsAndSuspends) {
+    rig->Config.LogFileName = folder.file("missing/capture.log");
+    rig->Prompts.Answers = {MessageAnswer::Cancel};
+    load();
+    rig->Engine.SuspendMenu_Click();
+    rig->Engine.Resume1_Click();
+    rig->send("x\ry\r").tick();
+    EXPECT_TRUE(rig->Engine.state().Suspended);
+    EXPECT_FALSE(rig->Engine.state().OneRecordOnly);
+    EXPECT_EQ(rig->View.Caption, "Quorvane - COM1 (S)");
+    EXPECT_EQ(rig->View.RecordNumber, "");
+    EXPECT_EQ(rig->Device.callsOf("purge").size(), 1u);
+    rig->Engine.SuspendMenu_Click();
+    rig->tick();
+    EXPECT_EQ(rig->Prompts.Messages.size(), 1u) << "the purged record y never reaches the log";
+}
+
+TEST_F(LogToDisk, RetryAppendsOnceTheFileIsWritable) {
+    rig->Files.Failures = {{0, "Read-only file system"}, {0, "Read-only file system"}};
+    load().send("x\r").tick();
+    EXPECT_EQ(rig->Prompts.Messages.size(), 2u);
+    EXPECT_EQ(readAll(config.LogFileName), "x\r");
+    EXPECT_FALSE(rig->Engine.state().Suspended);
+}
+
+TEST_F(LogToDisk, RetryAfterAPartialWriteDoesNotRepeatTheWrittenPart) {
+    rig->Config.FieldPostamble[1] = "END";
+    rig->Files.Failures = {{3, "No space left on device"}};
+    load().send("abcd\r").tick();
+    EXPECT_EQ(readAll(config.LogFileName), "abcd\rEND");
+    EXPECT_EQ(rig->Files.Appends, (std::vector<std::string>{"abcd\rEND", "d\rEND"}));
+}
+
+// write(2) stand-ins for PosixFileAccess.
+int g_calls = 0;
+ssize_t shortThenInterrupted(int fd, const void* data, size_t size) {
+    ++g_calls;
+    if (g_calls == 2) {
+        errno = EINTR;
+        return -1;
+    }
+    return ::write(fd, data, std::min<size_t>(size, 2));
+}
+ssize_t noProgress(int, const void*, size_t) {
+    return 0;
+}
+
+TEST(PosixAppend, ShortAndInterruptedWritesStillWriteEverything) {
+    TempDir folder;
+    g_calls = 0;
+    PosixFileAccess files(&shortThenInterrupted);
+    const AppendResult result = files.appendToFile(folder.file("a.log"), "abcde");
+    EXPECT_TRUE(result.ok());
+    EXPECT_EQ(result.Written, 5u);
+    EXPECT_EQ(readAll(folder.file("a.log")), "abcde");
+}
+
+TEST(PosixAppend, AWriteWithoutProgressIsAnError) {
+    TempDir folder;
+    PosixFileAccess files(&noProgress);
+    const AppendResult result = files.appendToFile(folder.file("a.log"), "abc");
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(result.Written, 0u);
+}
+
+TEST(PosixAppend, ReadFileRefusesFilesOverTheLimit) {
+    TempDir folder;
+    PosixFileAccess files;
+    ASSERT_TRUE(files.appendToFile(folder.file("f"), "12345").ok());
+    EXPECT_EQ(files.readFile(folder.file("f"), 5), "12345");
+    EXPECT_EQ(files.readFile(folder.file("f"), 4), std::nullopt);
+    EXPECT_EQ(files.readFile(folder.file("none"), 100), std::nullopt);
+}
+
+TEST(PosixAppend, ReadFileRefusesFifosAndDevicesWithoutWaiting) {
+    TempDir folder;
+    const std::string fifo = folder.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    PosixFileAccess files;
+    auto read = std::async(std::launch::async, [&] { return files.readFile(fifo, 100); });
+    const bool returned = read.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!returned) {
+        // Lets a reader stuck in open() go, so the test can end.
+        ::close(::open(fifo.c_str(), O_WRONLY));
+    }
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(read.get(), std::nullopt);
+    EXPECT_EQ(files.readFile("/dev/null", 100), std::nullopt);
+}
+
+} // namespace
+} // namespace quorvane::test
