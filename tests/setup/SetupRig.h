@@ -39,19 +39,15 @@ public:
     std::function<void()> Ended;
 };
 
-/// Borrows the runtime host so a test can hand in the real one.
 struct SetupRig {
-    explicit SetupRig(RuntimeHost* runtime = nullptr)
-        : Form(std::make_unique<MainForm>(SetupParts{Config,
-                                                     Files,
-                                                     Prompts,
-                                                     Dialogs,
-                                                     Store,
-                                                     Commands,
-                                                     runtime ? *runtime : Runtime,
-                                                     Help,
-                                                     [this] { ++Ends; },
-                                                     {}})) {}
+    SetupRig() : Form(std::make_unique<MainForm>(parts(Runtime))) {}
+
+    /// The window's parts, with `runtime` starting the engine.
+    SetupParts parts(RuntimeHost& runtime) {
+        return {Config, Files, Prompts, Dialogs, Store, Commands, runtime, Help, [this] { ++Ends; }, {}};
+    }
+    /// A new window that activates through `runtime` (which must outlive it).
+    void useRuntime(RuntimeHost& runtime) { Form = std::make_unique<MainForm>(parts(runtime)); }
 
     /// A reset configuration saved as `name` in the folder; its path.
     std::string saveFile(const std::string& name) {
