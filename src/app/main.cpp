@@ -6,6 +6,7 @@
 
 #include "app/ConfigTools.h"
 #include "app/HeadlessRun.h"
+#include "app/SetupRun.h"
 #include "app/WindowRun.h"
 #include "config/CommandLine.h"
 
@@ -37,7 +38,5 @@ int main(int argc, char** argv) {
     case CommandLine::Action::Setup:
         break;
     }
-    std::fprintf(stderr, "quorvane: this build has no setup window yet; run a configuration with "
-                         "--headless FILE\n");
-    return 1;
+    return RunSetup(argc, argv, line);
 }

@@ -23,6 +23,13 @@ constexpr std::size_t kValidationBytes = 4096;
 
 } // namespace
 
+std::string SetupCaption(const std::string& configFileName) {
+    if (configFileName.empty())
+        return "Quorvane Setup (Untitled)";
+    const std::size_t slash = configFileName.find_last_of("/\\");
+    return "Quorvane Setup(" + configFileName.substr(slash == std::string::npos ? 0 : slash + 1) + ")";
+}
+
 std::string InvalidConfigFileMessage(const std::string& path) {
     return "File: " + path + " is not a valid configuration file.";
 }

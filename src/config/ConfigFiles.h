@@ -79,6 +79,10 @@ private:
     bool m_lastUnopened = false;
 };
 
+/// The setup window's caption: "Quorvane Setup(scale.QV3)", the name after the last '/' or '\\', with
+/// no blank before it; "Quorvane Setup (Untitled)" without a name.
+std::string SetupCaption(const std::string& configFileName);
+
 /// Message shown for a file whose header is not a configuration file's.
 std::string InvalidConfigFileMessage(const std::string& path);
 inline constexpr std::string_view kInvalidFileTitle = "Quorvane File Error";

@@ -1,5 +1,7 @@
 #include "runtime/AboutBox.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace quorvane {
@@ -25,6 +27,18 @@ void ShowAboutBox(QWidget* parent, const AboutInfo& info) {
     box->setIconPixmap(parent ? parent->windowIcon().pixmap(48, 48) : QPixmap());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
+}
+
+QWidget* ShowSplash(const AboutInfo& info) {
+    auto* splash = new QLabel(AboutText(info), nullptr, Qt::SplashScreen);
+    splash->setObjectName(QStringLiteral("Splash"));
+    splash->setTextFormat(Qt::RichText);
+    splash->setMargin(24);
+    splash->setFrameStyle(QFrame::Box);
+    splash->show();
+    // Painted now: the start-up that follows does not return to the event loop.
+    QApplication::processEvents();
+    return splash;
 }
 
 } // namespace quorvane

@@ -13,4 +13,7 @@ QString AboutText(const AboutInfo& info);
 /// Opens the about box over `parent` without blocking; it deletes itself when closed.
 void ShowAboutBox(QWidget* parent, const AboutInfo& info);
 
+/// Shows the about box as a splash screen: no button, no caption, not blocking. The caller deletes it.
+QWidget* ShowSplash(const AboutInfo& info);
+
 } // namespace quorvane

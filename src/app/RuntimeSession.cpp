@@ -1,0 +1,117 @@
+#include "app/RuntimeSession.h"
+
+#include <QObject>
+
+#include "app/DdeHost.h"
+#include "app/HotKeyHost.h"
+#include "app/KeystrokeHost.h"
+#include "config/CodePage.h"
+#include "config/ConfigLimits.h"
+#include "engine/bus/CommandInterpreter.h"
+#include "engine/bus/ConfigReload.h"
+#include "engine/Engine.h"
+#include "expr/ValueFormat.h"
+#include "platform/posix/PosixConfigFileAccess.h"
+#include "platform/posix/PosixFileAccess.h"
+#include "platform/posix/PosixSerialDevice.h"
+#include "platform/posix/SystemClock.h"
+#include "runtime/Hoxel.h"
+#include "serial/PortBindings.h"
+#include "serial/SerialPort.h"
+
+namespace quorvane {
+
+struct RuntimeSession::Port {
+    Port(Configuration& config, UserPrompts& prompts, SettingsStore& store, const std::string& device)
+        : Bindings(store), Serial(Device, config, prompts, Clock, Bindings) {
+        if (!device.empty())
+            Bindings.setOverride(PortName(config.PortIndex), device);
+    }
+    PortBindings Bindings;
+    PosixSerialDevice Device;
+    SystemClock Clock;
+    SerialPort Serial;
+};
+
+// Members in the order they are built: each may use the ones before it.
+struct RuntimeSession::Running {
+    Running(RuntimeSession& s, Port& port)
+        : Items(Window),
+          Locale(FormatLocale::fromLocale("", [](std::string_view utf8) { return Utf8ToBytes(utf8); })
+                     .value_or(FormatLocale{})),
+          Hoxel(s.m_config,
+                EngineServices{port.Serial, Items, s.m_prompts, s.m_sounds, port.Clock, s.m_store, Files,
+                               &Extensions},
+                EngineEnvironment{s.m_options.Activation, DecimalSeparator(Locale), Locale}),
+          HotKeys(StartHotKeyHost(Hoxel, s.m_config, port.Serial, Items, port.Clock)) {
+        Extensions.add(HotKeys->extensions());
+        Dde = StartDdeHost({Hoxel, s.m_config, Items, s.m_prompts,
+                            [this](std::string_view c) { return Commands && Commands->execute(c); },
+                            s.m_options.TraceDde});
+        Extensions.add(Dde->extensions());
+        Reload = std::make_unique<ConfigReload>(
+            ConfigReloadParts{Hoxel, s.m_config, port.Serial, Items, Extensions, s.m_prompts, ConfigFiles});
+        Commands = std::make_unique<CommandInterpreter>(
+            CommandTargets{Hoxel, s.m_config, HotKeys->serialOutput(), Dde->bridge(), Items, s.m_prompts,
+                           port.Clock, Locale, *Reload});
+        Keystrokes = installKeystrokeOutput(Hoxel, s.m_config, s.m_prompts, port.Clock,
+                                            static_cast<WindowId>(Window.winId()));
+        Window.connectEngine({Hoxel, HotKeys->serialOutput(), Dde->bridge()});
+    }
+
+    quorvane::Hoxel Window;
+    DdeItemView Items;
+    PosixFileAccess Files;
+    PosixConfigFileAccess ConfigFiles;
+    FormatLocale Locale;
+    EngineExtensionList Extensions;
+    Engine Hoxel;
+    std::unique_ptr<HotKeyHost> HotKeys;
+    std::unique_ptr<DdeHost> Dde;
+    std::unique_ptr<ConfigReload> Reload;
+    std::unique_ptr<CommandInterpreter> Commands;
+    std::unique_ptr<KeystrokeHost> Keystrokes;
+};
+
+RuntimeSession::RuntimeSession(Configuration& config, UserPrompts& prompts, SoundBeep& sounds,
+                               SettingsStore& store, RuntimeOptions options)
+    : m_config(config), m_prompts(prompts), m_sounds(sounds), m_store(store), m_options(std::move(options)),
+      m_port(std::make_unique<Port>(config, prompts, store, m_options.Device)) {}
+
+RuntimeSession::~RuntimeSession() {
+    finish();
+}
+
+bool RuntimeSession::openPort() {
+    return m_port->Serial.OpenPort();
+}
+
+void RuntimeSession::abandonPort() {
+    m_port->Serial.CloseHandleOnly();
+}
+
+void RuntimeSession::start(std::function<void()> ended) {
+    m_running = std::make_unique<Running>(*this, *m_port);
+    m_running->Window.setAboutInfo(
+        {m_config.ConfigFileName, m_port->Bindings.devicePathFor(PortName(m_config.PortIndex))});
+    QObject::connect(&m_running->Window, &Hoxel::unloaded, &m_running->Window, std::move(ended),
+                     Qt::QueuedConnection);
+    m_running->Hoxel.Form_Load();
+    m_running->Window.present();
+    m_running->Window.startTimer1();
+}
+
+void RuntimeSession::finish() {
+    if (!m_running || !m_running->Keystrokes)
+        return;
+    if (!m_running->Hoxel.closed())
+        m_running->Hoxel.Form_Unload();
+    m_running->Keystrokes->reportEndOfRun();
+    m_running->Keystrokes.reset();
+}
+
+Hoxel* RuntimeSession::window() const {
+    return m_running ? &m_running->Window : nullptr;
+}
+
+} // namespace quorvane

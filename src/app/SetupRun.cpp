@@ -1,0 +1,89 @@
+#include "app/SetupRun.h"
+
+#include "app/WindowRun.h"
+#include "platform/posix/PosixConfigFileAccess.h"
+#include "platform/qt/QtFileDialogs.h"
+#include "platform/qt/QtSettingsStore.h"
+#include "platform/qt/QtUserPrompts.h"
+#include "setup/HelpWindow.h"
+#include "setup/MainForm.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+namespace quorvane {
+
+DesktopRuntimeHost::DesktopRuntimeHost(Configuration& config, UserPrompts& prompts, SoundBeep& sounds,
+                                       SettingsStore& store, RuntimeOptions options)
+    : m_config(config), m_prompts(prompts), m_sounds(sounds), m_store(store), m_options(std::move(options)) {}
+
+DesktopRuntimeHost::~DesktopRuntimeHost() = default;
+
+bool DesktopRuntimeHost::openPort(std::int16_t activationKind) {
+    RuntimeOptions options = m_options;
+    options.Activation = static_cast<ActivationKind>(activationKind);
+    m_session = std::make_unique<RuntimeSession>(m_config, m_prompts, m_sounds, m_store, options);
+    if (m_session->openPort())
+        return true;
+    m_session.reset();
+    return false;
+}
+
+void DesktopRuntimeHost::abandonPort() {
+    if (!m_session)
+        return;
+    m_session->abandonPort();
+    m_session.reset();
+}
+
+void DesktopRuntimeHost::showRuntime(std::function<void()> ended) {
+    if (!m_session)
+        return;
+    m_session->start([this, ended = std::move(ended)] {
+        m_session->finish();
+        // The session owns the window whose signal brought us here; it goes once that returned.
+        m_session.reset();
+        ended();
+    });
+}
+
+int RunSetup(int argc, char** argv, const CommandLine& line) {
+    if (!HasDesktopSession()) {
+        std::fputs("quorvane: the setup window needs a desktop session (no DISPLAY is set); "
+                   "run 'quorvane --headless FILE' to capture without one\n",
+                   stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvane"));
+    QApplication::setDesktopFileName(QStringLiteral("quorvane"));
+    // Message boxes and the hidden setup window must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QtUserPrompts prompts;
+    QtSettingsStore store;
+    PosixConfigFileAccess files;
+    QtFileDialogs dialogs;
+    Configuration config;
+    DesktopRuntimeHost runtime(config, prompts, prompts, store,
+                               {ActivationKind::Normal, line.Device, line.TraceDde});
+    const SetupDialogs commands = StandardSetupDialogs();
+    HelpWindow help;
+    help.watchF1Key();
+    bool ended = false;
+    const auto endProgram = [&ended] {
+        ended = true;
+        QApplication::quit();
+    };
+    auto* form = new MainForm({config, files, prompts, dialogs, store, commands, runtime, help, endProgram,
+                               QStringLiteral(QUORVANE_SUPPORT_URL)});
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->Form_Load(line.File);
+    // A file named on the command line that cannot be loaded ends the program before the loop runs.
+    if (ended)
+        return line.File.empty() ? 0 : 1;
+    return QApplication::exec();
+}
+
+} // namespace quorvane

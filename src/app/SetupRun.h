@@ -1,0 +1,38 @@
+#pragma once
+// `quorvane` without a file: the setup window, and the engine runs it activates.
+
+#include "app/RuntimeSession.h"
+#include "config/CommandLine.h"
+#include "setup/RuntimeHost.h"
+
+#include <memory>
+
+namespace quorvane {
+
+/// Runs the engine in the runtime window for the setup window's activation, one session at a time.
+class DesktopRuntimeHost final : public RuntimeHost {
+public:
+    /// Every reference must outlive the host; `options` carries --device and --trace-dde.
+    DesktopRuntimeHost(Configuration& config, UserPrompts& prompts, SoundBeep& sounds, SettingsStore& store,
+                       RuntimeOptions options = {});
+    ~DesktopRuntimeHost() override;
+
+    bool openPort(std::int16_t activationKind) override;
+    void abandonPort() override;
+    void showRuntime(std::function<void()> ended) override;
+    /// The session of the current run; null between runs.
+    RuntimeSession* session() const { return m_session.get(); }
+
+private:
+    Configuration& m_config;
+    UserPrompts& m_prompts;
+    SoundBeep& m_sounds;
+    SettingsStore& m_store;
+    RuntimeOptions m_options;
+    std::unique_ptr<RuntimeSession> m_session;
+};
+
+/// Shows the setup window and runs until the program ends; returns the exit status.
+int RunSetup(int argc, char** argv, const CommandLine& line);
+
+} // namespace quorvane
