@@ -334,10 +334,3 @@ TEST(FieldEditor, PickersInsertIntoTheLastMacroBoxAndTheKeystrokeListLosesNulMea
 
 } // namespace
 } // namespace quorvane
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
