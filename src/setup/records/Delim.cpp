@@ -4,6 +4,7 @@
 #include "config/CodePage.h"
 #include "config/RecordRules.h"
 #include "setup/records/DialogSupport.h"
+#include "setup/widgets/AsciiChart.h"
 #include "setup/widgets/DigitBox.h"
 
 #include <QFontDatabase>
@@ -23,7 +24,7 @@ Delim::Delim(Configuration& config, UserPrompts& prompts, QWidget* parent)
     m_delimiters->setObjectName("DelimOptions");
     m_delimiters->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     for (int code = 0; code < 256; ++code)
-        m_delimiters->addItem(QString::fromStdString(BytesToUtf8(CharacterRow(code, true))));
+        m_delimiters->addItem(CharacterListText(CharacterRow(code, true)));
     auto* header = new QLabel(" ASCII     Char    Ctrl", this);
     header->setFont(m_delimiters->font());
     auto* ok = namedButton("Command1", "Continue...", this);

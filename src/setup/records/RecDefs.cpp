@@ -95,12 +95,18 @@ RecDefs::RecDefs(Configuration& config, UserPrompts& prompts, PickerHost& picker
         bytesRow->addWidget(w);
     bytesRow->addStretch();
     layout->addLayout(bytesRow, 10, 0, 1, 3);
-    layout->addWidget(m_prev, 11, 0);
-    layout->addWidget(m_next, 11, 1);
-    layout->addWidget(m_keyButton, 12, 0);
-    layout->addWidget(m_asciiButton, 12, 1);
-    layout->addWidget(m_ok, 13, 0);
-    layout->addWidget(m_cancel, 13, 1);
+    auto* fieldButtons = new QHBoxLayout;
+    for (QWidget* w : {m_prev, m_next})
+        fieldButtons->addWidget(w);
+    fieldButtons->addStretch();
+    for (QWidget* w : {m_keyButton, m_asciiButton})
+        fieldButtons->addWidget(w);
+    layout->addLayout(fieldButtons, 11, 0, 1, 3);
+    auto* closeButtons = new QHBoxLayout;
+    closeButtons->addStretch();
+    closeButtons->addWidget(m_ok);
+    closeButtons->addWidget(m_cancel);
+    layout->addLayout(closeButtons, 12, 0, 1, 3);
     layout->setColumnStretch(1, 1);
     setMinimumWidth(480);
 

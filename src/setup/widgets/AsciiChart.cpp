@@ -11,6 +11,14 @@
 
 namespace quorvane {
 
+QString CharacterListText(const std::string& row) {
+    QString text = QString::fromStdString(BytesToUtf8(EntryDisplayForm(row)));
+    for (QChar& c : text)
+        if (c.unicode() < 32 && c != u'\t')
+            c = QChar(static_cast<char16_t>(0x2400 + c.unicode()));
+    return text;
+}
+
 AsciiChart::AsciiChart(Configuration& config, PickerResults& results, QWidget* parent)
     : QDialog(parent), m_config(config), m_results(results), m_list(new QListWidget(this)) {
     setObjectName("AsciiChart");
@@ -50,12 +58,9 @@ void AsciiChart::setExtraRows(std::vector<std::string> rows) {
 void AsciiChart::fill() {
     m_list->clear();
     for (const auto& row : m_extra)
-        m_list->addItem(QString::fromStdString(BytesToUtf8(row)));
-    for (int code = 0; code < 256; ++code) {
-        std::string row = CharacterRow(code, false);
-        // The list never shows a raw NUL: its row names it.
-        m_list->addItem(QString::fromStdString(BytesToUtf8(EntryDisplayForm(row))));
-    }
+        m_list->addItem(CharacterListText(row));
+    for (int code = 0; code < 256; ++code)
+        m_list->addItem(CharacterListText(CharacterRow(code, false)));
     m_list->setCurrentRow(0);
 }
 

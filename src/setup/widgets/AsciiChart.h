@@ -13,6 +13,10 @@ class QListWidget;
 
 namespace quorvane {
 
+/// A character list's row as a list shows it: control characters as their pictures (U+2400 + code),
+/// so that a CR or LF does not break the row.
+QString CharacterListText(const std::string& row);
+
 /// The ASCII chart dialog. OK (or a double click) writes PickerResults::AsciiText and sets
 /// ConfigChanged; Cancel empties it.
 class AsciiChart : public QDialog {
