@@ -48,7 +48,10 @@ INSTANTIATE_TEST_SUITE_P(Boxes, DigitBoxLimits,
                                          LimitCase{"Fixed", "32767", false}, LimitCase{"Fixed", "0", false},
                                          LimitCase{"Fixed", "99999999999999999999", false},
                                          LimitCase{"Timed", "255", true}, LimitCase{"Timed", "256", false},
-                                         LimitCase{"Timed", "0", false}, LimitCase{"Timed", "12x", true}));
+                                         LimitCase{"Timed", "0", false}, LimitCase{"Timed", "12x", true}),
+                         [](const auto& p) {
+                             return std::string(p.param.Dialog) + "_" + std::to_string(p.index);
+                         });
 
 TEST(RecordStructureRules, EndEventTwoMakesFortyFixedFieldsAndOtherStructuresClearLengths) {
     Configuration c = fresh();

@@ -115,7 +115,10 @@ INSTANTIATE_TEST_SUITE_P(
         DigitCase{1, -1, "Timed", "ClockTicks", "OKButton", "CancelButton", "256", false, kTimedMessage,
                   MessageIcon::None},
         DigitCase{1, -1, "Timed", "ClockTicks", "OKButton", "CancelButton", "0", false, kTimedMessage,
-                  MessageIcon::None}));
+                  MessageIcon::None}),
+    [](const auto& p) {
+        return std::string(p.param.Dialog) + p.param.Text + (p.param.Accepted ? "Accepted" : "Refused");
+    });
 
 TEST(RecordChain, EndEventTwoForcesFortyFixedFieldsEvenWhenFixedIsCancelled) {
     RecordDialogRig rig;
@@ -299,7 +302,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, FieldEditorMode,
                                          ModeCase{1, "Input Record Definition Editor - DDE Server Mode",
                                                   false, false, false, ""},
                                          ModeCase{2, "Input Record Definition Editor - Log To Disk Mode",
-                                                  true, false, true, "Record Preamble Characters"}));
+                                                  true, false, true, "Record Preamble Characters"}),
+                         [](const auto& p) { return "OutputMode" + std::to_string(p.param.Mode); });
 
 TEST(FieldEditor, PickersInsertIntoTheLastMacroBoxAndTheKeystrokeListLosesNulMeanwhile) {
     RecordDialogRig rig;
