@@ -1,7 +1,11 @@
 #include "setup/SetupDialogs.h"
 
 #include "setup/PreferencesDialog.h"
+#include "setup/records/RecordDialogs.h"
+#include "setup/widgets/ModalRunner.h"
+#include "setup/widgets/PickerHost.h"
 
+#include <memory>
 #include <string>
 
 namespace quorvane {
@@ -50,8 +54,30 @@ std::string_view SetupCommandName(SetupCommand command) {
     return "This command";
 }
 
+namespace {
+
+// The pickers, their results and the internal clipboard live as long as the setup window's dialogs,
+// so every dialog that picks a character or key shares them.
+struct SharedPickers {
+    ExecRunner Runner;
+    std::unique_ptr<PickerHost> Host;
+
+    PickerHost& host(const SetupDialogContext& c) {
+        if (!Host)
+            Host = std::make_unique<PickerHost>(c.Config, Runner, c.Parent);
+        return *Host;
+    }
+};
+
+} // namespace
+
 SetupDialogs StandardSetupDialogs() {
     SetupDialogs dialogs;
+    const auto pickers = std::make_shared<SharedPickers>();
+    dialogs.set(SetupCommand::RecordStructure, [pickers](const SetupDialogContext& c) {
+        RecordDialogs records(c.Config, c.Prompts, pickers->host(c), c.Parent);
+        records.DefineRecordStructure();
+    });
     dialogs.set(SetupCommand::Preferences, [](const SetupDialogContext& c) {
         PreferencesDialog dialog(c.Config, c.Prompts, c.Parent);
         dialog.exec();

@@ -1,0 +1,78 @@
+#include "setup/widgets/AsciiChart.h"
+
+#include "config/CharEntry.h"
+#include "config/CodePage.h"
+
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace quorvane {
+
+QString CharacterListText(const std::string& row) {
+    QString text = QString::fromStdString(BytesToUtf8(EntryDisplayForm(row)));
+    for (QChar& c : text)
+        if (c.unicode() < 32 && c != u'\t')
+            c = QChar(static_cast<char16_t>(0x2400 + c.unicode()));
+    return text;
+}
+
+AsciiChart::AsciiChart(Configuration& config, PickerResults& results, QWidget* parent)
+    : QDialog(parent), m_config(config), m_results(results), m_list(new QListWidget(this)) {
+    setObjectName("AsciiChart");
+    setWindowTitle("ASCII Chart");
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    auto* header1 = new QLabel("Value   Char     Code", this);
+    auto* header2 = new QLabel("ASCII              Control", this);
+    header1->setFont(fixed);
+    header2->setFont(fixed);
+    m_list->setObjectName("AsciiMenu");
+    m_list->setFont(fixed);
+    m_list->setMinimumHeight(320);
+    auto* ok = new QPushButton("&OK", this);
+    ok->setObjectName("AsciiOkButton");
+    ok->setDefault(true);
+    auto* cancel = new QPushButton("&Cancel", this);
+    cancel->setObjectName("AsciiCancelButton");
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(header1, 0, 0, 1, 2);
+    layout->addWidget(header2, 1, 0, 1, 2);
+    layout->addWidget(m_list, 2, 0, 1, 2);
+    layout->addWidget(ok, 3, 0);
+    layout->addWidget(cancel, 3, 1);
+    connect(ok, &QPushButton::clicked, this, &AsciiChart::accept);
+    connect(cancel, &QPushButton::clicked, this, &AsciiChart::reject);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &AsciiChart::accept);
+    fill();
+}
+
+void AsciiChart::setExtraRows(std::vector<std::string> rows) {
+    if (rows == m_extra)
+        return;
+    m_extra = std::move(rows);
+    fill();
+}
+
+void AsciiChart::fill() {
+    m_list->clear();
+    for (const auto& row : m_extra)
+        m_list->addItem(CharacterListText(row));
+    for (int code = 0; code < 256; ++code)
+        m_list->addItem(CharacterListText(CharacterRow(code, false)));
+    m_list->setCurrentRow(0);
+}
+
+void AsciiChart::accept() {
+    m_results.AsciiText = AsciiChartPick(m_extra, m_list->currentRow());
+    m_config.ConfigChanged = kTrue;
+    QDialog::accept();
+}
+
+void AsciiChart::reject() {
+    m_results.AsciiText.clear();
+    QDialog::reject();
+}
+
+} // namespace quorvane

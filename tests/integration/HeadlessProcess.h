@@ -1,0 +1,94 @@
+#pragma once
+// The quorvane program run as a child process with its output in files, and a pty writer.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "config/ConfigFiles.h"
+#include "fakes/TempDir.h"
+#include "serial/PtyPair.h"
+
+extern char** environ;
+
+namespace quorvane::test {
+
+/// The quorvane program (QUORVANE_BINARY) run with `args`, its output in files of `dir`.
+class HeadlessProcess {
+public:
+    HeadlessProcess(const test::TempDir& dir, std::vector<std::string> args) : m_err(dir.file("stderr.txt")) {
+        args.insert(args.begin(), QUORVANE_BINARY);
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, dir.file("stdout.txt").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, m_err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+            m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~HeadlessProcess() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+    /// Waits for the exit; the exit status, or -1 when it did not end in time.
+    int wait(std::chrono::seconds limit = std::chrono::seconds(20)) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        while (std::chrono::steady_clock::now() < end) {
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return -1;
+    }
+    void signal(int number) const { kill(m_pid, number); }
+    std::string standardError() const { return ReadWholeFile(m_err).value_or(""); }
+    /// Polls standard error until it holds `text`.
+    bool waitForMessage(const std::string& text) const {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < end) {
+            if (standardError().find(text) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_err;
+};
+
+/// Writes all of `data` into the device side of the pty, waiting while it is full.
+inline bool sendAll(const test::PtyPair& pty, std::string_view data) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!data.empty() && std::chrono::steady_clock::now() < end) {
+        const std::size_t n = pty.send(data);
+        data.remove_prefix(n);
+        if (n == 0) {
+            pollfd writable{pty.master(), POLLOUT, 0};
+            poll(&writable, 1, 100);
+        }
+    }
+    return data.empty();
+}
+
+} // namespace quorvane::test
