@@ -111,4 +111,17 @@ HotKeyPick HotKeyPickResult(std::size_t row, KeyModifiers modifiers) {
     return pick;
 }
 
+std::string HotKeyText(std::int16_t keyWord) {
+    const auto bits = static_cast<std::uint16_t>(keyWord);
+    const int flags = bits >> 8;
+    std::string text;
+    if (flags & 4)
+        text += "ALT+";
+    if (flags & 2)
+        text += "CTRL+";
+    if (flags & 1)
+        text += "SHIFT+";
+    return text + std::string(KeyNameOfCode(bits & 0xFF));
+}
+
 } // namespace quorvane

@@ -46,5 +46,7 @@ struct HotKeyPick {
 /// The result for key table row `row` with the modifiers: "ALT+CTRL+SHIFT+" as checked, then the name;
 /// the key word is the modifier flags times 256 plus the key code.
 HotKeyPick HotKeyPickResult(std::size_t row, KeyModifiers modifiers);
+/// How a key word is shown: "ALT+", "CTRL+", "SHIFT+" for the flags that are set, then the key's name.
+std::string HotKeyText(std::int16_t keyWord);
 
 } // namespace quorvane

@@ -63,5 +63,18 @@ TEST(HotKeyPick, WritesModifiersAltCtrlShiftAndTheKeyWord) {
     EXPECT_EQ(HotKeyPickResult(0, {}), (HotKeyPick{"None", 0}));
 }
 
+TEST(HotKeyText, ShowsTheFlagsAltCtrlShiftThenTheKeyName) {
+    const std::pair<int, const char*> cases[] = {
+        {3 * 256 + 65, "CTRL+SHIFT+A"},
+        {6 * 256 + 113, "ALT+CTRL+F2"},
+        {7 * 256 + 42, "ALT+CTRL+SHIFT+PRTSC"},
+        {4 * 256 + 96, "ALT+NumPad 0"},
+        {187, "="},
+        {0, "None"},
+    };
+    for (auto [word, text] : cases)
+        EXPECT_EQ(HotKeyText(static_cast<std::int16_t>(word)), text) << word;
+}
+
 } // namespace
 } // namespace quorvane
