@@ -2,6 +2,7 @@
 
 #include "setup/PreferencesDialog.h"
 #include "setup/records/RecordDialogs.h"
+#include "setup/tables/TableDialogs.h"
 #include "setup/widgets/ModalRunner.h"
 #include "setup/widgets/PickerHost.h"
 
@@ -61,11 +62,18 @@ namespace {
 struct SharedPickers {
     ExecRunner Runner;
     std::unique_ptr<PickerHost> Host;
+    std::unique_ptr<TableDialogs> Tables;
 
     PickerHost& host(const SetupDialogContext& c) {
         if (!Host)
             Host = std::make_unique<PickerHost>(c.Config, Runner, c.Parent);
         return *Host;
+    }
+
+    TableDialogs& tables(const SetupDialogContext& c) {
+        if (!Tables)
+            Tables = std::make_unique<TableDialogs>(c.Config, c.Prompts, host(c), c.Parent);
+        return *Tables;
     }
 };
 
@@ -78,6 +86,14 @@ SetupDialogs StandardSetupDialogs() {
         RecordDialogs records(c.Config, c.Prompts, pickers->host(c), c.Parent);
         records.DefineRecordStructure();
     });
+    dialogs.set(SetupCommand::PreInputTranslations,
+                [pickers](const SetupDialogContext& c) { pickers->tables(c).PreInTrans(); });
+    dialogs.set(SetupCommand::TransferTranslations,
+                [pickers](const SetupDialogContext& c) { pickers->tables(c).DefineTranslate(); });
+    dialogs.set(SetupCommand::OutputStrings,
+                [pickers](const SetupDialogContext& c) { pickers->tables(c).GetOutStrings(); });
+    dialogs.set(SetupCommand::HotKeys,
+                [pickers](const SetupDialogContext& c) { pickers->tables(c).MHKActions(); });
     dialogs.set(SetupCommand::Preferences, [](const SetupDialogContext& c) {
         PreferencesDialog dialog(c.Config, c.Prompts, c.Parent);
         dialog.exec();
