@@ -157,7 +157,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, TimedOutputStore,
                                          TimedOutputCase{"500", true, 2, true, 500, 9},
                                          TimedOutputCase{"500", false, 0, true, 500, 2},
                                          TimedOutputCase{"500", false, 1, true, 500, 4},
-                                         TimedOutputCase{"", true, 0, true, 0, 3}));
+                                         TimedOutputCase{"", true, 0, true, 0, 3}),
+                         [](const auto& param) {
+                             return "Interval" +
+                                    std::string(*param.param.Interval ? param.param.Interval : "Empty") +
+                                    "Action" + std::to_string(param.param.Action) +
+                                    (param.param.TimerOn ? "On" : "Off");
+                         });
 
 TEST(TimerActionOfFlags, PrefersToggleDtrThenBreakThenTransmit) {
     const std::pair<std::int16_t, int> cases[] = {{0, 0}, {3, 0}, {5, 1}, {9, 2}, {12, 1}, {1, 0}};

@@ -71,7 +71,11 @@ TEST_P(TranslationResetAll, RewritesTheRowsFromTheTableBuilderOfTheMode) {
 INSTANTIATE_TEST_SUITE_P(Rows, TranslationResetAll,
                          testing::Values(ResetCase{1, 13, "ASCII 0"}, ResetCase{1, 65, "ASCII 65"},
                                          ResetCase{0, 13, "{ENTER}"}, ResetCase{0, 27, "NUL"},
-                                         ResetCase{0, 32, " "}, ResetCase{2, 13, "ASCII 13"}));
+                                         ResetCase{0, 32, " "}, ResetCase{2, 13, "ASCII 13"}),
+                         [](const auto& param) {
+                             return "Mode" + std::to_string(param.param.Mode) + "Code" +
+                                    std::to_string(param.param.Code);
+                         });
 
 TEST(TranslationWindow, PreInputOffersIgnoreAndVoidRecordOnlyWhileItIsOpen) {
     TableDialogRig rig;
@@ -280,7 +284,12 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyPressCase{Qt::Key_Control, false, {false, true, false}, -1},
                     KeyPressCase{Qt::Key_Alt, false, {true, false, false}, -1},
                     KeyPressCase{Qt::Key_Meta, false, {}, -1}, KeyPressCase{Qt::Key_Help, false, {}, -1},
-                    KeyPressCase{Qt::Key_F17, false, {}, -1}));
+                    KeyPressCase{Qt::Key_F17, false, {}, -1}),
+    [](const auto& param) {
+        const KeyPressCase& c = param.param;
+        return "QtKey" + std::to_string(c.QtKey) + (c.Keypad ? "Keypad" : "") + (c.Mods.Alt ? "Alt" : "") +
+               (c.Mods.Ctrl ? "Ctrl" : "") + (c.Mods.Shift ? "Shift" : "");
+    });
 
 TEST(TableDialogsLayout, NothingIsClippedOrOverlaps) {
     TableDialogRig rig;
