@@ -37,6 +37,10 @@ PortForm LoadPortSettings(const Settings& settings) {
             std::to_string(settings.OutputBufferSize)};
 }
 
+std::string BufferSizeMessage() {
+    return CheckBufferSize(0).value_or("");
+}
+
 bool BufferSizeTooLarge(std::string_view text) {
     return LeadingNumber(text) > kLargestBufferSize;
 }

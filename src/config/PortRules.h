@@ -32,6 +32,9 @@ struct PortForm {
 /// The form as the dialog opens on `settings`.
 PortForm LoadPortSettings(const Settings& settings);
 
+/// The warning shown when a buffer size is refused.
+std::string BufferSizeMessage();
+
 /// True when a buffer size box's text is too large to keep while typing (its value above 131072).
 bool BufferSizeTooLarge(std::string_view text);
 

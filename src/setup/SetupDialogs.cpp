@@ -1,6 +1,11 @@
 #include "setup/SetupDialogs.h"
 
+#include "serial/PortBindings.h"
+#include "setup/HelpWindow.h"
 #include "setup/PreferencesDialog.h"
+#include "setup/ports/AppSelect.h"
+#include "setup/ports/DDEParms.h"
+#include "setup/ports/PortSetup.h"
 #include "setup/records/RecordDialogs.h"
 #include "setup/widgets/ModalRunner.h"
 #include "setup/widgets/PickerHost.h"
@@ -77,6 +82,26 @@ SetupDialogs StandardSetupDialogs() {
     dialogs.set(SetupCommand::RecordStructure, [pickers](const SetupDialogContext& c) {
         RecordDialogs records(c.Config, c.Prompts, pickers->host(c), c.Parent);
         records.DefineRecordStructure();
+    });
+    dialogs.set(SetupCommand::TargetApplication, [](const SetupDialogContext& c) {
+        AppSelect dialog(c.Config, c.Prompts, c.Files, c.Parent);
+        SetHelpTopic(&dialog, AppSelect::kHelpTopic);
+        dialog.load();
+        dialog.exec();
+    });
+    dialogs.set(SetupCommand::DdeCommand, [](const SetupDialogContext& c) {
+        DDEParms dialog(c.Config, c.Parent);
+        SetHelpTopic(&dialog, DDEParms::kHelpTopic);
+        dialog.load();
+        dialog.exec();
+    });
+    dialogs.set(SetupCommand::PortSettings, [](const SetupDialogContext& c) {
+        PortBindings bindings(c.Store);
+        PortSetup dialog(
+            c.Config, c.Prompts, bindings, [] { return ListSerialDevices(); }, c.Parent);
+        SetHelpTopic(&dialog, PortSetup::kHelpTopic);
+        dialog.load();
+        dialog.exec();
     });
     dialogs.set(SetupCommand::Preferences, [](const SetupDialogContext& c) {
         PreferencesDialog dialog(c.Config, c.Prompts, c.Parent);
