@@ -153,8 +153,11 @@ PortSetup::PortSetup(Configuration& config, UserPrompts& prompts, PortBindings& 
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     layout->addLayout(buttons, 5, 0, 1, 4);
-    m_ports->setMinimumWidth(
-        fontMetrics().horizontalAdvance(QStringLiteral("COM255  /dev/serial/by-id/usb-FTDI")));
+    // Wide enough for a typical by-id path beside its port name; longer ones are elided in the middle
+    // and shown whole in the tooltip.
+    m_ports->setTextElideMode(Qt::ElideMiddle);
+    m_ports->setMinimumWidth(fontMetrics().horizontalAdvance(
+        QStringLiteral("COM255    /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A12345-if00-port0    ")));
 
     connect(ok, &QPushButton::clicked, this, &PortSetup::accept);
     connect(cancel, &QPushButton::clicked, this, &PortSetup::reject);
@@ -213,6 +216,7 @@ void PortSetup::showPortDevices() {
         if (!bound.empty() && !present(bound))
             device += QStringLiteral(" (absent)");
         row->setText(1, device);
+        row->setToolTip(1, device);
     }
 }
 

@@ -1,0 +1,46 @@
+#pragma once
+// A dialog at its opening size: no caption or button is narrower or lower than it needs, and none
+// overlaps a sibling. With QUORVANE_SCREENSHOTS naming a folder, the dialog is also saved there as a PNG
+// (docs/images holds the committed ones).
+
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QLabel>
+
+namespace quorvane::test {
+
+inline void checkAndSave(QDialog& d, const QString& file) {
+    d.adjustSize();
+    QApplication::processEvents();
+    std::vector<QWidget*> shown;
+    for (QWidget* w : d.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&d) || (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w)))
+            continue;
+        EXPECT_GE(w->width(), w->minimumSizeHint().width())
+            << file.toStdString() << " " << w->objectName().toStdString();
+        EXPECT_GE(w->height(), w->minimumSizeHint().height())
+            << file.toStdString() << " " << w->objectName().toStdString();
+        shown.push_back(w);
+    }
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        for (std::size_t j = i + 1; j < shown.size(); ++j) {
+            const QRect a(shown[i]->mapTo(&d, QPoint()), shown[i]->size());
+            const QRect b(shown[j]->mapTo(&d, QPoint()), shown[j]->size());
+            if (shown[i]->parentWidget() == shown[j]->parentWidget()) {
+                EXPECT_FALSE(a.intersects(b))
+                    << file.toStdString() << ": " << shown[i]->objectName().toStdString() << " "
+                    << shown[j]->objectName().toStdString();
+            }
+        }
+    const QByteArray folder = qgetenv("QUORVANE_SCREENSHOTS");
+    if (!folder.isEmpty())
+        d.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath(file));
+}
+
+} // namespace quorvane::test
