@@ -16,6 +16,8 @@ struct FileDialogRequest {
     std::string DefaultExtension;
     /// Open dialogs only: the chosen file must exist.
     bool FileMustExist = false;
+    /// Open dialogs only: list only files the user may execute (and folders to browse).
+    bool ExecutablesOnly = false;
 };
 
 /// Open and save dialogs. Paths, the initial name and the chosen one, are the operating system's bytes

@@ -16,7 +16,7 @@ PortBindings::PortBindings(SettingsStore& store) : m_store(store) {}
 std::string PortBindings::devicePathFor(std::string_view portName) const {
     if (!m_overridePort.empty() && portName == m_overridePort)
         return m_overridePath;
-    std::string stored = m_store.GetSetting(kApplication, kSection, portName, "");
+    std::string stored = boundPath(portName);
     if (!stored.empty())
         return stored;
     return defaultDevicePath(portName);
@@ -25,6 +25,10 @@ std::string PortBindings::devicePathFor(std::string_view portName) const {
 void PortBindings::setOverride(std::string_view portName, std::string path) {
     m_overridePort = portName;
     m_overridePath = std::move(path);
+}
+
+std::string PortBindings::boundPath(std::string_view portName) const {
+    return m_store.GetSetting(kApplication, kSection, portName, "");
 }
 
 void PortBindings::bind(std::string_view portName, std::string_view path) {

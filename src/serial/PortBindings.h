@@ -21,6 +21,8 @@ public:
     std::string devicePathFor(std::string_view portName) const;
     /// Binds `portName` to `path` for this run only, ahead of any stored binding (--device).
     void setOverride(std::string_view portName, std::string path);
+    /// The stored binding of `portName`; empty when it is unbound.
+    std::string boundPath(std::string_view portName) const;
     /// Stores a lasting binding; an empty path removes it.
     void bind(std::string_view portName, std::string_view path);
     /// The path of an unbound port: /dev/ttyS<n-1> for COMn; empty when `portName` is not COMn.

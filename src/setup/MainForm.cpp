@@ -56,7 +56,7 @@ Flag inverted(Flag flag) {
 
 MainForm::MainForm(SetupParts parts, QWidget* parent)
     : QMainWindow(parent), m_config(parts.Config), m_prompts(parts.Prompts), m_dialogs(parts.Dialogs),
-      m_commands(parts.Commands), m_runtime(parts.Runtime), m_help(parts.Help),
+      m_store(parts.Store), m_commands(parts.Commands), m_runtime(parts.Runtime), m_help(parts.Help),
       m_endProgram(std::move(parts.EndProgram)), m_supportUrl(std::move(parts.SupportUrl)),
       m_recent(parts.Store),
       m_files(parts.Config, parts.Files, parts.Prompts, parts.Dialogs, m_recent, this) {
@@ -197,7 +197,7 @@ void MainForm::openRecentFile(int k) {
 }
 
 void MainForm::openDialog(SetupCommand command) {
-    m_commands.open(command, {this, m_config, m_prompts});
+    m_commands.open(command, {this, m_config, m_prompts, m_store, m_dialogs});
 }
 
 // File menu.

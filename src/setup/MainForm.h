@@ -116,6 +116,7 @@ private:
     Configuration& m_config;
     UserPrompts& m_prompts;
     FileDialogs& m_dialogs;
+    SettingsStore& m_store;
     const SetupDialogs& m_commands;
     RuntimeHost& m_runtime;
     HelpWindow& m_help;

@@ -1,6 +1,11 @@
 #include "setup/SetupDialogs.h"
 
+#include "serial/PortBindings.h"
+#include "setup/HelpWindow.h"
 #include "setup/PreferencesDialog.h"
+#include "setup/ports/AppSelect.h"
+#include "setup/ports/DDEParms.h"
+#include "setup/ports/PortSetup.h"
 #include "setup/records/RecordDialogs.h"
 #include "setup/tables/TableDialogs.h"
 #include "setup/widgets/ModalRunner.h"
@@ -94,6 +99,26 @@ SetupDialogs StandardSetupDialogs() {
                 [pickers](const SetupDialogContext& c) { pickers->tables(c).GetOutStrings(); });
     dialogs.set(SetupCommand::HotKeys,
                 [pickers](const SetupDialogContext& c) { pickers->tables(c).MHKActions(); });
+    dialogs.set(SetupCommand::TargetApplication, [](const SetupDialogContext& c) {
+        AppSelect dialog(c.Config, c.Prompts, c.Files, c.Parent);
+        SetHelpTopic(&dialog, AppSelect::kHelpTopic);
+        dialog.load();
+        dialog.exec();
+    });
+    dialogs.set(SetupCommand::DdeCommand, [](const SetupDialogContext& c) {
+        DDEParms dialog(c.Config, c.Parent);
+        SetHelpTopic(&dialog, DDEParms::kHelpTopic);
+        dialog.load();
+        dialog.exec();
+    });
+    dialogs.set(SetupCommand::PortSettings, [](const SetupDialogContext& c) {
+        PortBindings bindings(c.Store);
+        PortSetup dialog(
+            c.Config, c.Prompts, bindings, [] { return ListSerialDevices(); }, c.Parent);
+        SetHelpTopic(&dialog, PortSetup::kHelpTopic);
+        dialog.load();
+        dialog.exec();
+    });
     dialogs.set(SetupCommand::Preferences, [](const SetupDialogContext& c) {
         PreferencesDialog dialog(c.Config, c.Prompts, c.Parent);
         dialog.exec();

@@ -3,6 +3,8 @@
 // command. A command without an opener says that its dialog is not available yet.
 
 #include "config/Configuration.h"
+#include "platform/FileDialogs.h"
+#include "platform/SettingsStore.h"
 #include "platform/UserPrompts.h"
 
 #include <functional>
@@ -29,11 +31,13 @@ enum class SetupCommand {
 };
 
 /// What an opener is given: the setup window as the dialog's parent, the configuration it edits,
-/// and the prompts for its messages.
+/// the prompts for its messages, the per-user settings store and the file dialogs.
 struct SetupDialogContext {
     QWidget* Parent;
     Configuration& Config;
     UserPrompts& Prompts;
+    SettingsStore& Store;
+    FileDialogs& Files;
 };
 
 /// Opens a dialog modally and returns when it closed.

@@ -1,6 +1,5 @@
-// Every dialog of the record chain and the shared pickers at its opening size: no caption or box is
-// narrower than it needs, and none overlaps another. With QUORVANE_SCREENSHOTS naming a folder, each
-// dialog is also saved there as a PNG (docs/images holds the committed ones).
+// Every dialog of the record chain and the shared pickers at its opening size, through checkAndSave
+// (clipped or overlapping captions; screenshots with QUORVANE_SCREENSHOTS).
 
 #include <gtest/gtest.h>
 

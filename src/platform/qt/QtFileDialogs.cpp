@@ -1,6 +1,7 @@
 #include "platform/qt/QtFileDialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 
 namespace quorvane {
@@ -48,6 +49,8 @@ std::optional<std::string> QtFileDialogs::openFileName(const FileDialogRequest& 
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.FileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (request.ExecutablesOnly)
+        dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
     return run(dialog, request);
 }
 
