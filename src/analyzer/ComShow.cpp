@@ -187,10 +187,10 @@ void ComShow::becomeVirtualDevice() {
     m_label1->setText(QStringLiteral("Input Buffer - (from Quorvane)"));
     m_frame2->setTitle(QStringLiteral("Output - (to Quorvane)"));
     // The layouts close the gaps the hidden controls leave.
-    for (QWidget* w : {static_cast<QWidget*>(m_label2), static_cast<QWidget*>(m_bufByteCount),
-                       static_cast<QWidget*>(m_check1), static_cast<QWidget*>(m_frame1),
-                       static_cast<QWidget*>(m_analyze), static_cast<QWidget*>(m_dtr),
-                       static_cast<QWidget*>(m_break)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_label2), static_cast<QWidget*>(m_bufByteCount),
+          static_cast<QWidget*>(m_check1), static_cast<QWidget*>(m_frame1), static_cast<QWidget*>(m_analyze),
+          static_cast<QWidget*>(m_dtr), static_cast<QWidget*>(m_break)})
         w->hide();
 }
 
