@@ -339,9 +339,7 @@ void ComShow::closeEvent(QCloseEvent* event) {
     m_timer->stop();
     if (!m_unloaded) {
         m_unloaded = true;
-        m_port->ClearDtr();
-        m_port->ClearRts();
-        m_port->ClosePort();
+        m_port->ClosePort(); // lowers DTR and RTS first
         emit unloaded();
     }
     event->accept();
