@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include "analyzer/ComShow.h"
 #include "app/DdeHost.h"
 #include "app/HotKeyHost.h"
 #include "app/KeystrokeHost.h"
@@ -18,6 +19,7 @@
 #include "runtime/Hoxel.h"
 #include "serial/PortBindings.h"
 #include "serial/SerialPort.h"
+#include "setup/widgets/PickerHost.h"
 
 namespace quorvane {
 
@@ -71,6 +73,10 @@ struct RuntimeSession::Running {
     std::unique_ptr<ConfigReload> Reload;
     std::unique_ptr<CommandInterpreter> Commands;
     std::unique_ptr<KeystrokeHost> Keystrokes;
+    // Virtual Instrument Mode: the analyzer window playing the device.
+    ExecRunner Runner;
+    std::unique_ptr<PickerHost> Pickers;
+    std::unique_ptr<ComShow> Device;
 };
 
 RuntimeSession::RuntimeSession(Configuration& config, UserPrompts& prompts, SoundBeep& sounds,
@@ -83,11 +89,34 @@ RuntimeSession::~RuntimeSession() {
 }
 
 bool RuntimeSession::openPort() {
-    return m_port->Serial.OpenPort();
+    if (m_options.Activation != ActivationKind::VirtualInstrument)
+        return m_port->Serial.OpenPort();
+    // No port: the engine's writes go to the device window, in display form.
+    m_port->Serial.startVirtualMode([this](std::string_view shown) {
+        if (m_running && m_running->Device)
+            m_running->Device->appendReceived(shown);
+    });
+    return true;
 }
 
 void RuntimeSession::abandonPort() {
-    m_port->Serial.CloseHandleOnly();
+    if (m_port->Serial.isVirtual())
+        m_port->Serial.stopVirtualMode();
+    else
+        m_port->Serial.CloseHandleOnly();
+}
+
+void RuntimeSession::showVirtualDevice() {
+    Running& r = *m_running;
+    r.Hoxel.VirtualInput().clear();
+    r.Pickers = std::make_unique<PickerHost>(m_config, r.Runner);
+    r.Device = std::make_unique<ComShow>(ComShowParts{
+        m_config,
+        m_prompts,
+        *r.Pickers,
+        nullptr,
+        {[&r](std::string_view text) { r.Hoxel.VirtualInput().append(text); }, [&r] { r.Window.close(); }}});
+    r.Device->show();
 }
 
 void RuntimeSession::start(std::function<void()> ended) {
@@ -99,9 +128,15 @@ void RuntimeSession::start(std::function<void()> ended) {
     m_running->Hoxel.Form_Load();
     m_running->Window.present();
     m_running->Window.startTimer1();
+    if (m_port->Serial.isVirtual())
+        showVirtualDevice();
 }
 
 void RuntimeSession::finish() {
+    if (m_running && m_running->Device) {
+        m_running->Device.reset();
+        m_port->Serial.stopVirtualMode();
+    }
     if (!m_running || !m_running->Keystrokes)
         return;
     if (!m_running->Hoxel.closed())
@@ -112,6 +147,10 @@ void RuntimeSession::finish() {
 
 Hoxel* RuntimeSession::window() const {
     return m_running ? &m_running->Window : nullptr;
+}
+
+ComShow* RuntimeSession::virtualDevice() const {
+    return m_running ? m_running->Device.get() : nullptr;
 }
 
 } // namespace quorvane

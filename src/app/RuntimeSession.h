@@ -15,6 +15,7 @@
 
 namespace quorvane {
 
+class ComShow;
 class Hoxel;
 
 /// How a run is started.
@@ -36,20 +37,25 @@ public:
     RuntimeSession(const RuntimeSession&) = delete;
     RuntimeSession& operator=(const RuntimeSession&) = delete;
 
-    /// OpenPort on the configured port; false after the port layer told the user why.
+    /// OpenPort on the configured port; false after the port layer told the user why. In Virtual
+    /// Instrument Mode no port is opened: PortName is set and writes go to the device window.
     bool openPort();
     /// Closes the port of an activation that goes no further, DTR and RTS untouched.
     void abandonPort();
-    /// Loads the engine and shows the runtime window. `ended` runs from the event loop, after the
-    /// signal that closed the window has returned, so it may destroy the session.
+    /// Loads the engine and shows the runtime window, and in Virtual Instrument Mode the device window.
+    /// `ended` runs from the event loop, after the signal that closed the window has returned, so it may
+    /// destroy the session.
     void start(std::function<void()> ended);
     /// Shuts the engine down if the window did not, and says what the run could not type.
     void finish();
     /// The runtime window; null before start.
     Hoxel* window() const;
+    /// The port analyzer playing the device in Virtual Instrument Mode; null otherwise.
+    ComShow* virtualDevice() const;
 
 private:
     struct Running;
+    void showVirtualDevice();
 
     Configuration& m_config;
     UserPrompts& m_prompts;

@@ -48,6 +48,20 @@ void DesktopRuntimeHost::showRuntime(std::function<void()> ended) {
     });
 }
 
+bool DesktopRuntimeHost::showAnalyzer(const std::string& caption) {
+    closeAnalyzer();
+    m_analyzer = std::make_unique<AnalyzerSession>(m_config, m_prompts, m_store, m_options.Device);
+    // The session owns the window whose signal brings us here; it goes once that returned.
+    if (m_analyzer->show(caption, [this] { m_analyzer.reset(); }))
+        return true;
+    m_analyzer.reset();
+    return false;
+}
+
+void DesktopRuntimeHost::closeAnalyzer() {
+    m_analyzer.reset();
+}
+
 int RunSetup(int argc, char** argv, const CommandLine& line) {
     if (!HasDesktopSession()) {
         std::fputs("quorvane: the setup window needs a desktop session (no DISPLAY is set); "

@@ -1,6 +1,7 @@
 #pragma once
 // `quorvane` without a file: the setup window, and the engine runs it activates.
 
+#include "app/AnalyzerSession.h"
 #include "app/RuntimeSession.h"
 #include "config/CommandLine.h"
 #include "setup/RuntimeHost.h"
@@ -20,6 +21,10 @@ public:
     bool openPort(std::int16_t activationKind) override;
     void abandonPort() override;
     void showRuntime(std::function<void()> ended) override;
+    bool showAnalyzer(const std::string& caption) override;
+    void closeAnalyzer() override;
+    /// The port analyzer in analyzer use; null while it is closed.
+    AnalyzerSession* analyzer() const { return m_analyzer.get(); }
     /// The session of the current run; null between runs.
     RuntimeSession* session() const { return m_session.get(); }
 
@@ -30,6 +35,7 @@ private:
     SettingsStore& m_store;
     RuntimeOptions m_options;
     std::unique_ptr<RuntimeSession> m_session;
+    std::unique_ptr<AnalyzerSession> m_analyzer;
 };
 
 /// Shows the setup window and runs until the program ends; returns the exit status.

@@ -2,6 +2,7 @@
 
 #include "config/CodePage.h"
 #include "config/CommandLine.h"
+#include "config/InputAnalysis.h"
 #include "runtime/AboutBox.h"
 #include "setup/HelpWindow.h"
 
@@ -269,11 +270,13 @@ void MainForm::SaveToFile_Click() {
 // Port and Define menus.
 
 void MainForm::PortSettings_Click() {
+    m_runtime.closeAnalyzer();
     openDialog(SetupCommand::PortSettings);
 }
 
 void MainForm::PortTest_Click() {
-    openDialog(SetupCommand::PortAnalyzer);
+    m_runtime.closeAnalyzer();
+    m_runtime.showAnalyzer(PortAnalyzeCaption(m_config));
 }
 
 void MainForm::PortControl_Click() {
@@ -311,6 +314,7 @@ void MainForm::noAction() {}
 // Activate menu.
 
 void MainForm::RunTest_Click() {
+    m_runtime.closeAnalyzer();
     if (!m_runtime.openPort(kActivationTest))
         return;
     hide();
@@ -324,6 +328,7 @@ void MainForm::restoreAfterTestMode() {
 }
 
 void MainForm::RunNormal_Click() {
+    m_runtime.closeAnalyzer();
     EndOnClose = false;
     if (!m_runtime.openPort(kActivationNormal)) {
         EndOnClose = true;
@@ -344,7 +349,11 @@ void MainForm::RunNormal_Click() {
 }
 
 void MainForm::RunVirtual_Click() {
-    openDialog(SetupCommand::VirtualInstrument);
+    m_runtime.closeAnalyzer();
+    m_runtime.openPort(kActivationVirtual); // opens no port; the port layer only takes the name
+    ActivationKind = kActivationVirtual;
+    hide();
+    m_runtime.showRuntime([this] { restoreAfterTestMode(); });
 }
 
 void MainForm::toggleFlag(Flag& flag) {

@@ -1,8 +1,9 @@
 #pragma once
-// How the setup window starts the engine: the port, then the runtime window.
+// How the setup window starts the engine (the port, then the runtime window) and the port analyzer.
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace quorvane {
 
@@ -24,6 +25,11 @@ public:
     /// Loads the engine and shows the runtime window; `ended` runs from the event loop once the
     /// window closed and the engine stopped.
     virtual void showRuntime(std::function<void()> ended) = 0;
+    /// Opens the configured port and shows the port analyzer on it with `caption`; false after the
+    /// port layer told the user why.
+    virtual bool showAnalyzer(const std::string& caption) = 0;
+    /// Closes the port analyzer, and with it its port, when it is open.
+    virtual void closeAnalyzer() = 0;
 };
 
 } // namespace quorvane

@@ -40,8 +40,6 @@ std::string_view SetupCommandName(SetupCommand command) {
         return "The target application DDE command dialog";
     case SetupCommand::PortSettings:
         return "The port settings dialog";
-    case SetupCommand::PortAnalyzer:
-        return "The port analyzer";
     case SetupCommand::RecordStructure:
         return "The input data record structure dialogs";
     case SetupCommand::PreInputTranslations:
@@ -54,8 +52,6 @@ std::string_view SetupCommandName(SetupCommand command) {
         return "The hot key dialog";
     case SetupCommand::Preferences:
         return "The Preferences dialog";
-    case SetupCommand::VirtualInstrument:
-        return "Virtual Instrument Mode";
     }
     return "This command";
 }

@@ -15,19 +15,17 @@ class QWidget;
 
 namespace quorvane {
 
-/// The setup window's commands that open a dialog or another window.
+/// The setup window's commands that open a dialog.
 enum class SetupCommand {
     TargetApplication, ///< the send-keystrokes target application dialog
     DdeCommand,        ///< the DDE server's target application DDE command dialog
     PortSettings,      ///< the port dialog
-    PortAnalyzer,      ///< the port analyzer window
     RecordStructure,   ///< the record structure dialogs and the field editor
     PreInputTranslations,
     TransferTranslations,
     OutputStrings,
     HotKeys,
     Preferences,
-    VirtualInstrument, ///< activation with the port analyzer playing the device
 };
 
 /// What an opener is given: the setup window as the dialog's parent, the configuration it edits,

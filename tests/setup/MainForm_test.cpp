@@ -233,13 +233,11 @@ TEST(SetupHiddenItems, DateTimeAsksForTheFormatOnlyWhenTurnedOnAndTheDefineMenuS
 TEST(SetupDialogCommands, OpenTheirDialogOrSayItIsNotAvailableYet) {
     const std::pair<const char*, SetupCommand> commands[] = {
         {"PortSettings", SetupCommand::PortSettings},
-        {"PortTest", SetupCommand::PortAnalyzer},
         {"DefineRecords", SetupCommand::RecordStructure},
         {"PreInTrans", SetupCommand::PreInputTranslations},
         {"DefineTranslate", SetupCommand::TransferTranslations},
         {"GetOutStrings", SetupCommand::OutputStrings},
         {"MHKActions", SetupCommand::HotKeys},
-        {"RunVirtual", SetupCommand::VirtualInstrument},
         {"mnuPreferences", SetupCommand::Preferences},
         {"ActDisable", SetupCommand::Preferences},
     };
@@ -392,8 +390,9 @@ TEST_P(SetupSavePrompt, GuardsTheCommandYesSavesNoDiscardsCancelAbandons) {
         EXPECT_EQ(rig.Ends, goesOn ? 1 : 0);
         break;
     case Guarded::Normal:
-        EXPECT_EQ(rig.Runtime.Calls, goesOn ? (std::vector<std::string>{"open 1", "show"})
-                                            : (std::vector<std::string>{"open 1", "abandon"}));
+        EXPECT_EQ(rig.Runtime.Calls, goesOn
+                                         ? (std::vector<std::string>{"close analyzer", "open 1", "show"})
+                                         : (std::vector<std::string>{"close analyzer", "open 1", "abandon"}));
         EXPECT_EQ(rig.Form->ActivationKind, goesOn ? 1 : 0);
         EXPECT_EQ(rig.Form->EndOnClose, !goesOn);
         EXPECT_EQ(rig.Ends, 0);
@@ -442,7 +441,7 @@ TEST(SetupActivation, TestModeHidesTheWindowUntilTheRuntimeWindowCloses) {
     rig.Config.ConfigChanged = kTrue;
     rig.click("RunTest");
     EXPECT_TRUE(rig.Prompts.Messages.empty()); // no save prompt
-    EXPECT_EQ(rig.Runtime.Calls, (std::vector<std::string>{"open 3", "show"}));
+    EXPECT_EQ(rig.Runtime.Calls, (std::vector<std::string>{"close analyzer", "open 3", "show"}));
     EXPECT_FALSE(rig.Form->isVisible());
     EXPECT_EQ(rig.Form->ActivationKind, 3);
     rig.Runtime.Ended();
@@ -471,7 +470,7 @@ TEST(SetupActivation, APortThatCannotBeOpenedLeavesTheWindowAsItWas) {
         rig.Config.ConfigChanged = kTrue;
         rig.Runtime.PortOpens = false;
         rig.click(item);
-        EXPECT_EQ(rig.Runtime.Calls.size(), 1u) << item;
+        EXPECT_EQ(rig.Runtime.Calls.size(), 2u) << item; // close analyzer, open
         EXPECT_TRUE(rig.Prompts.Messages.empty()) << item;
         EXPECT_TRUE(rig.Form->isVisible()) << item;
         EXPECT_EQ(rig.Form->ActivationKind, 0) << item;
@@ -479,10 +478,36 @@ TEST(SetupActivation, APortThatCannotBeOpenedLeavesTheWindowAsItWas) {
     }
 }
 
+TEST(SetupActivation, TheAnalyzerOpensOnThePortAndVirtualModeOpensNone) {
+    SetupRig rig;
+    rig.Form->Form_Load();
+    rig.Config.BaudIndex = 11;
+    rig.Config.PortIndex = 2;
+    rig.click("PortTest");
+    EXPECT_EQ(rig.Runtime.Calls, (std::vector<std::string>{
+                                     "close analyzer", "analyzer Port Analyze - COM3:115200,Even,Seven,1"}));
+    EXPECT_TRUE(rig.Form->isVisible());
+
+    rig.Runtime.Calls.clear();
+    rig.Runtime.PortOpens = false; // a port is never asked for
+    rig.click("RunVirtual");
+    EXPECT_EQ(rig.Runtime.Calls, (std::vector<std::string>{"close analyzer", "open 2", "show"}));
+    EXPECT_FALSE(rig.Form->isVisible());
+    EXPECT_EQ(rig.Form->ActivationKind, 2);
+    rig.Runtime.Ended();
+    EXPECT_TRUE(rig.Form->isVisible());
+    EXPECT_EQ(rig.Form->ActivationKind, 0);
+
+    rig.Runtime.Calls.clear();
+    rig.Commands.set(SetupCommand::PortSettings, [](const SetupDialogContext&) {});
+    rig.click("PortSettings");
+    EXPECT_EQ(rig.Runtime.Calls, (std::vector<std::string>{"close analyzer"}));
+}
+
 TEST(SetupStartUp, ActivatesAFileNamedOnTheCommandLineOrEndsWhenItCannotBeLoaded) {
     SetupRig rig;
     rig.Form->Form_Load(" " + rig.saveFile("scale.QV3") + " ");
-    EXPECT_EQ(rig.Runtime.Calls, (std::vector<std::string>{"open 1", "show"}));
+    EXPECT_EQ(rig.Runtime.Calls, (std::vector<std::string>{"close analyzer", "open 1", "show"}));
     EXPECT_EQ(rig.Ends, 0);
 
     SetupRig missing;

@@ -6,11 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include "analyzer/ComShow.h"
 #include "app/SetupRun.h"
 #include "fakes/FakeSoundBeep.h"
 #include "runtime/Hoxel.h"
 #include "serial/PtyPair.h"
 #include "setup/SetupRig.h"
+#include "setup/widgets/CharEntryBox.h"
+
+#include <QLabel>
+#include <QPushButton>
 
 #include <chrono>
 #include <thread>
@@ -112,6 +117,36 @@ TEST(SetupActivationOnPty, APortThatCannotBeOpenedLeavesTheSetupWindowAsItWas) {
         EXPECT_TRUE(isSet(rig.Config.ConfigChanged)) << item;
         EXPECT_EQ(rig.Ends, 0) << item;
     }
+}
+
+TEST(SetupActivationVirtual, TheAnalyzerPlaysTheDeviceAndNoPortIsTouched) {
+    test::TempDir dir;
+    ActivationRig rig(dir.file("no-such-device")); // any open would say the device is not available
+    rig.Config.AckString = "OK\r";
+    rig.click("RunVirtual");
+    ASSERT_NE(rig.runtimeWindow(), nullptr);
+    ComShow* device = rig.Host.session()->virtualDevice();
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(rig.runtimeWindow()->windowTitle(), "Quorvane - COM1 (Virtual Device)");
+    EXPECT_EQ(device->windowTitle(), "Quorvane - Virtual Serial Device");
+    EXPECT_EQ(device->findChild<QLabel*>("Label1")->text(), "Input Buffer - (from Quorvane)");
+    for (const char* hidden :
+         {"Label2", "BufByteCount", "Check1", "Frame1", "AnalyzeButton", "DTRButton", "Command1"})
+        EXPECT_TRUE(device->findChild<QWidget*>(hidden)->isHidden()) << hidden;
+    EXPECT_EQ(rig.Form->ActivationKind, 2);
+    EXPECT_FALSE(rig.Form->isVisible());
+
+    device->findChild<CharEntryBox*>("OutputBuffer")->setStoredText("12.5\r");
+    device->findChild<QPushButton*>("SendButton")->click();
+    EXPECT_TRUE(pumpUntil([&] { return rig.log() == "12.5\r"; })) << rig.log();
+    EXPECT_TRUE(pumpUntil([&] { return device->bufferText() == "OK\r"; })) << device->bufferText();
+
+    rig.runtimeWindow()->findChild<QAction*>("MReset")->trigger();
+    device->findChild<QPushButton*>("QuitButton")->click();
+    EXPECT_TRUE(pumpUntil([&] { return rig.Form->isVisible(); }));
+    EXPECT_EQ(rig.runtimeWindow(), nullptr);
+    EXPECT_EQ(rig.Form->ActivationKind, 0);
+    EXPECT_TRUE(rig.Prompts.Messages.empty()) << rig.Prompts.Messages[0].Text;
 }
 
 } // namespace

@@ -32,6 +32,11 @@ public:
         Calls.push_back("show");
         Ended = std::move(ended);
     }
+    bool showAnalyzer(const std::string& caption) override {
+        Calls.push_back("analyzer " + caption);
+        return PortOpens;
+    }
+    void closeAnalyzer() override { Calls.push_back("close analyzer"); }
 
     bool PortOpens = true;
     std::vector<std::string> Calls;
