@@ -21,6 +21,7 @@
 #include "config/ConfigFiles.h"
 #include "fakes/TempDir.h"
 #include "integration/HeadlessProcess.h"
+#include "platform/posix/UucpLock.h"
 #include "serial/PtyPair.h"
 
 namespace quorvane {
@@ -122,8 +123,8 @@ TEST_P(HeadlessStop, EndsCleanlyWithinAHundredMillisecondsWhileTheDeviceSendsWit
     HeadlessProcess quorvane(
         dir, {"--headless", "--quiet", writeCaptureConfiguration(dir), "--device", pty.slavePath()});
     ASSERT_TRUE(quorvane.waitForMessage("Quorvane - COM1")) << quorvane.standardError();
-    const std::string lock =
-        "/run/lock/" + std::string("LCK..") + std::string(pty.slavePath()).substr(5, std::string::npos);
+    const std::string lock = std::string(kUucpLockDirectory) + "/" + UucpLockName(pty.slavePath());
+    ASSERT_TRUE(std::filesystem::exists(lock)) << lock;
     SaturatingWriter writer(pty);
     ASSERT_TRUE(fileReaches(dir.file("capture.log"), 200000, std::chrono::seconds(10)));
 
