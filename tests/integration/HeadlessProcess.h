@@ -39,9 +39,21 @@ public:
             posix_spawn_file_actions_addopen(&actions, 1, dir.file("stdout.txt").c_str(),
                                              O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, m_err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        // Started as from a shell, whatever the test runner ignores: a reader that leaves raises SIGPIPE.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        sigaddset(&defaults, SIGPIPE);
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        sigset_t unblocked;
+        sigemptyset(&unblocked);
+        posix_spawnattr_setsigmask(&attributes, &unblocked);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
         setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        if (posix_spawn(&m_pid, argv[0], &actions, &attributes, argv.data(), environ) != 0)
             m_pid = -1;
+        posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
     }
     ~HeadlessProcess() {

@@ -162,7 +162,7 @@ TEST_P(HeadlessStandardOutput, NeverHoldsUpCapture) {
     test::PtyPair pty;
     ASSERT_TRUE(pty.ok());
     int out[2];
-    ASSERT_EQ(pipe(out), 0);
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0); // the program must not hold the reading end itself
     HeadlessProcess quorvane(dir, {"--headless", writeCaptureConfiguration(dir), "--device", pty.slavePath()},
                              out[1]);
     ::close(out[1]);
