@@ -12,6 +12,7 @@ std::string UsageText() {
            "                                or {APPEXIT}; messages go to standard error\n"
            "    --device PATH               use PATH for the configured port in this run\n"
            "    --trace-dde                 show the DDE client's conversations on standard error\n"
+           "    --quiet                     print no record lines on standard output\n"
            "  quorvane --dump FILE          print every setting of FILE, one Name=value per line\n"
            "  quorvane --convert IN OUT     read IN in any layout and write OUT in the current layout\n"
            "  quorvane --help               show this text\n"
@@ -45,6 +46,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
             convert = true;
         } else if (arg == "--trace-dde") {
             line.TraceDde = true;
+        } else if (arg == "--quiet") {
+            line.Quiet = true;
         } else if (arg == "--device") {
             if (i + 1 >= args.size())
                 return std::string("--device needs a PATH");
@@ -62,6 +65,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         return std::string("--headless, --dump and --convert cannot be combined");
     if (!line.Device.empty() && !headless && (dump || convert || files.empty()))
         return std::string("--device goes with a FILE to run");
+    if (line.Quiet && !headless)
+        return std::string("--quiet goes with --headless");
     if (line.TraceDde && (dump || convert || files.empty()))
         return std::string("--trace-dde goes with a FILE to run");
 

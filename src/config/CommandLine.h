@@ -28,6 +28,8 @@ struct CommandLine {
     std::string Device;
     /// --trace-dde: the DDE client's diagnostic lines on standard error.
     bool TraceDde = false;
+    /// --quiet: no record lines on standard output in a headless run.
+    bool Quiet = false;
 };
 
 /// Parses the arguments after the program name; a text is the usage error to report.
