@@ -226,6 +226,10 @@ struct WindowUse {
     std::string Output;
 };
 
+void PrintTo(const WindowUse& use, std::ostream* os) {
+    *os << use.Screenshot;
+}
+
 class PortAnalyzerLayout : public testing::TestWithParam<WindowUse> {};
 
 TEST_P(PortAnalyzerLayout, NothingIsClippedOrOverlaps) {
