@@ -81,7 +81,9 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     PosixSerialDevice device;
     SystemClock clock;
     SerialPort port(device, config, prompts, clock, bindings);
-    if (!port.OpenPort())
+    if (line.WaitForDevice)
+        port.waitForDevice();
+    else if (!port.OpenPort())
         return 1;
 
     ConsoleEngineView view(STDOUT_FILENO, stderr, line.Quiet);

@@ -85,6 +85,9 @@ public:
     int ReadInputByte(unsigned char& byte);
     /// Writes OutputQueue to the port, keeping what the device did not take.
     void FlushOutputQueue();
+    /// Follows the device going away and coming back: says so once each time, shows it in the caption,
+    /// and discards the record in progress and the pending output when it goes.
+    void watchPort();
     /// Appends the file's bytes to OutputQueue unless that would exceed kMaxQueuedFileOutput.
     bool QueueFileForSending(const std::string& path);
     /// Appends text to OutputQueue unless that would make it longer than kMaxQueuedFileOutput (a

@@ -40,6 +40,7 @@ void Engine::Timer1_Timer() {
     showDateTime();
     m_ext.timedOutputStep();
     FlushOutputQueue();
+    watchPort();
 
     if (m_state.Suspended) {
         m_inputPending = false;
@@ -122,8 +123,11 @@ int Engine::ReadInputByte(unsigned char& byte) {
     if (isVirtual())
         return m_virtualInput.takeByte(byte) ? 1 : 0;
     char received = 0;
-    if (m_services.Port.ReadPortByte(received) == 0)
+    if (m_services.Port.ReadPortByte(received) == 0) {
+        // A read that found the device gone is noticed before the gap check can end its record.
+        watchPort();
         return 0;
+    }
     byte = static_cast<unsigned char>(received);
     return 1;
 }

@@ -8,10 +8,12 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "config/ConfigFileFormat.h"
 #include "config/ConfigFiles.h"
 #include "fakes/TempDir.h"
 #include "serial/PtyPair.h"
@@ -78,6 +80,8 @@ public:
     }
     pid_t pid() const { return m_pid; }
     void signal(int number) const { kill(m_pid, number); }
+    /// The running program's pid; -1 once it has been waited for.
+    pid_t pid() const { return m_pid; }
     std::string standardError() const { return ReadWholeFile(m_err).value_or(""); }
     /// Polls standard error until it holds `text`.
     bool waitForMessage(const std::string& text) const {
@@ -94,6 +98,40 @@ private:
     pid_t m_pid = -1;
     std::string m_err;
 };
+
+// Three comma-delimited fields ended by CR, the LF after it ignored, logged with postambles that
+// put the delimiters and the LF back: the log file then holds exactly the bytes the device sent.
+inline std::string writeCaptureConfiguration(const test::TempDir& dir, const std::string& log = "capture.log",
+                                             const std::string& name = "capture.QV3") {
+    Configuration c;
+    ResetConfiguration(c);
+    c.DataBitsIndex = 3;
+    c.ParityIndex = 0;
+    c.RecordStructure = 1;
+    c.FieldCount = 3;
+    c.OutputMode = 2;
+    c.LogFileName = dir.file(log);
+    c.PreInputTranslation[10] = "Ignore";
+    c.FieldPostamble[1] = ",";
+    c.FieldPostamble[2] = ",";
+    c.FieldPostamble[3] = "\n";
+    const std::string path = dir.file(name);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    WriteWholeFile(path, EncodeConfigFile(c));
+    return path;
+}
+
+/// Polls until the file at `path` holds at least `size` bytes; false when it does not within 60 s.
+inline bool waitForFileSize(const std::string& path, std::uintmax_t size) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::error_code error;
+    while (std::chrono::steady_clock::now() < end) {
+        if (const auto now = std::filesystem::file_size(path, error); !error && now >= size)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
 
 /// Writes all of `data` into the device side of the pty, waiting while it is full.
 inline bool sendAll(const test::PtyPair& pty, std::string_view data) {

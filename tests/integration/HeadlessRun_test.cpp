@@ -30,28 +30,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using test::HeadlessProcess;
 using test::sendAll;
-
-// Three comma-delimited fields ended by CR, the LF after it ignored, logged with postambles that
-// put the delimiters and the LF back: the log file then holds exactly the bytes the device sent.
-std::string writeCaptureConfiguration(const test::TempDir& dir, const std::string& log = "capture.log",
-                                      const std::string& name = "capture.QV3") {
-    Configuration c;
-    ResetConfiguration(c);
-    c.DataBitsIndex = 3;
-    c.ParityIndex = 0;
-    c.RecordStructure = 1;
-    c.FieldCount = 3;
-    c.OutputMode = 2;
-    c.LogFileName = dir.file(log);
-    c.PreInputTranslation[10] = "Ignore";
-    c.FieldPostamble[1] = ",";
-    c.FieldPostamble[2] = ",";
-    c.FieldPostamble[3] = "\n";
-    const std::string path = dir.file(name);
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    WriteWholeFile(path, EncodeConfigFile(c));
-    return path;
-}
+using test::writeCaptureConfiguration;
 
 // Records "r<i>,<i*7%1000>,end" CR LF for i in [first, first + count).
 std::string records(int first, int count) {
