@@ -45,7 +45,7 @@ _quorvane() {
     if [[ $prev == --device ]]; then
         _quorvane_devices "$cur"
     elif [[ $cur == -* ]]; then
-        _quorvane_add compgen -W '--headless --device --trace-dde --dump --convert --help --version --' -- "$cur"
+        _quorvane_add compgen -W '--headless --device --wait-for-device --trace-dde --quiet --dump --convert --help --version --' -- "$cur"
     else
         _quorvane_config_files "$cur"
     fi

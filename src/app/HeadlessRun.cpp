@@ -18,6 +18,7 @@
 #include "engine/bus/CommandInterpreter.h"
 #include "engine/bus/ConfigReload.h"
 #include "engine/Engine.h"
+#include "engine/output/QueuedLogOutput.h"
 #include "expr/ValueFormat.h"
 #include "platform/console/ConsoleEngineView.h"
 #include "platform/console/ConsolePrompts.h"
@@ -49,7 +50,13 @@ bool installStopSignals() {
     struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
-    return sigaction(SIGINT, &action, nullptr) == 0 && sigaction(SIGTERM, &action, nullptr) == 0;
+    // A reader of standard output that goes away must not end the capture: writes then fail with
+    // EPIPE instead. A hang-up ends the run as cleanly as the other stop signals.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    return sigaction(SIGINT, &action, nullptr) == 0 && sigaction(SIGTERM, &action, nullptr) == 0 &&
+           sigaction(SIGHUP, &action, nullptr) == 0 && sigaction(SIGPIPE, &ignore, nullptr) == 0;
 }
 
 } // namespace
@@ -74,10 +81,12 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     PosixSerialDevice device;
     SystemClock clock;
     SerialPort port(device, config, prompts, clock, bindings);
-    if (!port.OpenPort())
+    if (line.WaitForDevice)
+        port.waitForDevice();
+    else if (!port.OpenPort())
         return 1;
 
-    ConsoleEngineView view;
+    ConsoleEngineView view(STDOUT_FILENO, stderr, line.Quiet);
     DdeItemView items(view);
     PosixFileAccess files;
     const auto toCodePage = [](std::string_view utf8) { return Utf8ToBytes(utf8); };
@@ -98,15 +107,21 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     commands = std::make_unique<CommandInterpreter>(CommandTargets{
         engine, config, hotKeys->serialOutput(), dde->bridge(), items, prompts, clock, locale, reload});
     const auto keystrokes = installKeystrokeOutput(engine, config, prompts, clock);
+    // Nobody can answer a Retry/Cancel question here: records wait for the log in memory instead.
+    QueuedLogOutput log(config, files, prompts, clock);
+    engine.setDelivery(2, log);
     engine.Form_Load();
     view.flush();
 
     // Typing waits in a nested event loop, so timer events and the stop signal can arrive while a
     // tick is still running: the engine is shut down only once no tick is on the stack.
     int tickDepth = 0;
+    QTimer logRetry;
     auto shutDown = [&] {
         if (!engine.closed())
             engine.Form_Unload();
+        logRetry.stop();
+        log.finish();
         view.flush();
         app.quit();
     };
@@ -119,23 +134,52 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
             shutDown();
     });
 
+    // After each engine step: the end of the run, the next slice of input, the log's backlog.
+    QTimer moreInput;
+    moreInput.setSingleShot(true);
+    auto afterStep = [&] {
+        prompts.reportRecovery();
+        view.flush();
+        if (engine.exitRequested() || view.closeRequested() || g_stopRequested != 0) {
+            shutDown();
+            return;
+        }
+        if (engine.inputPending())
+            moreInput.start(0);
+        if (log.waitingRecords() != 0 && !logRetry.isActive())
+            logRetry.start(1000);
+    };
+    QObject::connect(&moreInput, &QTimer::timeout, &app, [&] {
+        ++tickDepth;
+        engine.ReadPendingInput();
+        --tickDepth;
+        if (tickDepth == 0)
+            afterStep();
+    });
+    QObject::connect(&logRetry, &QTimer::timeout, &app, [&] {
+        while (log.retry()) {
+            QCoreApplication::processEvents();
+            if (g_stopRequested != 0)
+                return;
+        }
+        if (log.waitingRecords() == 0)
+            logRetry.stop();
+    });
+
     QTimer timer;
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &app, [&] {
         ++tickDepth;
         engine.Timer1_Timer();
         --tickDepth;
-        if (tickDepth > 0)
-            return;
-        prompts.reportRecovery();
-        view.flush();
-        if (engine.exitRequested() || view.closeRequested() || g_stopRequested != 0)
-            shutDown();
+        if (tickDepth == 0)
+            afterStep();
     });
     timer.start(50);
     const int status = app.exec();
     if (!engine.closed())
         engine.Form_Unload();
+    log.finish();
     keystrokes->reportEndOfRun();
     return status;
 }

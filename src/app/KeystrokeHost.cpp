@@ -47,12 +47,12 @@ void processEventsFor(int milliseconds) {
     loop.exec();
 }
 
-class X11Keystrokes final : public KeystrokeHost {
+class X11Keystrokes final : public KeystrokeHost, public RecordDelivery {
 public:
     X11Keystrokes(std::unique_ptr<X11Display> display, const Engine& engine, const Configuration& config,
                   UserPrompts& prompts, const Clock& clock)
         : m_display(std::move(display)), m_keymap(m_display->get()), m_layout(m_keymap),
-          m_injector(m_display->get(), m_keymap), m_windows(m_display->get()),
+          m_injector(m_display->get(), m_keymap), m_windows(m_display->get()), m_prompts(prompts),
           m_output(config, engine.state().TargetCommandLine,
                    KeystrokeServices{m_windows, m_launcher, prompts,
                                      KeyTypingHost{m_injector, m_layout, clock, processEventsFor}}) {
@@ -61,6 +61,18 @@ public:
     }
 
     KeystrokeOutput& output() { return m_output; }
+
+    // A server that went away cannot be typed into: records are still shown and counted.
+    DeliveryOutcome deliverRecord(const FieldSlots& record, int fieldCount) override {
+        if (!m_display->lost())
+            return m_output.deliverRecord(record, fieldCount);
+        if (!m_saidLost) {
+            m_saidLost = true;
+            m_prompts.notify("The connection to the X server was lost; records are shown but not typed.",
+                             kProgramTitle, MessageIcon::Exclamation);
+        }
+        return DeliveryOutcome::Delivered;
+    }
     void reportEndOfRun() override { m_output.reportMacroErrorRecords(); }
 
 private:
@@ -71,7 +83,9 @@ private:
     X11KeyboardInjector m_injector;
     X11WindowSystem m_windows;
     PosixProgramLauncher m_launcher;
+    UserPrompts& m_prompts;
     KeystrokeOutput m_output;
+    bool m_saidLost = false;
 };
 
 // Why keystrokes cannot be typed on this display; nothing when they can.
@@ -106,7 +120,7 @@ std::unique_ptr<KeystrokeHost> installKeystrokeOutput(Engine& engine, const Conf
         return untyped(engine, prompts, *problem);
     auto keystrokes = std::make_unique<X11Keystrokes>(std::move(display), engine, config, prompts, clock);
     keystrokes->output().setRuntimeWindow(runtimeWindow);
-    engine.setDelivery(0, keystrokes->output());
+    engine.setDelivery(0, *keystrokes);
     return keystrokes;
 }
 

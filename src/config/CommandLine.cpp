@@ -11,7 +11,9 @@ std::string UsageText() {
            "  quorvane --headless FILE      run the engine on FILE without windows until SIGINT, SIGTERM\n"
            "                                or {APPEXIT}; messages go to standard error\n"
            "    --device PATH               use PATH for the configured port in this run\n"
+           "    --wait-for-device           start without the device and wait for it to appear\n"
            "    --trace-dde                 show the DDE client's conversations on standard error\n"
+           "    --quiet                     print no record lines on standard output\n"
            "  quorvane --dump FILE          print every setting of FILE, one Name=value per line\n"
            "  quorvane --convert IN OUT     read IN in any layout and write OUT in the current layout\n"
            "  quorvane --help               show this text\n"
@@ -45,10 +47,16 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
             convert = true;
         } else if (arg == "--trace-dde") {
             line.TraceDde = true;
+        } else if (arg == "--quiet") {
+            line.Quiet = true;
         } else if (arg == "--device") {
             if (i + 1 >= args.size())
                 return std::string("--device needs a PATH");
             line.Device = args[++i];
+            if (line.Device.empty())
+                return std::string("--device needs a PATH, not an empty one");
+        } else if (arg == "--wait-for-device") {
+            line.WaitForDevice = true;
         } else if (arg == "--") {
             files.insert(files.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
             break;
@@ -62,6 +70,10 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         return std::string("--headless, --dump and --convert cannot be combined");
     if (!line.Device.empty() && !headless && (dump || convert || files.empty()))
         return std::string("--device goes with a FILE to run");
+    if (line.Quiet && !headless)
+        return std::string("--quiet goes with --headless");
+    if (line.WaitForDevice && !headless)
+        return std::string("--wait-for-device goes with --headless");
     if (line.TraceDde && (dump || convert || files.empty()))
         return std::string("--trace-dde goes with a FILE to run");
 

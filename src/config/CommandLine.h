@@ -26,8 +26,12 @@ struct CommandLine {
     std::string Output;
     /// --device PATH: the device used for the configured port in this run.
     std::string Device;
+    /// --wait-for-device: a headless run starts without its device and waits for it.
+    bool WaitForDevice = false;
     /// --trace-dde: the DDE client's diagnostic lines on standard error.
     bool TraceDde = false;
+    /// --quiet: no record lines on standard output in a headless run.
+    bool Quiet = false;
 };
 
 /// Parses the arguments after the program name; a text is the usage error to report.

@@ -46,6 +46,8 @@ std::string Engine::caption(bool suspended) const {
     std::string text = "Quorvane - " + portName();
     if (suspended)
         text += " (S)";
+    if (!isVirtual() && m_services.Port.waitingForDevice())
+        text += " (Disconnected)";
     if (isVirtual())
         text += " (Virtual Device)";
     return text;

@@ -65,6 +65,11 @@ public:
     void Form_Load();
     /// One tick of the 50 ms timer; does nothing while another tick runs or after the exit.
     void Timer1_Timer();
+    /// Reads on where the last tick's read loop stopped after its time slice, under the tick's
+    /// guard; the host calls it as soon as its own events are served while inputPending().
+    void ReadPendingInput();
+    /// True when a read loop stopped with input still waiting at the port.
+    bool inputPending() const { return m_inputPending; }
     /// Toggles between running and suspended.
     void SuspendMenu_Click();
     /// While suspended: resumes for one record.
@@ -80,8 +85,14 @@ public:
     int ReadInputByte(unsigned char& byte);
     /// Writes OutputQueue to the port, keeping what the device did not take.
     void FlushOutputQueue();
+    /// Follows the device going away and coming back: says so once each time, shows it in the caption,
+    /// and discards the record in progress and the pending output when it goes.
+    void watchPort();
     /// Appends the file's bytes to OutputQueue unless that would exceed kMaxQueuedFileOutput.
     bool QueueFileForSending(const std::string& path);
+    /// Appends text to OutputQueue unless that would make it longer than kMaxQueuedFileOutput (a
+    /// device that reads nothing must not make the queue grow without end); false when refused.
+    bool QueueOutput(std::string_view text);
     /// The {APPEXIT} request: the exit follows two ticks that find no input.
     void RequestAppExit() { m_state.ExitCountdown = -1; }
 
@@ -112,6 +123,8 @@ public:
 
     /// Record completion; called by framing.
     void CompleteRecord() override;
+    /// Notes, once per run, that a record was cut at kMaxRecordBytes.
+    void RecordCutShort() override;
 
 private:
     bool isVirtual() const { return m_env.Activation == ActivationKind::VirtualInstrument; }
@@ -121,6 +134,7 @@ private:
     void layOutButtonsAndFields();
     void showDateTime();
     void optoRequest();
+    void readInput();
     void clearRecordSlots();
     void showRecordNumber();
 
@@ -146,6 +160,8 @@ private:
     int m_fieldCount = 1;
 
     bool m_tickRunning = false;
+    bool m_inputPending = false;
+    bool m_cutShortNoted = false;
     bool m_exitRequested = false;
     bool m_closed = false;
 };

@@ -7,6 +7,9 @@ namespace {
 
 constexpr unsigned char kCarriageReturn = 13;
 constexpr std::int16_t kOptoRs = 3;
+// The longest stretch of reading without a return to the host, and how often the clock is looked at.
+constexpr std::uint32_t kReadSliceMs = 5;
+constexpr std::uint32_t kReadSliceCheckBytes = 64;
 
 // Holds the "tick running" mark for the length of one tick, whatever way it ends.
 class TickGuard {
@@ -37,11 +40,38 @@ void Engine::Timer1_Timer() {
     showDateTime();
     m_ext.timedOutputStep();
     FlushOutputQueue();
+    watchPort();
 
-    if (m_state.Suspended)
+    if (m_state.Suspended) {
+        m_inputPending = false;
         return;
+    }
     m_state.IdleTicks = (m_state.IdleTicks + 1) % 256;
-    for (;;) {
+    readInput();
+}
+
+void Engine::ReadPendingInput() {
+    if (!m_inputPending || m_tickRunning || m_exitRequested || m_closed)
+        return;
+    TickGuard guard(m_tickRunning);
+    if (m_state.Suspended) {
+        m_inputPending = false;
+        return;
+    }
+    readInput();
+}
+
+void Engine::readInput() {
+    // A device that sends faster than records are delivered never leaves the port empty: the loop
+    // hands control back after a slice so the host can serve signals and the bus, and goes on
+    // where it stopped (the gap and the exit countdown wait until the port is found empty).
+    m_inputPending = false;
+    const std::uint32_t start = m_services.Time.tickCount();
+    for (std::uint32_t taken = 1;; ++taken) {
+        if (taken % kReadSliceCheckBytes == 0 && m_services.Time.tickCount() - start >= kReadSliceMs) {
+            m_inputPending = true;
+            return;
+        }
         unsigned char byte = 0;
         if (ReadInputByte(byte) == 0) {
             m_framing.CheckRecordGap();
@@ -84,7 +114,7 @@ void Engine::optoRequest() {
             m_state.VoidPending = true;
         m_state.OptoRequestSent = false;
     } else {
-        m_outputQueue += "?\r";
+        QueueOutput("?\r");
         m_state.OptoRequestSent = true;
     }
 }
@@ -93,8 +123,11 @@ int Engine::ReadInputByte(unsigned char& byte) {
     if (isVirtual())
         return m_virtualInput.takeByte(byte) ? 1 : 0;
     char received = 0;
-    if (m_services.Port.ReadPortByte(received) == 0)
+    if (m_services.Port.ReadPortByte(received) == 0) {
+        // A read that found the device gone is noticed before the gap check can end its record.
+        watchPort();
         return 0;
+    }
     byte = static_cast<unsigned char>(received);
     return 1;
 }
@@ -103,6 +136,13 @@ void Engine::FlushOutputQueue() {
     // In Virtual Instrument Mode the port hands the queue to the virtual device window.
     if (!m_outputQueue.empty())
         m_services.Port.WritePort(m_outputQueue);
+}
+
+bool Engine::QueueOutput(std::string_view text) {
+    if (text.size() > kMaxQueuedFileOutput - std::min(m_outputQueue.size(), kMaxQueuedFileOutput))
+        return false;
+    m_outputQueue += text;
+    return true;
 }
 
 bool Engine::QueueFileForSending(const std::string& path) {

@@ -5,10 +5,16 @@
 
 namespace quorvane {
 
+namespace {
+
+constexpr std::size_t kKeptSlotCapacity = std::size_t{64} << 10;
+
+} // namespace
+
 void Engine::CompleteRecord() {
     m_state.InRecord = false;
     m_state.PrevWasSpace = false;
-    m_outputQueue += m_config.AckString;
+    QueueOutput(m_config.AckString);
     if (isSet(m_config.BeepOnInput)) {
         if (m_state.SpecialBeep != 0)
             m_services.Sounds.messageBeep(m_state.SpecialBeep);
@@ -51,13 +57,24 @@ void Engine::showRecordNumber() {
     m_services.View.setRecordNumber(std::string_view(digits, static_cast<std::size_t>(end - digits)));
 }
 
+void Engine::RecordCutShort() {
+    if (m_cutShortNoted)
+        return;
+    m_cutShortNoted = true;
+    m_services.Prompts.messageBox("A record reached " + std::to_string(kMaxRecordBytes >> 20) +
+                                      " MiB without its end: it was delivered as it stood, and framing "
+                                      "started afresh. (Noted once per run.)",
+                                  storeApplication(), MessageButtons::Ok, MessageIcon::Information);
+}
+
 void Engine::clearRecordSlots() {
     // Slots past the last field collect the surplus of records with too many delimiters; they are
     // emptied with the rest so that the surplus cannot pile up from record to record.
     const int last = std::min(std::max(m_fieldCount + 1, m_framing.highestFilledSlot()), kOverflowField);
     for (int i = 1; i <= last; ++i) {
         Value& slot = m_slots[static_cast<std::size_t>(i)];
-        if (auto* text = std::get_if<std::string>(&slot))
+        // A huge record's buffer is given back rather than kept for the next, usual, record.
+        if (auto* text = std::get_if<std::string>(&slot); text && text->capacity() <= kKeptSlotCapacity)
             text->clear();
         else
             slot = std::string();

@@ -94,11 +94,18 @@ void RecordFraming::FrameByte(unsigned char byte) {
             return;
         }
         m_state.InRecord = true;
+        m_recordBytes = 0;
         if (action == PreInput::Void)
             m_state.VoidPending = true;
     }
     dispatch(c);
     m_state.PrevWasSpace = c == ' ';
+    if (m_recordBytes >= kMaxRecordBytes && m_state.InRecord) {
+        m_state.FieldCharCount = 0;
+        m_state.RecordCharCount = 0;
+        m_sink.RecordCutShort();
+        completeRecord();
+    }
 }
 
 void RecordFraming::dispatch(unsigned char c) {
@@ -185,6 +192,7 @@ void RecordFraming::append(int field, unsigned char c) {
         text->append(added.Chars.data(), added.Length);
     else
         slot = std::string(added.Chars.data(), added.Length);
+    m_recordBytes += added.Length;
     m_highestSlot = std::max(m_highestSlot, field);
 }
 

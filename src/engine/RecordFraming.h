@@ -16,7 +16,13 @@ public:
     virtual ~RecordSink() = default;
     /// The record in the field slots is complete; FieldIndex is already back at 1.
     virtual void CompleteRecord() = 0;
+    /// A record reached kMaxRecordBytes and is being completed as it stands.
+    virtual void RecordCutShort() {}
 };
+
+/// The longest record framing builds: a device that never sends the end character cannot take
+/// all memory; the record is completed at this many bytes of field text and framing starts afresh.
+inline constexpr std::size_t kMaxRecordBytes = std::size_t{1} << 20;
 
 /// The framing mode for an end-of-record event and a record structure.
 FramingMode DeriveDispatchMode(std::int16_t endOfRecordEvent, std::int16_t recordStructure);
@@ -69,6 +75,7 @@ private:
     int m_timeBetweenRecords = 0;
     bool m_timeGapEnds = false;
     int m_highestSlot = 0;
+    std::size_t m_recordBytes = 0;
 };
 
 } // namespace quorvane

@@ -61,8 +61,12 @@ public:
     /// Opens `path` for reading and writing, exclusively and without blocking; false when absent, in use or
     /// denied.
     virtual bool open(const std::string& path) = 0;
-    /// After a failed open, who holds the device ("process 1234 (cat)"); empty when unknown.
-    virtual std::string holder() const { return {}; }
+    /// After a failed open, why, as the system puts it ("No such file or directory", "locked by process
+    /// 1234 (cat)"); empty when unknown.
+    virtual std::string openProblem() const { return {}; }
+    /// True once a read or write found the device gone (unplugged, hung up, its node removed); an open
+    /// clears it.
+    virtual bool gone() const { return false; }
     /// Applies raw mode, `settings` and the DTR/RTS levels they name.
     virtual ConfigureResult configure(const LineSettings& settings) = 0;
     /// Reads what is waiting, at most `buffer.size()` bytes; 0 when nothing waits or on failure.

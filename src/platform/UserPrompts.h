@@ -32,6 +32,10 @@ public:
                                                 std::string_view initial) = 0;
     /// The system's default beep.
     virtual void beep() = 0;
+    /// Tells the user something without waiting for an answer, so whatever runs goes on running.
+    virtual void notify(std::string_view text, std::string_view title, MessageIcon icon) {
+        messageBox(text, title, MessageButtons::Ok, icon);
+    }
     /// Shows or removes the wait cursor.
     virtual void setWaitCursor(bool /*on*/) {}
 };

@@ -24,19 +24,24 @@ bool SerialPort::OpenPort() {
     // A second open without a close would leak the first device and leave it locked.
     if (m_device.isOpen())
         closeDevice();
+    m_waiting = m_lossToReport = false;
     m_portName = quorvane::PortName(m_config.PortIndex);
-    const std::string path = m_bindings.devicePathFor(m_portName);
-    if (path.empty() || !m_device.open(path)) {
+    m_path = m_bindings.devicePathFor(m_portName);
+    if (m_path.empty() || !m_device.open(m_path)) {
         std::string text = "Device " + m_portName + " Not Available.";
-        // Who holds it tells the user what to close; the first line stays as users and scripts know it.
-        if (const std::string holder = m_device.holder(); !path.empty() && !holder.empty())
-            text += "\nHeld by " + holder + ".";
+        // The path and the reason tell the user what to fix; the first line stays as users and scripts
+        // know it.
+        if (const std::string problem = m_device.openProblem(); !m_path.empty() && !problem.empty())
+            text += "\n" + m_path + ": " + problem + ".";
         m_prompts.messageBox(text, "Device Error", MessageButtons::Ok, MessageIcon::Exclamation);
         return false;
     }
     // Driver queue sizes (InputBufferSize, OutputBufferSize) have no Linux equivalent.
-    switch (m_device.configure(LineSettingsFor(m_config))) {
+    const LineSettings settings = LineSettingsFor(m_config);
+    switch (m_device.configure(settings)) {
     case ConfigureResult::Ok:
+        m_dtr = settings.Dtr;
+        m_rts = settings.Rts != RtsControl::Off;
         return true;
     case ConfigureResult::TimeoutsRefused:
         failConfigure("SetComTimeouts failed");
@@ -57,6 +62,7 @@ void SerialPort::failConfigure(std::string_view message) {
 }
 
 void SerialPort::ClosePort() {
+    m_waiting = m_lossToReport = false;
     if (!m_device.isOpen())
         return;
     m_device.setDtr(false);
@@ -65,6 +71,7 @@ void SerialPort::ClosePort() {
 }
 
 void SerialPort::CloseHandleOnly() {
+    m_waiting = m_lossToReport = false;
     if (m_device.isOpen())
         closeDevice();
 }
@@ -96,6 +103,11 @@ void SerialPort::WritePort(std::string& outputQueue) {
         outputQueue.clear();
         return;
     }
+    // What would be sent to a device that is away is stale by the time it returns.
+    if (m_waiting) {
+        outputQueue.clear();
+        return;
+    }
     if (!m_device.isOpen())
         return;
     const std::size_t written = m_device.write(outputQueue);
@@ -123,23 +135,31 @@ void SerialPort::ClearBreak() {
 }
 
 void SerialPort::SetDtr() {
-    if (lineControlAllowed())
-        m_device.setDtr(true);
+    if (!lineControlAllowed())
+        return;
+    m_dtr = true;
+    m_device.setDtr(true);
 }
 
 void SerialPort::ClearDtr() {
-    if (lineControlAllowed())
-        m_device.setDtr(false);
+    if (!lineControlAllowed())
+        return;
+    m_dtr = false;
+    m_device.setDtr(false);
 }
 
 void SerialPort::SetRts() {
-    if (lineControlAllowed())
-        m_device.setRts(true);
+    if (!lineControlAllowed())
+        return;
+    m_rts = true;
+    m_device.setRts(true);
 }
 
 void SerialPort::ClearRts() {
-    if (lineControlAllowed())
-        m_device.setRts(false);
+    if (!lineControlAllowed())
+        return;
+    m_rts = false;
+    m_device.setRts(false);
 }
 
 void SerialPort::ToggleDtr() {
@@ -151,6 +171,7 @@ void SerialPort::ToggleDtr() {
     for (std::uint32_t elapsed = 0; elapsed < kDtrPulseMs; elapsed = m_clock.tickCount() - start)
         m_pause(std::chrono::milliseconds(kDtrPulseMs - elapsed));
     m_device.setDtr(true);
+    m_dtr = true;
 }
 
 std::uint32_t SerialPort::ReadModemStatus() {
@@ -163,8 +184,62 @@ void SerialPort::startVirtualMode(VirtualSink sink) {
     if (m_device.isOpen())
         closeDevice();
     m_readPos = m_readEnd = 0;
+    m_waiting = m_lossToReport = false;
     m_portName = quorvane::PortName(m_config.PortIndex);
     m_virtualSink = std::move(sink);
+}
+
+SerialPort::DeviceChange SerialPort::watchDevice() {
+    if (isVirtual())
+        return DeviceChange::None;
+    if (m_device.isOpen() && m_device.gone()) {
+        closeDevice();
+        m_waiting = m_lossToReport = true;
+        m_attempted = false;
+    }
+    if (m_lossToReport) {
+        m_lossToReport = false;
+        return DeviceChange::Lost;
+    }
+    if (!m_waiting)
+        return DeviceChange::None;
+    // Unsigned difference, so the pacing survives the tick count wrapping around.
+    const std::uint32_t now = m_clock.tickCount();
+    if (m_attempted && now - m_lastAttempt < kReopenIntervalMs)
+        return DeviceChange::None;
+    m_attempted = true;
+    m_lastAttempt = now;
+    if (!reopen())
+        return DeviceChange::None;
+    m_waiting = false;
+    return DeviceChange::Back;
+}
+
+bool SerialPort::reopen() {
+    if (!m_device.open(m_path))
+        return false;
+    // A device that comes back half-initialised refuses its settings: it is tried again later.
+    if (m_device.configure(LineSettingsFor(m_config)) != ConfigureResult::Ok) {
+        closeDevice();
+        return false;
+    }
+    m_device.setDtr(m_dtr);
+    m_device.setRts(m_rts);
+    return true;
+}
+
+void SerialPort::waitForDevice() {
+    if (m_device.isOpen())
+        closeDevice();
+    m_virtualSink = nullptr;
+    m_portName = quorvane::PortName(m_config.PortIndex);
+    m_path = m_bindings.devicePathFor(m_portName);
+    const LineSettings settings = LineSettingsFor(m_config);
+    m_dtr = settings.Dtr;
+    m_rts = settings.Rts != RtsControl::Off;
+    m_attempted = false;
+    // A device already there is simply used; only an absent one is announced and waited for.
+    m_waiting = m_lossToReport = !reopen();
 }
 
 void SerialPort::stopVirtualMode() {

@@ -28,6 +28,11 @@ public:
     static constexpr std::size_t kReadChunk = 4096;
     /// How long ToggleDtr holds DTR low.
     static constexpr std::uint32_t kDtrPulseMs = 155;
+    /// Least time between two attempts to reopen a device that went away.
+    static constexpr std::uint32_t kReopenIntervalMs = 500;
+
+    /// What watchDevice found.
+    enum class DeviceChange { None, Lost, Back };
 
     /// The port settings are read from `config` at each OpenPort; `pause` defaults to sleeping.
     SerialPort(SerialDevice& device, const Configuration& config, UserPrompts& prompts, const Clock& clock,
@@ -63,6 +68,18 @@ public:
     /// CTS 0x10, DSR 0x20, ring 0x40, carrier detect 0x80; 0 when closed or unreadable.
     std::uint32_t ReadModemStatus();
 
+    /// Notices a device that went away (closing it and dropping what was read ahead) and, at most every
+    /// kReopenIntervalMs, opens the same path again with the same line settings and DTR/RTS levels. Each
+    /// change is reported once.
+    DeviceChange watchDevice();
+    /// OpenPort without a word when the device cannot be opened: watchDevice then reports it lost and
+    /// waits for it.
+    void waitForDevice();
+    /// True while the device is away and waited for.
+    bool waitingForDevice() const { return m_waiting; }
+    /// The path last opened or waited for.
+    const std::string& devicePath() const { return m_path; }
+
     /// "COM" and PortIndex+1, set by OpenPort and by startVirtualMode; empty before either.
     const std::string& PortName() const { return m_portName; }
     /// True while a device is open.
@@ -80,6 +97,7 @@ private:
     void failConfigure(std::string_view message);
     void closeDevice();
     bool lineControlAllowed() const;
+    bool reopen();
 
     SerialDevice& m_device;
     const Configuration& m_config;
@@ -92,6 +110,14 @@ private:
     std::array<char, kReadChunk> m_readBuffer{};
     std::size_t m_readPos = 0;
     std::size_t m_readEnd = 0;
+    std::string m_path;
+    // DTR and RTS as last set, restored on a reopen.
+    bool m_dtr = true;
+    bool m_rts = true;
+    bool m_waiting = false;
+    bool m_lossToReport = false;
+    bool m_attempted = false;
+    std::uint32_t m_lastAttempt = 0;
 };
 
 } // namespace quorvane

@@ -1,7 +1,8 @@
 // The port analyzer window offscreen: bytes from a pseudo-terminal appear in Buffer and Send reaches
 // it, the analysis asks and writes the guess, break, DTR, Opto-RS and closing through the fake
-// device (a pty refuses the line calls), the pre-input display rule and the growth limit of Buffer.
-// Virtual Instrument Mode with the engine is the setup activation tests'.
+// device (a pty refuses the line calls), the pre-input display rule and the growth limit of Buffer;
+// the layout of both uses (screenshots with QUORVANE_SCREENSHOTS). Virtual Instrument Mode with the
+// engine is the setup activation tests'.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include "platform/posix/PosixSerialDevice.h"
 #include "serial/PtyPair.h"
 #include "serial/SerialPort.h"
+#include "setup/DialogLayoutCheck.h"
 #include "setup/widgets/CharEntryBox.h"
 #include "setup/widgets/PickerHost.h"
 
@@ -215,6 +217,42 @@ TEST(PortAnalyzerBuffer, IsReadOnlyAndItsMenuOnlyCopies) {
     EXPECT_EQ(QApplication::clipboard()->text(), "12.5\r");
     rig.child<QMenu>("mnuEdit")->hide();
 }
+
+// A use of the window with what it received and what waits to be sent.
+struct WindowUse {
+    const char* Screenshot;
+    bool Virtual;
+    std::string Received;
+    std::string Output;
+};
+
+void PrintTo(const WindowUse& use, std::ostream* os) {
+    *os << use.Screenshot;
+}
+
+class PortAnalyzerLayout : public testing::TestWithParam<WindowUse> {};
+
+TEST_P(PortAnalyzerLayout, NothingIsClippedOrOverlaps) {
+    const WindowUse& use = GetParam();
+    test::FakeSerialDevice device;
+    AnalyzerRig rig(device, "/dev/fake");
+    if (use.Virtual)
+        rig.Window = std::make_unique<ComShow>(
+            ComShowParts{rig.Config, rig.Prompts, rig.Pickers, nullptr, {[](std::string_view) {}, [] {}}});
+    rig.Window->show();
+    rig.Window->appendReceived(use.Received);
+    rig.child<CharEntryBox>("OutputBuffer")->setStoredText(use.Output);
+    test::checkLayout(*rig.Window, QString::fromUtf8(use.Screenshot));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothUses, PortAnalyzerLayout,
+    testing::Values(WindowUse{"analyzer.png", false,
+                              "ST,+0012.50 g\r\nST,+0012.51 g\r\nUS,+0012.49 g\r\nST,+0012.50 g\r\n", "P\r"},
+                    WindowUse{"analyzer-virtual.png", true, "ACK\r\nACK\r\n", "ST,+0012.50 g\r\n"}),
+    [](const testing::TestParamInfo<WindowUse>& param) {
+        return param.param.Virtual ? "Virtual" : "Analyzer";
+    });
 
 } // namespace
 } // namespace quorvane

@@ -31,6 +31,8 @@ TEST(ParseCommandLine, RecognisesEveryForm) {
     EXPECT_EQ(headless.Device, "/dev/pts/3");
     EXPECT_FALSE(headless.TraceDde);
     EXPECT_TRUE(parsed({"--headless", "a.QV3", "--trace-dde"}).TraceDde);
+    EXPECT_FALSE(headless.Quiet);
+    EXPECT_TRUE(parsed({"--headless", "a.QV3", "--quiet"}).Quiet);
     EXPECT_EQ(parsed({"--dump", "a.QV3"}).Kind, Action::Dump);
     const CommandLine convert = parsed({"--convert", "old.QV1", "new.QV3"});
     EXPECT_EQ(convert.Kind, Action::Convert);
@@ -50,7 +52,8 @@ TEST(ParseCommandLine, RefusesWhatItCannotDo) {
                                                                   {"--dump", "a", "--convert", "b", "c"},
                                                                   {"--dump", "a", "--device", "/dev/x"},
                                                                   {"--device", "/dev/x"},
-                                                                  {"--dump", "a", "--trace-dde"}}) {
+                                                                  {"--dump", "a", "--trace-dde"},
+                                                                  {"a.QV3", "--quiet"}}) {
         EXPECT_TRUE(std::holds_alternative<std::string>(ParseCommandLine(args))) << args[0];
     }
 }

@@ -20,6 +20,7 @@ public:
         Calls.push_back("open " + path);
         if (FailOpen || IsOpen)
             return false;
+        Gone = false;
         IsOpen = true;
         OpenedPath = path;
         return true;
@@ -74,6 +75,8 @@ public:
         IsOpen = false;
     }
     bool isOpen() const override { return IsOpen; }
+    std::string openProblem() const override { return OpenProblem; }
+    bool gone() const override { return Gone; }
 
     /// Calls that name `prefix` ("dtr", "write"...), in order.
     std::vector<std::string> callsOf(std::string_view prefix) const {
@@ -99,6 +102,10 @@ public:
     std::size_t WriteLimit = SIZE_MAX;
     /// Purge and the line calls report failure (their effect on the state still shows).
     bool FailLineControl = false;
+    /// Why a failed open failed.
+    std::string OpenProblem;
+    /// The device has gone away (a read or write found it unplugged); the next open clears it.
+    bool Gone = false;
     /// What modemStatus answers.
     std::uint32_t ModemStatus = 0;
 

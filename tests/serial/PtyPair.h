@@ -20,6 +20,8 @@ public:
         // Only the code under test holds the slave side, so its exclusive open is the only one.
         ::close(slave);
         ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        // A program the test starts must not hold the master too, or closing it here would hang up nothing.
+        ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
     }
     ~PtyPair() {
         if (m_master >= 0)

@@ -107,7 +107,8 @@ TEST_F(SerialPortPtyTest, aPortHeldByAnotherOpenerIsNotAvailable) {
 
     EXPECT_FALSE(other.OpenPort());
     ASSERT_EQ(prompts.Messages.size(), 1u);
-    EXPECT_EQ(prompts.Messages[0].Text, "Device COM1 Not Available.");
+    EXPECT_EQ(prompts.Messages[0].Text,
+              "Device COM1 Not Available.\n" + pty.slavePath() + ": busy (in use by another program).");
     EXPECT_EQ(prompts.Messages[0].Title, "Device Error");
 
     port.ClosePort();
@@ -163,8 +164,10 @@ TEST_P(SerialPortHolderTest, anotherHolderMakesThePortNotAvailableAndSaysWhoUnle
     ASSERT_GT(other->pid(), 0);
     EXPECT_FALSE(port.OpenPort());
     ASSERT_EQ(prompts.Messages.size(), 1u);
-    EXPECT_EQ(prompts.Messages[0].Text, "Device COM1 Not Available.\nHeld by process " +
-                                            std::to_string(other->pid()) + " (" + program + ").");
+    const std::string how = GetParam() == Holder::CatOnTheDevice ? "in use by" : "locked by";
+    EXPECT_EQ(prompts.Messages[0].Text, "Device COM1 Not Available.\n" + bindings.devicePathFor("COM1") +
+                                            ": " + how + " process " + std::to_string(other->pid()) + " (" +
+                                            program + ").");
     EXPECT_EQ(prompts.Messages[0].Title, "Device Error");
     // The holder's lock stays as it was; a refused open leaves no lock of its own behind.
     EXPECT_EQ(lockContents(), GetParam() == Holder::CatOnTheDevice ? "" : lockText(other->pid()));
@@ -185,7 +188,8 @@ TEST_F(SerialPortPtyTest, aMissingDeviceIsNotAvailable) {
     bindings.setOverride("COM1", "/dev/quorvane-no-such-tty");
     EXPECT_FALSE(port.OpenPort());
     ASSERT_EQ(prompts.Messages.size(), 1u);
-    EXPECT_EQ(prompts.Messages[0].Text, "Device COM1 Not Available.");
+    EXPECT_EQ(prompts.Messages[0].Text,
+              "Device COM1 Not Available.\n/dev/quorvane-no-such-tty: No such file or directory.");
 }
 
 TEST_F(SerialPortPtyTest, readPortByteReturnsZeroAtOnceWhenNothingWaits) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/FakeClock.h"
 #include "fakes/FakePrompts.h"
 #include "fakes/FakeSerialDevice.h"
@@ -319,6 +321,33 @@ TEST_F(SerialPortTest, openingEndsVirtualMode) {
     port.WritePort(queue);
     EXPECT_EQ(device.Written, "Q");
     EXPECT_EQ(shown, "");
+}
+
+// Device loss
+
+TEST_F(SerialPortTest, aDeviceThatWentAwayIsReportedOnceAndReopenedTwiceASecondAtMostWithItsLineLevels) {
+    using Change = SerialPort::DeviceChange;
+    ASSERT_TRUE(port.OpenPort());
+    port.ClearDtr();
+    device.Gone = true;
+    EXPECT_EQ(port.watchDevice(), Change::Lost);
+    EXPECT_FALSE(device.IsOpen);
+    EXPECT_TRUE(port.waitingForDevice());
+
+    device.FailOpen = true;
+    std::vector<Change> seen;
+    for (int tick = 0; tick < 20; ++tick, clock.advance(50))
+        seen.push_back(port.watchDevice());
+    EXPECT_EQ(std::ranges::count(seen, Change::Lost), 0);
+    EXPECT_EQ(device.callsOf("open").size(), 1u + 2u); // the first open, then one try per 500 ms
+
+    device.FailOpen = false;
+    clock.advance(SerialPort::kReopenIntervalMs);
+    device.Calls.clear();
+    EXPECT_EQ(port.watchDevice(), Change::Back);
+    EXPECT_EQ(device.Calls, (Calls{"open /dev/ttyS0", "configure", "dtr off", "rts on"}));
+    EXPECT_FALSE(port.waitingForDevice());
+    EXPECT_EQ(port.watchDevice(), Change::None);
 }
 
 } // namespace

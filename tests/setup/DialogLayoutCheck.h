@@ -1,7 +1,8 @@
 #pragma once
 // A dialog at its opening size: no caption or button is narrower or lower than it needs, and none
 // overlaps a sibling. With QUORVANE_SCREENSHOTS naming a folder, the dialog is also saved there as a
-// PNG (docs/images holds the committed ones).
+// PNG (docs/images holds the committed ones). checkLayout does the same for a window at its current
+// size.
 
 #include <vector>
 
@@ -15,8 +16,7 @@
 
 namespace quorvane::test {
 
-inline void checkAndSave(QDialog& d, const QString& file) {
-    d.adjustSize();
+inline void checkLayout(QWidget& d, const QString& file) {
     QApplication::processEvents();
     std::vector<QWidget*> shown;
     for (QWidget* w : d.findChildren<QWidget*>()) {
@@ -41,6 +41,11 @@ inline void checkAndSave(QDialog& d, const QString& file) {
     const QByteArray folder = qgetenv("QUORVANE_SCREENSHOTS");
     if (!folder.isEmpty())
         d.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath(file));
+}
+
+inline void checkAndSave(QDialog& d, const QString& file) {
+    d.adjustSize();
+    checkLayout(d, file);
 }
 
 } // namespace quorvane::test

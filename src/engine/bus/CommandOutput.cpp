@@ -32,13 +32,11 @@ std::optional<double> WholeNumber(std::string_view text, double low, double high
 } // namespace
 
 bool CommandInterpreter::send(std::string_view text) {
-    m_targets.Hoxel.OutputQueue().append(text);
-    return true;
+    return m_targets.Hoxel.QueueOutput(text);
 }
 
 bool CommandInterpreter::sendOut(std::string_view list) {
-    m_targets.Hoxel.OutputQueue() += DecodeCharList(list);
-    return true;
+    return m_targets.Hoxel.QueueOutput(DecodeCharList(list));
 }
 
 bool CommandInterpreter::timerString(std::string_view list) {
@@ -53,13 +51,12 @@ bool CommandInterpreter::sendCode(std::string_view number) {
     const double code = std::nearbyint(*n);
     if (code > 255)
         return false;
-    m_targets.Hoxel.OutputQueue() += static_cast<char>(static_cast<unsigned char>(code));
-    return true;
+    const char byte = static_cast<char>(static_cast<unsigned char>(code));
+    return m_targets.Hoxel.QueueOutput(std::string_view(&byte, 1));
 }
 
 bool CommandInterpreter::sendDate(std::string_view format) {
-    m_targets.Hoxel.OutputQueue() += FormatDateTime(m_targets.Time.now(), format, m_targets.Locale);
-    return true;
+    return m_targets.Hoxel.QueueOutput(FormatDateTime(m_targets.Time.now(), format, m_targets.Locale));
 }
 
 bool CommandInterpreter::sendFile(std::string_view path) {
@@ -81,8 +78,7 @@ bool CommandInterpreter::push(std::string_view name) {
     }
     for (int i = 1; i <= kOutputStringCount; ++i) {
         if (UpperCodePage(m_targets.Config.OutputStringName[static_cast<std::size_t>(i)]) == name) {
-            m_targets.Output.StringButton_Click(i);
-            return true;
+            return m_targets.Output.StringButton_Click(i);
         }
     }
     return false;

@@ -13,7 +13,7 @@ DdeBridge::DdeBridge(DdeBridgeParts parts)
               if (m_commands)
                   m_commands(command);
           },
-          [this](std::string_view text) { m_parts.Hoxel.OutputQueue() += text; }) {
+          [this](std::string_view text) { m_parts.Hoxel.QueueOutput(text); }) {
     m_parts.Items.setServer(&m_parts.Server);
     m_parts.Hoxel.setDelivery(1, *this);
 }

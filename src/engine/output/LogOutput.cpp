@@ -9,7 +9,11 @@ LogOutput::LogOutput(const Settings& settings, FileAccess& files, UserPrompts& p
     : m_settings(settings), m_files(files), m_prompts(prompts), m_clock(clock) {}
 
 DeliveryOutcome LogOutput::deliverRecord(const FieldSlots& slots, int fieldCount) {
-    return AppendToLog(slots, fieldCount);
+    const DeliveryOutcome outcome = AppendToLog(slots, fieldCount);
+    // The text buffer is reused from record to record, but not at the size of a rare huge record.
+    if (m_text.capacity() > (std::size_t{64} << 10))
+        std::string().swap(m_text);
+    return outcome;
 }
 
 DeliveryOutcome LogOutput::AppendToLog(const FieldSlots& slots, int fieldCount) {

@@ -63,10 +63,10 @@ void SerialOutput::setRts(bool raised) {
         m_port.ClearRts();
 }
 
-void SerialOutput::StringButton_Click(int index) {
+bool SerialOutput::StringButton_Click(int index) {
     if (index < 1 || index > kOutputStringCount)
-        return;
-    m_engine.OutputQueue() += m_config.OutputString[static_cast<std::size_t>(index)];
+        return false;
+    return m_engine.QueueOutput(m_config.OutputString[static_cast<std::size_t>(index)]);
 }
 
 void SerialOutput::BreakButton_Click() {
@@ -84,7 +84,7 @@ void SerialOutput::KbdHook(int id) {
     EngineState& state = m_engine.state();
     switch (static_cast<HotKeyActionCode>(m_config.HotKeyAction[index])) {
     case HotKeyActionCode::TransmitString:
-        m_engine.OutputQueue() += m_config.HotKeyString[index];
+        m_engine.QueueOutput(m_config.HotKeyString[index]);
         break;
     case HotKeyActionCode::IssueBreak:
         StartBreak();

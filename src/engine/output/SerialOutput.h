@@ -76,8 +76,9 @@ public:
     /// Raises or lowers RTS; nothing in Virtual Instrument Mode.
     void setRts(bool raised);
 
-    /// Output string button `index` (1..20): queues its string unchanged.
-    void StringButton_Click(int index);
+    /// Output string button `index` (1..20): queues its string unchanged; false when the output
+    /// queue has no room for it.
+    bool StringButton_Click(int index);
     /// The "Break" button.
     void BreakButton_Click();
     /// The "DTR~" button.

@@ -85,7 +85,7 @@ void SerialOutput::TimedOutputStep() {
     else if ((state.TimedOutputFlags & kTimerActionBreak) != 0)
         StartBreak();
     else
-        m_engine.OutputQueue() += m_config.TimerString;
+        m_engine.QueueOutput(m_config.TimerString);
 
     // One interval per tick, so a stall is caught up one action per tick; a base past the signed
     // range starts the interval afresh on the next tick.

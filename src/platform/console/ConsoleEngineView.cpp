@@ -28,8 +28,10 @@ void ConsoleEngineView::setRecordNumber(std::string_view text) {
         first = false;
     }
     line += '\n';
-    const std::string utf8 = BytesToUtf8(line);
-    std::fwrite(utf8.data(), 1, utf8.size(), m_records);
+    const std::uint64_t dropped = m_records.write(BytesToUtf8(line));
+    if (dropped != 0)
+        std::fprintf(m_status, "quorvane: %llu record lines were not shown: standard output was not ready\n",
+                     static_cast<unsigned long long>(dropped));
 }
 
 void ConsoleEngineView::messageBeep(std::uint32_t) {
@@ -38,7 +40,6 @@ void ConsoleEngineView::messageBeep(std::uint32_t) {
 }
 
 void ConsoleEngineView::flush() {
-    std::fflush(m_records);
     std::fflush(m_status);
 }
 

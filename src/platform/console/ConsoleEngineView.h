@@ -5,17 +5,20 @@
 #include <map>
 #include <string>
 
+#include "platform/console/LineOutlet.h"
 #include "platform/EngineView.h"
 #include "platform/SoundBeep.h"
 
 namespace quorvane {
 
 /// Prints "#<record number>  field 1 | field 2 | ..." (C escapes for control bytes) for every record
-/// delivered, and caption changes ("Quorvane - COM1 (S)") on standard error. Everything else of
-/// the window (layout, buttons, tray icon) has nothing to show here.
+/// delivered, unless quiet, and caption changes ("Quorvane - COM1 (S)") on standard error. Record
+/// lines never hold up capture: those the reader is not ready for are dropped, and how many is
+/// noted on standard error once lines get through again. Everything else of the window (layout,
+/// buttons, tray icon) has nothing to show here.
 class ConsoleEngineView final : public EngineView, public SoundBeep {
 public:
-    explicit ConsoleEngineView(std::FILE* records = stdout, std::FILE* status = stderr, bool quiet = false)
+    explicit ConsoleEngineView(int records = 1, std::FILE* status = stderr, bool quiet = false)
         : m_records(records), m_status(status), m_quiet(quiet) {}
 
     void setCaption(std::string_view caption) override;
@@ -47,11 +50,11 @@ public:
 
     /// True once the engine asked for the window to close.
     bool closeRequested() const { return m_closeRequested; }
-    /// Pushes the lines printed since the last call out to the streams.
+    /// Pushes the status lines printed since the last call out to their stream.
     void flush();
 
 private:
-    std::FILE* m_records;
+    LineOutlet m_records;
     std::FILE* m_status;
     bool m_quiet;
     WindowPosition m_position{1000, 1000};

@@ -65,7 +65,7 @@ FileHead PosixConfigFileAccess::readHead(const std::string& path, std::size_t ma
         head.Error = errorText(errno);
     } else if (!S_ISREG(info.st_mode)) {
         head.Outcome = FileHead::Status::NotRegularFile;
-        head.Error = "not a regular file";
+        head.Error = S_ISDIR(info.st_mode) ? "a directory, not a configuration file" : "not a regular file";
     } else {
         head.Size = static_cast<std::uint64_t>(info.st_size);
         head.Outcome = FileHead::Status::Ok;

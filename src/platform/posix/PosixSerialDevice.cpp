@@ -2,7 +2,9 @@
 
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/sysmacros.h>
@@ -18,6 +20,24 @@ namespace {
 bool isPseudoTerminal(dev_t device) {
     const unsigned int number = major(device);
     return (number >= 136 && number <= 143) || number == 3;
+}
+
+// What users call the errors of an open; the system's own text otherwise.
+std::string openErrorText(int error) {
+    switch (error) {
+    case ENOTTY:
+        return "not a terminal";
+    case EBUSY:
+    case EWOULDBLOCK:
+        return "busy (in use by another program)";
+    default:
+        return std::strerror(error);
+    }
+}
+
+// A device unplugged or hung up answers with these; other errors may pass.
+bool meansGone(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV;
 }
 
 } // namespace
@@ -38,39 +58,48 @@ int PosixSerialDevice::ioctl(unsigned long request, void* argument) {
 
 bool PosixSerialDevice::open(const std::string& path) {
     close();
-    m_holder.clear();
+    m_problem.clear();
+    m_gone = false;
     // Other programs lock the device's own name, not the /dev/serial/by-id/ link that leads to it.
     char resolved[PATH_MAX];
     if (::realpath(path.c_str(), resolved) == nullptr)
-        return false;
+        return failOpen(openErrorText(errno));
     if (const UucpLock::Result lock = m_lock.acquire(resolved); !lock.Acquired)
-        return failOpen(lock.Holder > 0 ? DescribeProcess(lock.Holder)
-                                        : "the lock file " + m_lock.lockPathFor(resolved));
+        return failOpen("locked by " + (lock.Holder > 0 ? DescribeProcess(lock.Holder)
+                                                        : "the lock file " + m_lock.lockPathFor(resolved)));
     // O_NONBLOCK also keeps open() from waiting for carrier detect.
     const int fd = RetryOnInterrupt(
         [&] { return m_calls.open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
     if (fd < 0)
-        return failOpen({});
+        return failOpen(openErrorText(errno));
     // TIOCEXCL keeps later openers out, but not root; flock also stops root and programs that lock
     // before they open. Neither sees a program that opened the device earlier without locking.
     m_fd = fd;
     if (RetryOnInterrupt([&] { return m_calls.flock(fd, LOCK_EX | LOCK_NB); }) != 0 ||
         ioctl(TIOCEXCL, nullptr) != 0)
-        return failOpen({});
+        return failOpen(openErrorText(errno));
     struct stat status {};
     if (RetryOnInterrupt([&] { return m_calls.fstat(fd, &status); }) != 0)
-        return failOpen({});
+        return failOpen(openErrorText(errno));
     if (const auto other = FindProcessHolding(status.st_rdev))
-        return failOpen(DescribeProcess(*other));
+        return failOpen("in use by " + DescribeProcess(*other));
+    // The node of a pseudo-terminal whose other side closed still opens, already hung up.
+    if (short events = 0; m_calls.poll(fd, POLLIN, events, 0) > 0 && (events & (POLLHUP | POLLERR)) != 0)
+        return failOpen("hung up");
     m_pseudoTerminal = isPseudoTerminal(status.st_rdev);
     return true;
 }
 
-bool PosixSerialDevice::failOpen(std::string holder) {
+bool PosixSerialDevice::failOpen(std::string problem) {
     close();
     m_lock.release();
-    m_holder = std::move(holder);
+    m_problem = std::move(problem);
     return false;
+}
+
+void PosixSerialDevice::noteFailure() {
+    if (meansGone(errno))
+        m_gone = true;
 }
 
 ConfigureResult PosixSerialDevice::configure(const LineSettings& settings) {
@@ -94,8 +123,18 @@ std::size_t PosixSerialDevice::read(std::span<char> buffer) {
     if (m_fd < 0 || buffer.empty())
         return 0;
     const ssize_t n = RetryOnInterrupt([&] { return m_calls.read(m_fd, buffer.data(), buffer.size()); });
-    // EAGAIN is the usual "nothing waits"; errors (EIO on a vanished device) read as nothing too.
-    return n > 0 ? static_cast<std::size_t>(n) : 0;
+    if (n > 0)
+        return static_cast<std::size_t>(n);
+    if (n < 0) {
+        noteFailure();
+        return 0;
+    }
+    // With VMIN and VTIME at 0 a read of nothing returns 0, exactly as a hung-up terminal does: only
+    // poll tells the two apart.
+    short events = 0;
+    if (m_calls.poll(m_fd, POLLIN, events, 0) > 0 && (events & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+        m_gone = true;
+    return 0;
 }
 
 std::size_t PosixSerialDevice::write(std::string_view data) {
@@ -103,8 +142,11 @@ std::size_t PosixSerialDevice::write(std::string_view data) {
     while (m_fd >= 0 && total < data.size()) {
         const ssize_t n =
             RetryOnInterrupt([&] { return m_calls.write(m_fd, data.data() + total, data.size() - total); });
-        if (n <= 0)
+        if (n <= 0) {
+            if (n < 0)
+                noteFailure();
             break;
+        }
         total += static_cast<std::size_t>(n);
     }
     return total;

@@ -23,7 +23,9 @@ public:
     /// Also refuses a device that another process holds: by TIOCEXCL or flock, by a live UUCP lock, or
     /// simply open (as a terminal, cat or a script holds it).
     bool open(const std::string& path) override;
-    std::string holder() const override { return m_holder; }
+    std::string openProblem() const override { return m_problem; }
+    /// Set by EIO, ENXIO or ENODEV from a read or write, and by a hang-up seen when a read finds nothing.
+    bool gone() const override { return m_gone; }
     /// Reads stay non-blocking; the speed may be any positive rate. Settings the driver did not take are
     /// refused, except on a pseudo-terminal, which keeps 8 data bits without parity whatever it is asked.
     ConfigureResult configure(const LineSettings& settings) override;
@@ -41,14 +43,16 @@ public:
 private:
     bool setModemLine(int line, bool on);
     int ioctl(unsigned long request, void* argument);
-    bool failOpen(std::string holder);
+    bool failOpen(std::string problem);
+    void noteFailure();
 
     SystemCalls m_systemCalls;
     SystemCalls& m_calls;
     UucpLock m_lock;
     int m_fd = -1;
     bool m_pseudoTerminal = false;
-    std::string m_holder;
+    std::string m_problem;
+    bool m_gone = false;
 };
 
 } // namespace quorvane

@@ -1,6 +1,7 @@
 #include "platform/posix/SystemCalls.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -30,6 +31,12 @@ int SystemCalls::flock(int fd, int operation) {
 }
 int SystemCalls::fstat(int fd, struct stat* status) {
     return ::fstat(fd, status);
+}
+int SystemCalls::poll(int fd, short events, short& revents, int timeoutMs) {
+    pollfd one{fd, events, 0};
+    const int result = ::poll(&one, 1, timeoutMs);
+    revents = one.revents;
+    return result;
 }
 
 } // namespace quorvane

@@ -29,6 +29,8 @@ public:
     virtual int flock(int fd, int operation);
     /// fstat(2).
     virtual int fstat(int fd, struct stat* status);
+    /// poll(2) of one descriptor: the events it reports in `revents`.
+    virtual int poll(int fd, short events, short& revents, int timeoutMs);
 };
 
 /// Repeats `call` while it fails with EINTR; its last result.

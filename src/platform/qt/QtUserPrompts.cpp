@@ -102,6 +102,15 @@ MessageAnswer QtUserPrompts::messageBox(std::string_view text, std::string_view 
     return answerOf(chosen, buttons);
 }
 
+void QtUserPrompts::notify(std::string_view text, std::string_view title, MessageIcon icon) {
+    // Not modal: a modal box would hold back the engine's ticks until it is answered.
+    auto* box = new QMessageBox(boxIcon(icon), display(title.empty() ? kProgramTitle : title), display(text),
+                                QMessageBox::Ok, QApplication::activeWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 std::optional<std::string> QtUserPrompts::inputBox(std::string_view prompt, std::string_view title,
                                                    std::string_view initial) {
     bool ok = false;

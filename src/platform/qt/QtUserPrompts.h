@@ -16,6 +16,7 @@ public:
                              MessageIcon icon) override;
     std::optional<std::string> inputBox(std::string_view prompt, std::string_view title,
                                         std::string_view initial) override;
+    void notify(std::string_view text, std::string_view title, MessageIcon icon) override;
     void beep() override;
     void setWaitCursor(bool on) override;
     /// The desktop has one bell: every numbered sound rings it.

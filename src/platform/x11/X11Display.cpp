@@ -31,6 +31,11 @@ X11Display::X11Display(const char* name) {
     XSetErrorHandler(recordError);
     XSetIOErrorHandler(connectionLost);
     m_display = XOpenDisplay(name);
+    // Xlib's own exit handler ends the program when the server goes away; one that returns leaves
+    // the connection marked broken instead, and capture goes on.
+    if (m_display != nullptr)
+        XSetIOErrorExitHandler(
+            m_display, [](Display*, void* self) { static_cast<X11Display*>(self)->m_lost = true; }, this);
 }
 
 X11Display::~X11Display() {

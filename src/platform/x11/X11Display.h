@@ -20,6 +20,8 @@ public:
     bool ok() const { return m_display != nullptr; }
     /// The Xlib connection; null when the display could not be opened.
     _XDisplay* get() const { return m_display; }
+    /// True once the connection to the server broke; every later Xlib call on it returns at once.
+    bool lost() const { return m_lost; }
 
     /// Protocol errors seen since the program started (on any display).
     static unsigned long errorCount();
@@ -28,6 +30,7 @@ public:
 
 private:
     _XDisplay* m_display = nullptr;
+    bool m_lost = false;
 };
 
 } // namespace quorvane

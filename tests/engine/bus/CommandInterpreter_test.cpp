@@ -110,6 +110,25 @@ TEST(CommandSendFile, QueuesTheFileWhenItFitsUnderTheQueueLimit) {
     EXPECT_EQ(rig.queue().size(), kMaxQueuedFileOutput);
 }
 
+// A device that reads nothing must not let the queue grow without end: every command that queues
+// text is held to the limit a queued file is held to.
+class CommandQueueLimit : public testing::TestWithParam<std::string> {};
+
+TEST_P(CommandQueueLimit, RefusesTextThatWouldPassTheLimitAndTakesWhatFits) {
+    CommandRig rig;
+    rig.Config.OutputStringName[1] = "GO";
+    rig.Config.OutputString[1] = "ab";
+    rig.queue().assign(kMaxQueuedFileOutput - 1, 'q');
+    EXPECT_EQ(rig.run(GetParam()), kRefused);
+    EXPECT_EQ(rig.queue().size(), kMaxQueuedFileOutput - 1);
+    rig.queue().resize(kMaxQueuedFileOutput - 2);
+    EXPECT_EQ(rig.run(GetParam()), kAccepted);
+    EXPECT_EQ(rig.queue().size(), kMaxQueuedFileOutput);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CommandQueueLimit,
+                         testing::Values("{SEND(ab)}", "{SENDOUT(65,66)}", "{SENDDATE(yy)}", "{PUSH(GO)}"));
+
 TEST(CommandCopy, PutsLinksToTheNamedItemsOnTheClipboard) {
     CommandRig rig;
     rig.send("12,AB,\r").tick();

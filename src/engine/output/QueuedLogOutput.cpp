@@ -1,0 +1,126 @@
+#include "engine/output/QueuedLogOutput.h"
+
+#include "config/ConfigLimits.h"
+#include "engine/RecordAssembly.h"
+
+#include <algorithm>
+
+namespace quorvane {
+
+namespace {
+
+// One write of the backlog at most: a long outage's backlog is written over several calls.
+constexpr std::size_t kBatchBytes = std::size_t{4} << 20;
+// A reused text buffer that once held a huge record is given back rather than kept.
+constexpr std::size_t kKeptCapacity = std::size_t{64} << 10;
+
+} // namespace
+
+QueuedLogOutput::QueuedLogOutput(const Settings& settings, FileAccess& files, UserPrompts& prompts,
+                                 const Clock& clock, std::size_t limit)
+    : m_settings(settings), m_files(files), m_prompts(prompts), m_clock(clock), m_limit(limit) {}
+
+std::string QueuedLogOutput::title(bool error) const {
+    return "Quorvane - " + PortName(m_settings.PortIndex) + (error ? " ERROR!" : "");
+}
+
+DeliveryOutcome QueuedLogOutput::deliverRecord(const FieldSlots& slots, int fieldCount) {
+    AssembleRecordText(m_settings, slots, fieldCount, m_clock, m_text);
+    if (m_waiting.empty()) {
+        const AppendResult result = m_files.appendToFile(m_settings.LogFileName, m_text);
+        if (result.ok()) {
+            if (m_text.capacity() > kKeptCapacity)
+                std::string().swap(m_text);
+            return DeliveryOutcome::Delivered;
+        }
+        m_frontWritten = std::min(result.Written, m_text.size());
+        reportFailure(result.Error);
+    }
+    if (m_waitingBytes + m_text.size() > m_limit) {
+        ++m_lost;
+        if (!m_limitReported) {
+            m_limitReported = true;
+            m_prompts.messageBox("The records waiting for " + m_settings.LogFileName + " have reached " +
+                                     std::to_string(m_limit >> 20) +
+                                     " MiB: later records are lost until it can be written.",
+                                 title(true), MessageButtons::Ok, MessageIcon::Exclamation);
+        }
+        return DeliveryOutcome::Delivered;
+    }
+    m_waitingBytes += m_text.size();
+    m_waiting.push_back(m_text);
+    if (m_text.capacity() > kKeptCapacity)
+        std::string().swap(m_text);
+    return DeliveryOutcome::Delivered;
+}
+
+void QueuedLogOutput::reportFailure(const std::string& error) {
+    if (m_failing)
+        return;
+    m_failing = true;
+    m_prompts.beep();
+    m_prompts.messageBox("File I/O Error Writing To: " + m_settings.LogFileName + "\r" + error +
+                             "\rRecords wait in memory until it can be written.",
+                         title(true), MessageButtons::Ok, MessageIcon::Exclamation);
+}
+
+bool QueuedLogOutput::writeSome() {
+    std::string batch;
+    std::size_t records = 0;
+    for (const std::string& record : m_waiting) {
+        const std::string_view rest = std::string_view(record).substr(records == 0 ? m_frontWritten : 0);
+        if (records != 0 && batch.size() + rest.size() > kBatchBytes)
+            break;
+        batch += rest;
+        ++records;
+    }
+    const AppendResult result = m_files.appendToFile(m_settings.LogFileName, batch);
+    // Whole records the file took leave the queue; a record cut by the failure keeps its rest.
+    std::size_t written = std::min(result.Written, batch.size());
+    while (!m_waiting.empty()) {
+        const std::size_t rest = m_waiting.front().size() - m_frontWritten;
+        if (written < rest) {
+            m_frontWritten += written;
+            break;
+        }
+        written -= rest;
+        m_waitingBytes -= m_waiting.front().size();
+        m_waiting.pop_front();
+        m_frontWritten = 0;
+    }
+    if (!result.ok())
+        reportFailure(result.Error);
+    return result.ok();
+}
+
+bool QueuedLogOutput::retry() {
+    if (m_waiting.empty() || !writeSome())
+        return false;
+    if (!m_waiting.empty())
+        return true;
+    std::deque<std::string>().swap(m_waiting);
+    std::string note = "Recovered: File I/O Error Writing To: " + m_settings.LogFileName;
+    if (m_lost != 0)
+        note += "\r" + std::to_string(m_lost) + " records were lost while it could not be written.";
+    m_prompts.messageBox(note, title(false), MessageButtons::Ok, MessageIcon::Information);
+    m_failing = false;
+    m_limitReported = false;
+    m_lost = 0;
+    return false;
+}
+
+void QueuedLogOutput::finish() {
+    while (retry()) {
+    }
+    if (m_waiting.empty() && m_lost == 0)
+        return;
+    m_prompts.messageBox(std::to_string(m_waiting.size() + m_lost) + " records could not be written to " +
+                             m_settings.LogFileName + ".",
+                         title(true), MessageButtons::Ok, MessageIcon::Exclamation);
+    m_waiting.clear();
+    m_waitingBytes = 0;
+    m_frontWritten = 0;
+    m_lost = 0;
+}
+
+} // namespace quorvane

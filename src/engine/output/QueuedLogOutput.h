@@ -1,0 +1,58 @@
+#pragma once
+// Log-to-disk delivery for a run nobody can answer: the log file's outages never stop capture.
+
+#include "config/Configuration.h"
+#include "engine/RecordDelivery.h"
+#include "platform/Clock.h"
+#include "platform/FileAccess.h"
+#include "platform/UserPrompts.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+namespace quorvane {
+
+/// Appends each record's text to LogFileName like LogOutput, but asks no question when that fails:
+/// the record waits in memory, later records wait behind it in order (up to `limit` bytes; beyond
+/// that they are lost and counted), and the host retries. The failure, reaching the limit and the
+/// recovery are each reported once per outage as notes.
+class QueuedLogOutput final : public RecordDelivery {
+public:
+    static constexpr std::size_t kDefaultLimit = std::size_t{64} << 20;
+
+    QueuedLogOutput(const Settings& settings, FileAccess& files, UserPrompts& prompts, const Clock& clock,
+                    std::size_t limit = kDefaultLimit);
+
+    DeliveryOutcome deliverRecord(const FieldSlots& slots, int fieldCount) override;
+
+    /// Writes waiting records, a few MiB at most per call so the host stays responsive. True when
+    /// records still wait although the log took the last write (call again at once); false when
+    /// nothing waits or the log still fails (try again later).
+    bool retry();
+    /// The end of the run: writes what waits if the log can take it, else reports how many records
+    /// are lost.
+    void finish();
+    /// Records waiting for the log.
+    std::size_t waitingRecords() const { return m_waiting.size(); }
+
+private:
+    bool writeSome();
+    void reportFailure(const std::string& error);
+    std::string title(bool error) const;
+
+    const Settings& m_settings;
+    FileAccess& m_files;
+    UserPrompts& m_prompts;
+    const Clock& m_clock;
+    std::size_t m_limit;
+    std::string m_text;
+    std::deque<std::string> m_waiting;
+    std::size_t m_frontWritten = 0; // bytes of the first waiting record already in the file
+    std::size_t m_waitingBytes = 0;
+    std::uint64_t m_lost = 0;
+    bool m_failing = false;
+    bool m_limitReported = false;
+};
+
+} // namespace quorvane

@@ -1,0 +1,39 @@
+#pragma once
+// Record lines written to standard output without ever waiting for its reader.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+/// Writes whole lines to a descriptor without blocking. A pipe or terminal gets a descriptor of its
+/// own opened non-blocking (so the flags of the shared one, which the shell and other programs may
+/// hold too, stay as they are); a regular file is written as it is. A line that does not fit is
+/// dropped and counted; a line taken only in part is finished before any later line is written.
+class LineOutlet {
+public:
+    explicit LineOutlet(int fd);
+    ~LineOutlet();
+    LineOutlet(const LineOutlet&) = delete;
+    LineOutlet& operator=(const LineOutlet&) = delete;
+
+    /// Writes `line` whole, or drops it. Returns the number of lines dropped since output last
+    /// flowed when this line is the first to get through again, else 0.
+    std::uint64_t write(std::string_view line);
+    /// Lines dropped in this run.
+    std::uint64_t dropped() const { return m_dropped; }
+
+private:
+    bool finishPartial();
+
+    int m_fd;
+    bool m_ownFd = false;
+    int m_restoreFlags = -1; // the shared descriptor's flags, when they had to be changed
+    bool m_gone = false;     // the reader has left for good
+    std::string m_partial;   // the rest of a line the descriptor took only in part
+    std::uint64_t m_dropped = 0;
+    std::uint64_t m_droppedUnreported = 0;
+};
+
+} // namespace quorvane
