@@ -1,31 +1,70 @@
 #!/usr/bin/env bash
-# End-to-end figures of the headless engine, run by hand on a release build:
-#   (b) records/s from a pseudo-terminal through the engine into the log file (opened, written and
-#       closed for every record), beside `cat` of the same stream into a file in the same run;
-#   (c) CPU used by an idle headless engine over 60 s (run it on an otherwise idle machine);
+# End-to-end figures of the headless engine in log mode, run by hand on a release build; every
+# figure of one run is printed side by side at the end:
+#   (b) records/s and MB/s from a pseudo-terminal into a file: `cat`, the engine, and two pyserial
+#       scripts (log opened per record; log kept open, each record written unbuffered);
+#   (l) latency from the write of a record's end byte into the terminal to the record's bytes in
+#       the log (p50, p99, max), records sent at 20 per second;
+#   (c) CPU and wakeups of one idle engine (schedstat and context switches over the interval);
+#   (m) total CPU of 100 idle engines on 100 terminals at once;
 #   (d) peak memory (VmHWM) of the engine after the throughput run.
-# Usage: bench/end_to_end.sh [BUILD_DIR] [RECORDS]   (defaults: build/release 200000)
+# Run it on an otherwise idle machine. pyserial (Debian python3-serial) is installed if missing.
+# Usage: bench/end_to_end.sh [BUILD_DIR] [RECORDS] [LATENCY_RECORDS] [IDLE_SECONDS] [ENGINES]
+#        (defaults: build/release 1000000 10000 60 100)
 set -euo pipefail
 build=$(cd "${1:-build/release}" && pwd)
-records=${2:-200000}
+records=${2:-1000000}
+latency_records=${3:-10000}
+idle_seconds=${4:-60}
+engines=${5:-100}
 quorvane=$build/src/app/quorvane
 sim=$build/tools/sim/quorvane-sim
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
+[ -x "$quorvane" ] && [ -x "$sim" ] || { echo "build the release preset first: $quorvane, $sim"; exit 1; }
+py=/usr/bin/python3 # the system's, where Debian puts pyserial
+if ! "$py" -c 'import serial' 2>/dev/null; then
+  apt-get install -y python3-serial >/dev/null 2>&1 || sudo apt-get install -y python3-serial >/dev/null
+fi
 
 # A configuration whose log holds exactly the bytes the device sent: 3 comma-delimited fields,
-# CR end, LF ignored, the delimiters and the LF put back by the postambles.
-python3 - "$work" "$records" <<'PY'
+# CR end, LF ignored, the delimiters and the LF put back by the postambles. 20 bytes a record.
+"$py" - "$work" "$records" <<'PY'
 import sys
 work, n = sys.argv[1], int(sys.argv[2])
 with open(f"{work}/stream.txt", "wb") as f:
     for i in range(n):
         f.write(b"ST,%05d,  %7.3f\r\n" % (i % 100000, (i % 9973) / 7.0))
 PY
-[ -x "$quorvane" ] && [ -x "$sim" ] || { echo "build the release preset first: $quorvane, $sim"; exit 1; }
-# The log file name in it is relative: the engine runs in the work folder.
+# The log file name in it is relative: the engine runs in a work folder.
 config=$(cd "$(dirname "$0")" && pwd)/data/e2e.QV3
 bytes=$(stat -c %s "$work/stream.txt")
+
+# The two scripts a user might write instead: frame on CR, drop LF, log each record at once.
+cat >"$work/pyserial_reopen.py" <<'PY'
+import sys, serial
+port, log = sys.argv[1], sys.argv[2]
+s = serial.Serial(port, 9600, timeout=0.05)
+pending = b""
+while True:
+    pending += s.read(max(1, s.in_waiting)).replace(b"\n", b"")
+    *done, pending = pending.split(b"\r")
+    for record in done:
+        with open(log, "ab") as f:
+            f.write(record + b"\r\n")
+PY
+cat >"$work/pyserial_kept.py" <<'PY'
+import sys, serial
+port, log = sys.argv[1], sys.argv[2]
+s = serial.Serial(port, 9600, timeout=0.05)
+f = open(log, "ab", buffering=0)
+pending = b""
+while True:
+    pending += s.read(max(1, s.in_waiting)).replace(b"\n", b"")
+    *done, pending = pending.split(b"\r")
+    for record in done:
+        f.write(record + b"\r\n")
+PY
 
 wait_for_size() { # file size deadline-seconds
   local end=$((SECONDS + $3))
@@ -35,50 +74,143 @@ wait_for_size() { # file size deadline-seconds
   done
   return 1
 }
+now() { date +%s.%N; }
 
-# (b) the engine
-"$sim" --replay "$work/stream.txt" --fast --link "$work/port" 2>/dev/null &
-simpid=$!
-while [ ! -e "$work/port" ]; do sleep 0.01; done
-start=$(date +%s.%N)
-(cd "$work" && exec "$quorvane" --headless "$config" --device "$work/port" >/dev/null 2>"$work/err") &
-qpid=$!
-wait_for_size "$work/e2e.log" "$bytes" 300 || echo "log incomplete!"
-end=$(date +%s.%N)
-hwm=$(grep VmHWM /proc/$qpid/status | awk '{print $2, $3}')
-kill -TERM $qpid; wait $qpid || true
-kill -INT $simpid 2>/dev/null || true; wait $simpid 2>/dev/null || true
-if cmp -s "$work/stream.txt" "$work/e2e.log"; then same="identical"; else same="DIFFERENT"; fi
-engine_s=$(echo "$end - $start" | bc -l)
+declare -A seconds same
+throughput() { # name output-file command...
+  local name=$1 out=$2
+  shift 2
+  rm -f "$work/port"
+  "$sim" --replay "$work/stream.txt" --fast --link "$work/port" 2>/dev/null &
+  local simpid=$!
+  while [ ! -e "$work/port" ]; do sleep 0.01; done
+  local start
+  start=$(now)
+  (cd "$work" && exec "$@" >/dev/null 2>"$work/err.$name") &
+  local pid=$!
+  wait_for_size "$out" "$bytes" 600 || echo "$name: output incomplete!"
+  seconds[$name]=$(echo "$(now) - $start" | bc -l)
+  [ "$name" = quorvane ] && hwm=$(grep VmHWM /proc/$pid/status | awk '{print $2, $3}')
+  kill -TERM $pid 2>/dev/null || true
+  wait $pid 2>/dev/null || true
+  kill -INT $simpid 2>/dev/null || true
+  wait $simpid 2>/dev/null || true
+  if cmp -s "$work/stream.txt" "$out"; then same[$name]=identical; else same[$name]=DIFFERENT; fi
+}
+throughput cat "$work/cat.out" sh -c "stty -F '$work/port' raw -echo; exec cat '$work/port' > '$work/cat.out'"
+throughput quorvane "$work/e2e.log" "$quorvane" --headless "$config" --device "$work/port"
+rm -f "$work/e2e.log"
+throughput pyserial_reopen "$work/reopen.log" "$py" "$work/pyserial_reopen.py" "$work/port" "$work/reopen.log"
+throughput pyserial_kept "$work/kept.log" "$py" "$work/pyserial_kept.py" "$work/port" "$work/kept.log"
 
-# (b) cat of the same stream, same pacing source
-"$sim" --replay "$work/stream.txt" --fast --link "$work/port2" 2>/dev/null &
-simpid=$!
-while [ ! -e "$work/port2" ]; do sleep 0.01; done
-start=$(date +%s.%N)
-( stty -F "$work/port2" raw -echo; exec cat "$work/port2" >"$work/cat.out" ) &
-catpid=$!
-wait_for_size "$work/cat.out" "$bytes" 300 || echo "cat incomplete!"
-end=$(date +%s.%N)
-kill $catpid 2>/dev/null || true
-kill -INT $simpid 2>/dev/null || true; wait $simpid 2>/dev/null || true
-cat_s=$(echo "$end - $start" | bc -l)
+# (l) latency: the driver owns the terminal, writes each record with its end byte at a known time
+# and watches the log grow by the record.
+rm -f "$work/e2e.log"
+latency=$("$py" - "$work" "$quorvane" "$config" "$latency_records" <<'PY'
+import os, pty, subprocess, sys, termios, time
+work, quorvane, config, n = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
+master, slave = pty.openpty()
+os.symlink(os.ttyname(slave), f"{work}/lport")
+os.close(slave)
+engine = subprocess.Popen([quorvane, "--headless", config, "--device", f"{work}/lport"], cwd=work,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+while termios.tcgetattr(master)[3] & termios.ICANON:
+    time.sleep(0.005)
+time.sleep(0.2)
+log = f"{work}/e2e.log"
+delays = []
+size = 0
+next_send = time.monotonic()
+for i in range(n):
+    record = b"ST,%05d,  %7.3f" % (i % 100000, (i % 9973) / 7.0)
+    os.write(master, record)
+    time.sleep(0.002)
+    while time.monotonic() < next_send:
+        time.sleep(0.0005)
+    start = time.monotonic()
+    os.write(master, b"\r")
+    size += len(record) + 2
+    while True:
+        try:
+            if os.stat(log).st_size >= size:
+                break
+        except FileNotFoundError:
+            pass
+        if time.monotonic() - start > 2:
+            break
+        time.sleep(0.00005)
+    delays.append(time.monotonic() - start)
+    os.write(master, b"\n")
+    next_send += 0.05
+engine.terminate()
+engine.wait()
+delays.sort()
+ms = lambda q: delays[min(len(delays) - 1, int(q * len(delays)))] * 1000
+print(f"{ms(0.5):.2f} {ms(0.99):.2f} {delays[-1] * 1000:.2f}")
+PY
+)
 
-printf '(b) %d records, %d bytes: engine %.3f s = %.0f records/s (log %s); cat %.3f s = %.0f records/s\n' \
-  "$records" "$bytes" "$engine_s" "$(echo "$records / $engine_s" | bc -l)" "$same" "$cat_s" \
-  "$(echo "$records / $cat_s" | bc -l)"
-printf '(d) peak memory (VmHWM) after the run: %s\n' "$hwm"
+# An idle terminal: a process that holds it open and never writes.
+hold_ptys() { # count prefix
+  "$py" - "$1" "$2" <<'PY' &
+import os, pty, sys, time
+n, prefix = int(sys.argv[1]), sys.argv[2]
+keep = []
+for i in range(n):
+    master, slave = pty.openpty()
+    os.symlink(os.ttyname(slave), f"{prefix}{i}")
+    os.close(slave)
+    keep.append(master)
+time.sleep(100000)
+PY
+}
+cpu_ns() { awk '{print $1}' /proc/$1/schedstat; }
+switches() { awk '/^(non)?voluntary_ctxt_switches/ {s += $2} END {print s}' /proc/$1/status; }
 
-# (c) idle: a port on which nothing arrives
-"$sim" --profile balance --rate 0.0001 --link "$work/port3" 2>/dev/null &
-simpid=$!
-while [ ! -e "$work/port3" ]; do sleep 0.01; done
-(cd "$work" && exec "$quorvane" --headless "$config" --device "$work/port3" >/dev/null 2>&1) &
+# (c) one idle engine
+mkdir "$work/idle"
+hold_ptys 1 "$work/idle/port"
+while [ ! -e "$work/idle/port0" ]; do sleep 0.01; done
+(cd "$work/idle" && exec "$quorvane" --headless "$config" --device "$work/idle/port0" >/dev/null 2>&1) &
 qpid=$!
 sleep 2
-# schedstat's first field is the CPU time in nanoseconds; clock ticks are too coarse for this.
-cpu_ns() { awk '{print $1}' /proc/$qpid/schedstat; }
-t0=$(cpu_ns); sleep 60; t1=$(cpu_ns)
+t0=$(cpu_ns $qpid); w0=$(switches $qpid)
+sleep "$idle_seconds"
+t1=$(cpu_ns $qpid); w1=$(switches $qpid)
 kill -TERM $qpid; wait $qpid || true
-printf '(c) idle CPU over 60 s: %.1f ms = %.3f%% of one core\n' "$(echo "($t1 - $t0) / 1000000" | bc -l)" \
-  "$(echo "($t1 - $t0) / 60000000000 * 100" | bc -l)"
+idle_cpu=$(echo "($t1 - $t0) / ($idle_seconds * 1000000000) * 100" | bc -l)
+idle_wakeups=$(echo "($w1 - $w0) / $idle_seconds" | bc -l)
+
+# (m) many idle engines at once
+mkdir "$work/many"
+hold_ptys "$engines" "$work/many/port"
+while [ ! -e "$work/many/port$((engines - 1))" ]; do sleep 0.01; done
+pids=()
+for ((i = 0; i < engines; i++)); do
+  mkdir "$work/many/$i"
+  (cd "$work/many/$i" && exec "$quorvane" --headless "$config" --device "$work/many/port$i" >/dev/null 2>&1) &
+  pids+=($!)
+done
+sleep 5
+total() { local s=0 p; for p in "${pids[@]}"; do s=$((s + $(cpu_ns $p))); done; echo $s; }
+t0=$(total)
+sleep "$idle_seconds"
+t1=$(total)
+kill -TERM "${pids[@]}"; wait "${pids[@]}" 2>/dev/null || true
+many_cpu=$(echo "($t1 - $t0) / ($idle_seconds * 1000000000) * 100" | bc -l)
+
+printf '(b) %d records of about 20 bytes (%d bytes), pseudo-terminal to file:\n' "$records" "$bytes"
+for name in cat quorvane pyserial_reopen pyserial_kept; do
+  printf '    %-16s %8.3f s %11.0f records/s %8.2f MB/s  %s\n' "$name" "${seconds[$name]}" \
+    "$(echo "$records / ${seconds[$name]}" | bc -l)" "$(echo "$bytes / ${seconds[$name]} / 1000000" | bc -l)" \
+    "${same[$name]}"
+done
+printf '    quorvane / pyserial_kept: %.1f x; quorvane / cat: %.2f\n' \
+  "$(echo "${seconds[pyserial_kept]} / ${seconds[quorvane]}" | bc -l)" \
+  "$(echo "${seconds[cat]} / ${seconds[quorvane]}" | bc -l)"
+read -r p50 p99 pmax <<<"$latency"
+printf '(l) latency end byte -> log over %d records at 20/s: p50 %s ms, p99 %s ms, max %s ms\n' \
+  "$latency_records" "$p50" "$p99" "$pmax"
+printf '(c) one idle engine over %d s: %.4f%% of one core, %.2f wakeups/s\n' "$idle_seconds" "$idle_cpu" "$idle_wakeups"
+printf '(m) %d idle engines over %d s: %.3f%% of one core together\n' "$engines" "$idle_seconds" "$many_cpu"
+printf '(d) peak memory (VmHWM) after the throughput run: %s\n' "$hwm"

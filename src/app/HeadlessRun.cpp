@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <memory>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -166,15 +167,45 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
             logRetry.stop();
     });
 
+    // Bytes that arrive between ticks are read and framed at once, so a record is logged the
+    // moment its end arrives rather than at the next tick. When the engine cannot read (a tick
+    // waits, suspended) the notifier rests until the next tick, or it would fire without end.
+    std::unique_ptr<QSocketNotifier> portNotifier;
+    auto watchPortDescriptor = [&] {
+        const int fd = device.descriptor();
+        if (!portNotifier || portNotifier->socket() != fd) {
+            portNotifier.reset();
+            if (fd < 0)
+                return;
+            portNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+            QObject::connect(portNotifier.get(), &QSocketNotifier::activated, &app, [&] {
+                if (tickDepth != 0) {
+                    portNotifier->setEnabled(false);
+                    return;
+                }
+                ++tickDepth;
+                const bool read = engine.ReadArrivedInput();
+                --tickDepth;
+                if (!read)
+                    portNotifier->setEnabled(false);
+                afterStep();
+            });
+        }
+        portNotifier->setEnabled(true);
+    };
+
     QTimer timer;
     timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &app, [&] {
         ++tickDepth;
         engine.Timer1_Timer();
         --tickDepth;
-        if (tickDepth == 0)
+        if (tickDepth == 0) {
             afterStep();
+            watchPortDescriptor();
+        }
     });
+    watchPortDescriptor();
     timer.start(50);
     const int status = app.exec();
     if (!engine.closed())

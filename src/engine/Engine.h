@@ -68,6 +68,11 @@ public:
     /// Reads on where the last tick's read loop stopped after its time slice, under the tick's
     /// guard; the host calls it as soon as its own events are served while inputPending().
     void ReadPendingInput();
+    /// The read part of a tick, run when the port has bytes between ticks: reads until the port is
+    /// empty, frames, completes and delivers at once, under the tick's guard. The gap, the
+    /// countdowns and the other tick steps wait for the tick. False when the engine cannot read now
+    /// (a tick runs, suspended, ended): the host waits for the next tick.
+    bool ReadArrivedInput();
     /// True when a read loop stopped with input still waiting at the port.
     bool inputPending() const { return m_inputPending; }
     /// Toggles between running and suspended.
@@ -134,7 +139,7 @@ private:
     void layOutButtonsAndFields();
     void showDateTime();
     void optoRequest();
-    void readInput();
+    void readInput(bool tickWork);
     void clearRecordSlots();
     void showRecordNumber();
 
@@ -161,6 +166,7 @@ private:
 
     bool m_tickRunning = false;
     bool m_inputPending = false;
+    bool m_pendingTickWork = true; // whether the cut read loop came from a tick
     bool m_cutShortNoted = false;
     bool m_exitRequested = false;
     bool m_closed = false;

@@ -47,7 +47,7 @@ void Engine::Timer1_Timer() {
         return;
     }
     m_state.IdleTicks = (m_state.IdleTicks + 1) % 256;
-    readInput();
+    readInput(true);
 }
 
 void Engine::ReadPendingInput() {
@@ -58,10 +58,21 @@ void Engine::ReadPendingInput() {
         m_inputPending = false;
         return;
     }
-    readInput();
+    readInput(m_pendingTickWork);
 }
 
-void Engine::readInput() {
+bool Engine::ReadArrivedInput() {
+    // A read loop cut after its slice goes on through ReadPendingInput, with its tick's work.
+    if (m_inputPending)
+        return true;
+    if (m_tickRunning || m_exitRequested || m_closed || m_state.Suspended)
+        return false;
+    TickGuard guard(m_tickRunning);
+    readInput(false);
+    return true;
+}
+
+void Engine::readInput(bool tickWork) {
     // A device that sends faster than records are delivered never leaves the port empty: the loop
     // hands control back after a slice so the host can serve signals and the bus, and goes on
     // where it stopped (the gap and the exit countdown wait until the port is found empty).
@@ -70,10 +81,15 @@ void Engine::readInput() {
     for (std::uint32_t taken = 1;; ++taken) {
         if (taken % kReadSliceCheckBytes == 0 && m_services.Time.tickCount() - start >= kReadSliceMs) {
             m_inputPending = true;
+            m_pendingTickWork = tickWork;
             return;
         }
         unsigned char byte = 0;
         if (ReadInputByte(byte) == 0) {
+            // Bytes read between ticks leave the gap and the exit countdown to the ticks, which
+            // count them.
+            if (!tickWork)
+                return;
             m_framing.CheckRecordGap();
             // A one-record run the gap has just ended suspends the engine; the exit countdown
             // counts only ticks that ran.

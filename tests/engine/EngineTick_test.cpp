@@ -64,6 +64,29 @@ TEST(EngineTick, TimeGapIsCountedInTicks) {
     EXPECT_EQ(rig.log(), "1234");
 }
 
+TEST(EngineTick, InputArrivingBetweenTicksIsDeliveredAtOnceButTheExitCountdownCountsOnlyTicks) {
+    EngineRig rig(delimitedConfig());
+    rig.load();
+    rig.send("1,2,3\r4,5");
+    EXPECT_TRUE(rig.Engine.ReadArrivedInput());
+    EXPECT_EQ(rig.log(), "123\r|");
+
+    rig.Engine.RequestAppExit();
+    rig.tick();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(rig.Engine.ReadArrivedInput());
+    EXPECT_FALSE(rig.Engine.exitRequested()) << "reads between ticks are no ticks of the exit countdown";
+    rig.tick();
+    EXPECT_TRUE(rig.Engine.exitRequested());
+
+    EngineRig suspended;
+    suspended.load();
+    suspended.Engine.SuspendMenu_Click();
+    suspended.send("a\r");
+    EXPECT_FALSE(suspended.Engine.ReadArrivedInput());
+    EXPECT_EQ(suspended.log(), "");
+}
+
 TEST(EngineTick, SuspendedEngineLeavesInputInThePortAndStillWritesOutput) {
     EngineRig rig;
     rig.load();

@@ -39,6 +39,8 @@ public:
     std::uint32_t modemStatus() override;
     void close() override;
     bool isOpen() const override { return m_fd >= 0; }
+    /// The open terminal's file descriptor (-1 when closed), for the host to wait on.
+    int descriptor() const { return m_fd; }
 
 private:
     bool setModemLine(int line, bool on);

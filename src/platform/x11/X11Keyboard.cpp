@@ -37,7 +37,7 @@ std::optional<KeyStroke> X11KeyLayout::keyForCharacter(unsigned char character) 
     const Keysym keysym = keysymOfByte(character);
     if (keysym == kNoKeysym)
         return std::nullopt;
-    m_keymap.refresh();
+    m_keymap.refresh(true);
     const auto position = m_keymap.find(keysym);
     if (!position)
         return KeyStroke{static_cast<std::uint16_t>(x11vk::kCharacterBase + character), 0};
@@ -91,35 +91,31 @@ void X11KeyboardInjector::sendKey(std::uint16_t virtualKey, bool down) {
         m_pressed.erase(held);
     m_keymap.setHeld(keycode, down);
     XTestFakeKeyEvent(m_display, keycode, down ? True : False, CurrentTime);
+    m_altReleased = virtualKey == vk::kAlt && !down;
 }
 
 void X11KeyboardInjector::sync() {
     // One connection's requests are handled in order, so without a delay nothing is gained by a
-    // round trip per event, which would hold typing to about 15 000 characters a second.
+    // round trip per event, which would hold typing to about 15 000 characters a second; nor by a
+    // write per event, which wakes the server and the target for every key. The events go out
+    // when Xlib's buffer fills and at the end of the macro, or at once before the pause that
+    // follows an Alt release.
     if (!m_delayedEvents || m_delayedEvents())
         XSync(m_display, False);
-    else
+    else if (m_altReleased)
         XFlush(m_display);
 }
 
-std::vector<unsigned> X11KeyboardInjector::modifiersDown() const {
+std::vector<unsigned> X11KeyboardInjector::modifiersDown() {
     std::vector<unsigned> down;
-    XModifierKeymap* modifiers = XGetModifierMapping(m_display);
-    if (modifiers == nullptr)
+    const std::vector<unsigned>& modifiers = m_keymap.modifierKeys();
+    if (modifiers.empty())
         return down;
     char keys[32] = {};
     XQueryKeymap(m_display, keys);
-    for (int mod = 0; mod < 8; ++mod) {
-        if (mod == LockMapIndex)
-            continue; // Caps Lock is a state of its own, handled by the caller
-        for (int i = 0; i < modifiers->max_keypermod; ++i) {
-            const unsigned keycode = modifiers->modifiermap[mod * modifiers->max_keypermod + i];
-            if (keycode != 0 && (keys[keycode / 8] & (1 << (keycode % 8))) != 0 &&
-                std::find(down.begin(), down.end(), keycode) == down.end())
-                down.push_back(keycode);
-        }
-    }
-    XFreeModifiermap(modifiers);
+    for (unsigned keycode : modifiers)
+        if (keycode < 256 && (keys[keycode / 8] & (1 << (keycode % 8))) != 0)
+            down.push_back(keycode);
     return down;
 }
 
@@ -131,11 +127,14 @@ void X11KeyboardInjector::saveModifiers() {
     m_userHeld = modifiersDown();
     while (!m_userHeld.empty() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        m_keymap.refresh();
         m_userHeld = modifiersDown();
     }
 }
 
 void X11KeyboardInjector::clearModifiers() {
+    if (m_userHeld.empty())
+        return;
     for (unsigned keycode : m_userHeld)
         XTestFakeKeyEvent(m_display, keycode, False, CurrentTime);
     XSync(m_display, False);
@@ -149,6 +148,12 @@ void X11KeyboardInjector::restoreModifiers() {
 }
 
 void X11KeyboardInjector::releaseOwnKeys() {
+    // Nothing held: the typed events need only go out; the next request that waits for a reply
+    // (or the server's own order) puts them before anything that follows.
+    if (m_pressed.empty()) {
+        XFlush(m_display);
+        return;
+    }
     for (unsigned keycode : m_pressed) {
         XTestFakeKeyEvent(m_display, keycode, False, CurrentTime);
         m_keymap.setHeld(keycode, false);

@@ -59,7 +59,7 @@ public:
 
 private:
     unsigned keycodeOf(std::uint16_t virtualKey);
-    std::vector<unsigned> modifiersDown() const;
+    std::vector<unsigned> modifiersDown();
     void releaseOwnKeys();
 
     _XDisplay* m_display;
@@ -68,6 +68,7 @@ private:
     std::function<bool()> m_delayedEvents;
     std::vector<unsigned> m_pressed;  // keys we hold down now
     std::vector<unsigned> m_userHeld; // modifiers the user still held when typing began
+    bool m_altReleased = false;       // the last event released Alt: a pause follows
 };
 
 } // namespace quorvane

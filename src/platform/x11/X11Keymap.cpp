@@ -34,16 +34,47 @@ void X11Keymap::load() {
     XFree(symbols);
 }
 
-void X11Keymap::refresh() {
-    // MappingNotify reaches every client unasked; this connection reads no other events.
+void X11Keymap::refresh(bool cheap) {
+    // MappingNotify reaches every client unasked; this connection reads no other events. Checking
+    // the socket costs two system calls, too many to pay for every character typed.
+    if (cheap && XEventsQueued(m_display, QueuedAlready) == 0)
+        return;
     XEvent event;
     bool changed = false;
     while (XCheckTypedEvent(m_display, MappingNotify, &event)) {
         XRefreshKeyboardMapping(&event.xmapping);
-        changed = true;
+        if (event.xmapping.request == MappingModifier)
+            m_modifiersLoaded = false;
+        else
+            changed = true;
     }
     if (changed)
         load();
+}
+
+const std::vector<unsigned>& X11Keymap::modifierKeys() {
+    if (!m_modifiersLoaded)
+        loadModifiers();
+    return m_modifierKeys;
+}
+
+void X11Keymap::loadModifiers() {
+    m_modifierKeys.clear();
+    XModifierKeymap* modifiers = XGetModifierMapping(m_display);
+    if (modifiers == nullptr)
+        return;
+    m_modifiersLoaded = true;
+    for (int mod = 0; mod < 8; ++mod) {
+        if (mod == LockMapIndex)
+            continue; // Caps Lock is a state of its own, handled by keystroke output
+        for (int i = 0; i < modifiers->max_keypermod; ++i) {
+            const unsigned keycode = modifiers->modifiermap[mod * modifiers->max_keypermod + i];
+            if (keycode != 0 &&
+                std::find(m_modifierKeys.begin(), m_modifierKeys.end(), keycode) == m_modifierKeys.end())
+                m_modifierKeys.push_back(keycode);
+        }
+    }
+    XFreeModifiermap(modifiers);
 }
 
 std::optional<KeyPosition> X11Keymap::find(Keysym keysym) const {

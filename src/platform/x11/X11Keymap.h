@@ -29,8 +29,12 @@ public:
     X11Keymap(const X11Keymap&) = delete;
     X11Keymap& operator=(const X11Keymap&) = delete;
 
-    /// Reloads the copy when the server announced a new mapping since the last call.
-    void refresh();
+    /// Reloads the copy when the server announced a new mapping since the last call. Cheap mode
+    /// looks only at events this connection has already read (no system call), for lookups made per
+    /// character; the full mode also reads what the server has sent meanwhile.
+    void refresh(bool cheap = false);
+    /// The keycodes bound to a modifier other than Lock, as the server maps them now.
+    const std::vector<unsigned>& modifierKeys();
     /// The key carrying the symbol on level 0 (preferred) or 1; nothing when no key does.
     std::optional<KeyPosition> find(Keysym keysym) const;
     /// A keycode that types the symbol on both levels: its own key's, or a spare one bound to it.
@@ -43,6 +47,7 @@ public:
 
 private:
     void load();
+    void loadModifiers();
     void bind(unsigned keycode, Keysym keysym);
 
     struct Binding {
@@ -59,6 +64,8 @@ private:
     std::vector<Keysym> m_symbols; // m_perKeycode symbols for each keycode from m_minKeycode
     std::vector<unsigned> m_spare; // keycodes without symbols when we first looked
     std::vector<Binding> m_bindings;
+    std::vector<unsigned> m_modifierKeys;
+    bool m_modifiersLoaded = false;
     std::uint64_t m_uses = 0;
 };
 

@@ -15,6 +15,7 @@ namespace {
 
 constexpr long kIconicState = 3; // ICCCM WM_STATE value of a minimized window
 constexpr long kSourcePager = 2; // EWMH source indication: a pager, obeyed without focus-stealing checks
+constexpr std::chrono::milliseconds kWindowManagerRecheck{500};
 
 // WM_NAME in STRING encoding is Latin-1; every Latin-1 character but the C1 range has a byte.
 std::string latin1ToBytes(std::string_view latin1) {
@@ -80,12 +81,19 @@ std::optional<std::string> X11WindowSystem::textProperty(unsigned long window, u
 }
 
 bool X11WindowSystem::windowManagerSupports(unsigned long hint) {
-    // _NET_SUPPORTED may be left behind by a window manager that has ended; the check window is not.
-    const auto check = property(m_root, atom("_NET_SUPPORTING_WM_CHECK"), XA_WINDOW);
-    if (check.empty() || property(check.front(), atom("_NET_SUPPORTING_WM_CHECK"), XA_WINDOW) != check)
-        return false;
-    const auto supported = property(m_root, atom("_NET_SUPPORTED"), XA_ATOM);
-    return std::find(supported.begin(), supported.end(), hint) != supported.end();
+    // Three round trips, asked several times for every record typed, while the answer changes only
+    // when a window manager starts or ends: it is kept for a moment.
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_supportedAt || now - *m_supportedAt > kWindowManagerRecheck) {
+        m_supportedAt = now;
+        m_supported.clear();
+        // _NET_SUPPORTED may be left behind by a window manager that has ended; the check window
+        // is not.
+        const auto check = property(m_root, atom("_NET_SUPPORTING_WM_CHECK"), XA_WINDOW);
+        if (!check.empty() && property(check.front(), atom("_NET_SUPPORTING_WM_CHECK"), XA_WINDOW) == check)
+            m_supported = property(m_root, atom("_NET_SUPPORTED"), XA_ATOM);
+    }
+    return std::find(m_supported.begin(), m_supported.end(), hint) != m_supported.end();
 }
 
 bool X11WindowSystem::windowManagerRunning() {

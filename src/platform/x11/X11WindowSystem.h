@@ -44,6 +44,8 @@ private:
     _XDisplay* m_display;
     unsigned long m_root;
     std::chrono::milliseconds m_activationWait{2000};
+    std::optional<std::chrono::steady_clock::time_point> m_supportedAt; // when m_supported was read
+    std::vector<unsigned long> m_supported; // the running window manager's _NET_SUPPORTED
 };
 
 } // namespace quorvane
