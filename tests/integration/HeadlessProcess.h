@@ -78,7 +78,6 @@ public:
         }
         return -1;
     }
-    pid_t pid() const { return m_pid; }
     void signal(int number) const { kill(m_pid, number); }
     /// The running program's pid; -1 once it has been waited for.
     pid_t pid() const { return m_pid; }
