@@ -96,7 +96,7 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     EngineExtensionList extensions;
     Engine engine(config, EngineServices{port, items, prompts, view, clock, store, files, &extensions},
                   environment);
-    const std::unique_ptr<HotKeyHost> hotKeys = StartHotKeyHost(engine, config, port, view, clock);
+    const std::unique_ptr<HotKeyHost> hotKeys = StartHotKeyHost(engine, config, port, view, clock, prompts);
     extensions.add(hotKeys->extensions());
     std::unique_ptr<CommandInterpreter> commands;
     const std::unique_ptr<DdeHost> dde = StartDdeHost(

@@ -7,6 +7,7 @@
 #include "engine/output/SerialOutput.h"
 #include "platform/Clock.h"
 #include "platform/EngineView.h"
+#include "platform/UserPrompts.h"
 #include "serial/SerialPort.h"
 
 #include <memory>
@@ -21,14 +22,16 @@ public:
     virtual EngineExtensions& extensions() = 0;
     /// The operations the window and the bus commands call.
     virtual SerialOutput& serialOutput() = 0;
-    /// True when hot keys can be registered (an X display was reached).
+    /// True while the hot key connection to the X server works.
     virtual bool hotKeysAvailable() const = 0;
 };
 
-/// Creates the serial output for `engine`. With $DISPLAY set it connects to the X server and watches
-/// the connection from the running Qt event loop, so hot key presses reach the engine between ticks;
-/// without a display the hot keys stay unregistered and everything else works.
+/// Creates the serial output for `engine`. When the first hot key is registered and $DISPLAY is set
+/// it connects to the X server and watches the connection from the running Qt event loop, so hot
+/// key presses reach the engine between ticks; without a display the hot keys stay unregistered and
+/// everything else works. A server that goes away is looked for again once a second and the hot
+/// keys grabbed anew when it is back; both are said once through prompts.
 std::unique_ptr<HotKeyHost> StartHotKeyHost(Engine& engine, Configuration& config, SerialPort& port,
-                                            EngineView& view, const Clock& clock);
+                                            EngineView& view, const Clock& clock, UserPrompts& prompts);
 
 } // namespace quorvane

@@ -20,9 +20,11 @@ public:
 };
 
 /// Builds keystroke output on the display named by DISPLAY and registers it as the engine's
-/// delivery of output mode 0; call before Form_Load, keep the result as long as the engine. Without
-/// a usable display the records are shown and counted but not typed, which is said once through
-/// prompts. Waits while typing run a nested Qt event loop. runtimeWindow is never typed into.
+/// delivery of output mode 0; call before Form_Load, keep the result as long as the engine. The
+/// display is opened with the first record to type. Without a usable display the records are shown
+/// and counted but not typed, which is said once through prompts; a server that goes away is said
+/// once, looked for again once a second, and said once more when it is back. Waits while typing run a nested
+/// Qt event loop. runtimeWindow is never typed into.
 std::unique_ptr<KeystrokeHost> installKeystrokeOutput(Engine& engine, const Configuration& config,
                                                       UserPrompts& prompts, const Clock& clock,
                                                       WindowId runtimeWindow = kNoWindow);

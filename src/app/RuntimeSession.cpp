@@ -45,7 +45,7 @@ struct RuntimeSession::Running {
                 EngineServices{port.Serial, Items, s.m_prompts, s.m_sounds, port.Clock, s.m_store, Files,
                                &Extensions},
                 EngineEnvironment{s.m_options.Activation, DecimalSeparator(Locale), Locale}),
-          HotKeys(StartHotKeyHost(Hoxel, s.m_config, port.Serial, Items, port.Clock)) {
+          HotKeys(StartHotKeyHost(Hoxel, s.m_config, port.Serial, Items, port.Clock, s.m_prompts)) {
         Extensions.add(HotKeys->extensions());
         Dde = StartDdeHost({Hoxel, s.m_config, Items, s.m_prompts,
                             [this](std::string_view c) { return Commands && Commands->execute(c); },

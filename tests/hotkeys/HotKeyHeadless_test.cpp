@@ -1,7 +1,8 @@
 // The quorvane program run headless on a pseudo-terminal under Xvfb: a hot key's string reaches
 // the device, with Num Lock on too; a key another client holds leaves the program running without
 // it; the acknowledgement follows every record, void ones included; without a display the timed
-// output still runs.
+// output still runs; an X server that goes away and comes back on the same display number; no
+// connection to X where nothing needs one.
 
 #include "XvfbServer.h"
 #include "config/ConfigFileFormat.h"
@@ -12,6 +13,8 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 namespace quorvane::test {
 namespace {
@@ -23,14 +26,15 @@ constexpr int kF7 = 0x76;
 
 class HeadlessQuorvane {
 public:
-    /// Starts the program on the pty with DISPLAY set to `display`, or unset when it is empty.
+    /// Starts the program on the pty with DISPLAY set to `display`, or unset when it is empty, and
+    /// the environment changed further by `env` as spawnProgram does.
     HeadlessQuorvane(const TempDir& dir, const std::string& config, const PtyPair& pty,
-                     const std::string& display)
+                     const std::string& display, std::vector<std::string> env = {})
         : m_err(dir.file("stderr.txt")) {
-        m_pid = spawnProgram({QUORVANE_BINARY, "--headless", config, "--device", pty.slavePath()},
-                             {"XDG_CONFIG_HOME=" + dir.path().string(),
-                              display.empty() ? std::string("DISPLAY") : "DISPLAY=" + display},
-                             m_err);
+        env.push_back("XDG_CONFIG_HOME=" + dir.path().string());
+        env.push_back(display.empty() ? std::string("DISPLAY") : "DISPLAY=" + display);
+        m_pid =
+            spawnProgram({QUORVANE_BINARY, "--headless", config, "--device", pty.slavePath()}, env, m_err);
     }
     ~HeadlessQuorvane() {
         if (m_pid > 0) {
@@ -198,6 +202,139 @@ TEST_F(HotKeyHeadless, WithoutADisplayTheTimedOutputStillRuns) {
     EXPECT_EQ(receiveUntil(m_pty, got, "TTT").substr(0, 3), "TTT");
     EXPECT_EQ(quorvane.stop(), 0);
 }
+
+/// Counts the occurrences of `text` in `in`.
+std::size_t occurrences(const std::string& in, const std::string& text) {
+    std::size_t count = 0;
+    for (std::size_t at = in.find(text); at != std::string::npos; at = in.find(text, at + 1))
+        ++count;
+    return count;
+}
+
+TEST_F(HotKeyHeadless, ServerRestartedOnTheSameDisplayGetsKeystrokesAndHotKeysBack) {
+    XvfbServer server;
+    ASSERT_FALSE(server.display().empty());
+    Configuration c = ptyConfiguration(m_dir);
+    c.OutputMode = 0;
+    c.HotKey[4] = static_cast<std::int16_t>(kCtrlShift + kF5);
+    c.HotKeyAction[4] = 1;
+    c.HotKeyString[4] = "HK";
+    HeadlessQuorvane quorvane(m_dir, save(m_dir, c), m_pty, server.display());
+    ASSERT_TRUE(quorvane.loaded()) << quorvane.standardError();
+    ASSERT_TRUE(capturing(m_pty));
+
+    server.stop();
+    const std::string lostKeys = "the hot keys are off until it is back";
+    const std::string lostTyping = "records are shown but not typed";
+    ASSERT_TRUE(waitFor([&] { return quorvane.standardError().find(lostKeys) != std::string::npos; }))
+        << quorvane.standardError();
+    // Records go on being taken, and acknowledged, while nothing can be typed.
+    std::string got;
+    ASSERT_EQ(m_pty.send("r1\rr2\rr3\r"), 9U);
+    EXPECT_EQ(receiveUntil(m_pty, got, "okokok"), "okokok");
+    EXPECT_TRUE(quorvane.running());
+
+    ASSERT_TRUE(server.restart());
+    ASSERT_TRUE(waitFor([&] {
+        const std::string said = quorvane.standardError();
+        return said.find("hot keys are reconnected") != std::string::npos &&
+               said.find("keystroke output is reconnected") != std::string::npos;
+    })) << quorvane.standardError();
+    ASSERT_TRUE(server.key("ctrl+shift+F5"));
+    got.clear();
+    EXPECT_EQ(receiveUntil(m_pty, got, "HK"), "HK");
+    ASSERT_EQ(m_pty.send("r4\r"), 3U);
+    got.clear();
+    EXPECT_EQ(receiveUntil(m_pty, got, "ok"), "ok");
+    EXPECT_EQ(quorvane.stop(), 0);
+    const std::string said = quorvane.standardError();
+    EXPECT_EQ(occurrences(said, lostKeys), 1U) << said;
+    EXPECT_EQ(occurrences(said, lostTyping), 1U) << said;
+}
+
+/// A listening socket where an X server on display `number` would be: connections wait in its
+/// backlog, unanswered, so that a test sees whether anybody connected.
+class FakeXServer {
+public:
+    explicit FakeXServer(int number)
+        : m_socket(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)) {
+        // xcb tries the abstract name before the file.
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const std::string name = "/tmp/.X11-unix/X" + std::to_string(number);
+        std::copy(name.begin(), name.end(), address.sun_path + 1);
+        const auto size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        m_listening = m_socket >= 0 && bind(m_socket, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+                      listen(m_socket, 8) == 0;
+    }
+    ~FakeXServer() {
+        if (m_socket >= 0)
+            close(m_socket);
+    }
+    FakeXServer(const FakeXServer&) = delete;
+    FakeXServer& operator=(const FakeXServer&) = delete;
+
+    bool listening() const { return m_listening; }
+    /// True when a client has connected since the last call.
+    bool connected() const {
+        const int client = accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0)
+            return false;
+        close(client);
+        return true;
+    }
+
+private:
+    int m_socket;
+    bool m_listening = false;
+};
+
+struct DisplayUse {
+    const char* Name;
+    std::int16_t OutputMode;
+    bool HotKey;
+    bool Connects;
+};
+
+class DisplayOpening : public testing::TestWithParam<DisplayUse> {};
+
+TEST_P(DisplayOpening, OnlyKeystrokeOutputAndHotKeysConnectToX) {
+    const DisplayUse& use = GetParam();
+    const int number = 700 + static_cast<int>(getpid() % 200);
+    FakeXServer server(number);
+    if (!server.listening())
+        GTEST_SKIP() << "display :" << number << " is taken";
+    TempDir dir;
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    Configuration c = ptyConfiguration(dir);
+    c.OutputMode = use.OutputMode;
+    if (use.HotKey) {
+        c.HotKey[0] = static_cast<std::int16_t>(kCtrlShift + kF5);
+        c.HotKeyAction[0] = 1;
+    }
+    // Without a session bus D-Bus would start one through the X server (dbus-launch --autolaunch).
+    HeadlessQuorvane quorvane(dir, save(dir, c), pty, ":" + std::to_string(number),
+                              {"DBUS_SESSION_BUS_ADDRESS=unix:path=" + dir.file("no-bus")});
+    ASSERT_TRUE(quorvane.loaded()) << quorvane.standardError();
+    // Keystroke output connects when it types a record, and then waits for the server's answer,
+    // which never comes; the hot keys connect during the load. Where nothing connects, the record
+    // is acknowledged once it has gone through.
+    ASSERT_EQ(pty.send("s\r"), 2U);
+    if (!use.Connects) {
+        std::string got;
+        ASSERT_EQ(receiveUntil(pty, got, "ok"), "ok");
+    }
+    EXPECT_EQ(waitFor([&] { return server.connected(); }, std::chrono::milliseconds(500)), use.Connects)
+        << quorvane.standardError();
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, DisplayOpening,
+                         testing::Values(DisplayUse{"LogWithoutHotKeys", 2, false, false},
+                                         DisplayUse{"SerialWithoutHotKeys", 1, false, false},
+                                         DisplayUse{"LogWithAHotKey", 2, true, true},
+                                         DisplayUse{"Keystrokes", 0, false, true}),
+                         [](const auto& param) { return std::string(param.param.Name); });
 
 } // namespace
 } // namespace quorvane::test

@@ -69,44 +69,27 @@ inline int runProgram(std::vector<std::string> args, const std::vector<std::stri
 /// Xvfb for the life of the object; `display()` is empty when it could not be started.
 class XvfbServer {
 public:
-    XvfbServer() {
-        int ready[2];
-        if (pipe(ready) != 0)
-            return;
-        fcntl(ready[0], F_SETFD, FD_CLOEXEC);
-        // -noreset: the server would otherwise reset, refusing connections meanwhile, whenever its last
-        // client leaves, as it does between tests.
-        m_pid =
-            spawnProgram({"Xvfb", "-displayfd", std::to_string(ready[1]), "-nolisten", "tcp", "-noreset"});
-        close(ready[1]);
-        if (m_pid < 0) {
-            close(ready[0]);
-            return;
-        }
-        // Xvfb writes its display number once it accepts connections.
-        std::string number;
-        const auto end = SteadyClock::now() + std::chrono::seconds(15);
-        while (SteadyClock::now() < end && (number.empty() || number.back() != '\n')) {
-            pollfd readable{ready[0], POLLIN, 0};
-            if (poll(&readable, 1, 100) <= 0)
-                continue;
-            char c = 0;
-            if (read(ready[0], &c, 1) != 1)
-                break;
-            number += c;
-        }
-        close(ready[0]);
-        if (!number.empty() && number.back() == '\n')
-            m_display = ":" + number.substr(0, number.size() - 1);
-    }
-    ~XvfbServer() {
+    XvfbServer() { start({}); }
+    ~XvfbServer() { stop(); }
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    /// Ends the server, as when it crashes or the session ends; display() stays what it was.
+    void stop() {
         if (m_pid > 0) {
             kill(m_pid, SIGTERM);
             waitpid(m_pid, nullptr, 0);
         }
+        m_pid = -1;
     }
-    XvfbServer(const XvfbServer&) = delete;
-    XvfbServer& operator=(const XvfbServer&) = delete;
+    /// A new server on the display number of the one stopped; true once it accepts connections.
+    bool restart() {
+        stop();
+        const std::string number = m_display.empty() ? std::string() : m_display.substr(1);
+        m_display.clear();
+        start(number);
+        return !m_display.empty() && m_display.substr(1) == number;
+    }
 
     /// ":N", or empty when the server did not start.
     const std::string& display() const { return m_display; }
@@ -123,6 +106,41 @@ public:
     }
 
 private:
+    // Display number `number`, or one Xvfb picks when it is empty.
+    void start(const std::string& number) {
+        int ready[2];
+        if (pipe(ready) != 0)
+            return;
+        fcntl(ready[0], F_SETFD, FD_CLOEXEC);
+        // -noreset: the server would otherwise reset, refusing connections meanwhile, whenever its last
+        // client leaves, as it does between tests.
+        std::vector<std::string> args{"Xvfb",      "-displayfd", std::to_string(ready[1]),
+                                      "-nolisten", "tcp",        "-noreset"};
+        if (!number.empty())
+            args.insert(args.begin() + 1, ":" + number);
+        m_pid = spawnProgram(args);
+        close(ready[1]);
+        if (m_pid < 0) {
+            close(ready[0]);
+            return;
+        }
+        // Xvfb writes its display number once it accepts connections.
+        std::string written;
+        const auto end = SteadyClock::now() + std::chrono::seconds(15);
+        while (SteadyClock::now() < end && (written.empty() || written.back() != '\n')) {
+            pollfd readable{ready[0], POLLIN, 0};
+            if (poll(&readable, 1, 100) <= 0)
+                continue;
+            char c = 0;
+            if (read(ready[0], &c, 1) != 1)
+                break;
+            written += c;
+        }
+        close(ready[0]);
+        if (!written.empty() && written.back() == '\n')
+            m_display = ":" + written.substr(0, written.size() - 1);
+    }
+
     pid_t m_pid = -1;
     std::string m_display;
 };
