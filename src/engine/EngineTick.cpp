@@ -23,6 +23,19 @@ private:
     bool& m_running;
 };
 
+// Tells the delivery that the records completed from here on come from one read of the port, and
+// that the read is over when it goes out of scope (however the read ends).
+class DeliveryBatch {
+public:
+    explicit DeliveryBatch(RecordDelivery& delivery) : m_delivery(delivery) { m_delivery.beginBatch(); }
+    ~DeliveryBatch() { m_delivery.endBatch(); }
+    DeliveryBatch(const DeliveryBatch&) = delete;
+    DeliveryBatch& operator=(const DeliveryBatch&) = delete;
+
+private:
+    RecordDelivery& m_delivery;
+};
+
 } // namespace
 
 void Engine::Timer1_Timer() {
@@ -77,6 +90,7 @@ void Engine::readInput(bool tickWork) {
     // hands control back after a slice so the host can serve signals and the bus, and goes on
     // where it stopped (the gap and the exit countdown wait until the port is found empty).
     m_inputPending = false;
+    const DeliveryBatch batch(*m_delivery);
     const std::uint32_t start = m_services.Time.tickCount();
     for (std::uint32_t taken = 1;; ++taken) {
         if (taken % kReadSliceCheckBytes == 0 && m_services.Time.tickCount() - start >= kReadSliceMs) {
