@@ -63,6 +63,18 @@ void Engine::Timer1_Timer() {
     readInput(true);
 }
 
+bool Engine::needsTick() const {
+    if (m_closed || m_exitRequested)
+        return false;
+    // The virtual device hands its bytes over only on the tick.
+    if (isVirtual() || m_inputPending || m_services.Port.waitingForDevice())
+        return true;
+    if (m_state.BreakTicks != 0 || isSet(m_config.ShowDateTime) || !m_outputQueue.empty() ||
+        m_state.ExitCountdown != 0 || m_ext.hasTickWork())
+        return true;
+    return !m_state.Suspended && m_framing.gapCanEndRecord();
+}
+
 void Engine::ReadPendingInput() {
     if (!m_inputPending || m_tickRunning || m_exitRequested || m_closed)
         return;
