@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace quorvane {
@@ -102,6 +103,10 @@ class NoFiles final : public FileAccess {
 public:
     AppendResult appendToFile(const std::string&, std::string_view bytes) override {
         return {bytes.size(), {}};
+    }
+    std::unique_ptr<AppendFile> openForAppend(const std::string&, std::string& error) override {
+        error = "no files";
+        return nullptr;
     }
     std::optional<std::string> readFile(const std::string&, std::size_t) override { return std::nullopt; }
 };

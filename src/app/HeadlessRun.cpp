@@ -1,5 +1,6 @@
 #include "app/HeadlessRun.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -194,8 +195,13 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
         portNotifier->setEnabled(true);
     };
 
+    // An idle engine sleeps: when no tick step has anything to do the timer stops, and the port
+    // notifier (or whatever else gives the engine work: the bus, a hot key, a signal) wakes it.
+    // Before the event loop blocks, a stopped timer is started again if the engine needs ticks or
+    // the notifier rests (it is re-armed only by a tick).
     QTimer timer;
     timer.setTimerType(Qt::PreciseTimer);
+    auto mustTick = [&] { return engine.needsTick() || !portNotifier || !portNotifier->isEnabled(); };
     QObject::connect(&timer, &QTimer::timeout, &app, [&] {
         ++tickDepth;
         engine.Timer1_Timer();
@@ -203,8 +209,15 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
         if (tickDepth == 0) {
             afterStep();
             watchPortDescriptor();
+            if (!mustTick())
+                timer.stop();
         }
     });
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &app,
+                     [&] {
+                         if (!timer.isActive() && tickDepth == 0 && !app.closingDown() && mustTick())
+                             timer.start(50);
+                     });
     watchPortDescriptor();
     timer.start(50);
     const int status = app.exec();

@@ -75,6 +75,11 @@ public:
     bool ReadArrivedInput();
     /// True when a read loop stopped with input still waiting at the port.
     bool inputPending() const { return m_inputPending; }
+    /// False when a tick would change nothing but the idle count: no record a time gap could end,
+    /// no break, no timed output, no date and time shown, no output queued, no link request, no
+    /// exit countdown, no device waited for. A host may then stop its timer until port data or
+    /// another event arrives; the idle count only matters inside a record.
+    bool needsTick() const;
     /// Toggles between running and suspended.
     void SuspendMenu_Click();
     /// While suspended: resumes for one record.

@@ -23,6 +23,8 @@ public:
     virtual void serveLinkRequests() {}
     /// Tick step 5: the timed output.
     virtual void timedOutputStep() {}
+    /// True while serveLinkRequests or timedOutputStep has something to do on a coming tick.
+    virtual bool hasTickWork() const { return false; }
     /// Exit step 1: the setup window's caption (Test and Virtual Instrument Modes with a file).
     virtual void refreshSetupCaption() {}
     /// Exit step 2, on an exit requested by command: end the DDE server conversations.
@@ -48,6 +50,12 @@ public:
     void registerHotKeys() override { each(&EngineExtensions::registerHotKeys); }
     void serveLinkRequests() override { each(&EngineExtensions::serveLinkRequests); }
     void timedOutputStep() override { each(&EngineExtensions::timedOutputStep); }
+    bool hasTickWork() const override {
+        for (const auto* m : m_members)
+            if (m->hasTickWork())
+                return true;
+        return false;
+    }
     void refreshSetupCaption() override { each(&EngineExtensions::refreshSetupCaption); }
     void endServerConversations() override { each(&EngineExtensions::endServerConversations); }
     void stopDdeClient() override { each(&EngineExtensions::stopDdeClient); }

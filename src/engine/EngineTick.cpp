@@ -23,6 +23,19 @@ private:
     bool& m_running;
 };
 
+// Tells the delivery that the records completed from here on come from one read of the port, and
+// that the read is over when it goes out of scope (however the read ends).
+class DeliveryBatch {
+public:
+    explicit DeliveryBatch(RecordDelivery& delivery) : m_delivery(delivery) { m_delivery.beginBatch(); }
+    ~DeliveryBatch() { m_delivery.endBatch(); }
+    DeliveryBatch(const DeliveryBatch&) = delete;
+    DeliveryBatch& operator=(const DeliveryBatch&) = delete;
+
+private:
+    RecordDelivery& m_delivery;
+};
+
 } // namespace
 
 void Engine::Timer1_Timer() {
@@ -48,6 +61,18 @@ void Engine::Timer1_Timer() {
     }
     m_state.IdleTicks = (m_state.IdleTicks + 1) % 256;
     readInput(true);
+}
+
+bool Engine::needsTick() const {
+    if (m_closed || m_exitRequested)
+        return false;
+    // The virtual device hands its bytes over only on the tick.
+    if (isVirtual() || m_inputPending || m_services.Port.waitingForDevice())
+        return true;
+    if (m_state.BreakTicks != 0 || isSet(m_config.ShowDateTime) || !m_outputQueue.empty() ||
+        m_state.ExitCountdown != 0 || m_ext.hasTickWork())
+        return true;
+    return !m_state.Suspended && m_framing.gapCanEndRecord();
 }
 
 void Engine::ReadPendingInput() {
@@ -77,6 +102,7 @@ void Engine::readInput(bool tickWork) {
     // hands control back after a slice so the host can serve signals and the bus, and goes on
     // where it stopped (the gap and the exit countdown wait until the port is found empty).
     m_inputPending = false;
+    const DeliveryBatch batch(*m_delivery);
     const std::uint32_t start = m_services.Time.tickCount();
     for (std::uint32_t taken = 1;; ++taken) {
         if (taken % kReadSliceCheckBytes == 0 && m_services.Time.tickCount() - start >= kReadSliceMs) {

@@ -20,6 +20,11 @@ public:
     virtual ~RecordDelivery() = default;
     /// Delivers fields 1..fieldCount of slots.
     virtual DeliveryOutcome deliverRecord(const FieldSlots& slots, int fieldCount) = 0;
+    /// The records delivered until endBatch() come from one read of the port: a delivery may keep
+    /// what it opens for the first of them open for the rest.
+    virtual void beginBatch() {}
+    /// The read is over; whatever beginBatch() let stay open is closed.
+    virtual void endBatch() {}
 };
 
 /// The delivery of the keystroke and DDE modes until their own outputs exist: the record has been

@@ -43,6 +43,8 @@ public:
     void FrameByte(unsigned char byte);
     /// The time-gap end of record; called once per tick when no byte is waiting.
     void CheckRecordGap();
+    /// True while a record is open that CheckRecordGap can end.
+    bool gapCanEndRecord() const { return m_timeGapEnds && m_state.InRecord; }
 
     /// Highest slot that framing appended to since the last call of forgetFilledSlots.
     int highestFilledSlot() const { return m_highestSlot; }

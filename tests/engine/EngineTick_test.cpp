@@ -1,6 +1,7 @@
 // The tick: draining the port, bursts of records, time gaps in ticks, one-record runs, void records
 // with their acknowledgement and beep, partial writes of OutputQueue, the Opto-RS request, the
-// date/time box, the break countdown, the tick guard and Virtual Instrument Mode.
+// date/time box, the break countdown, the tick guard, Virtual Instrument Mode, and when the engine
+// needs ticks at all.
 
 #include "EngineTestSupport.h"
 #include "engine/CharList.h"
@@ -48,6 +49,61 @@ TEST(EngineTick, SurplusSlotsAreEmptiedWithTheRecord) {
     rig.send("a,b,c,d,e,\rx,y,z\r").tick();
     EXPECT_EQ(rig.log(), "ebc|yz\r|") << "the second record sees no surplus of the first";
 }
+
+// What keeps the tick needed: each case sets up one kind of tick work after a tick has run.
+struct TickNeed {
+    const char* Name;
+    std::function<void(Configuration&)> Configure;
+    std::function<void(EngineRig&)> Arrange;
+    bool Needed;
+};
+
+void noConfig(Configuration&) {}
+
+const TickNeed kTickNeeds[] = {
+    {"Idle", noConfig, [](EngineRig&) {}, false},
+    {"PartRecordWithoutGap", noConfig, [](EngineRig& rig) { rig.send("12").tick(); }, false},
+    {"PartRecordTheGapCanEnd",
+     [](Configuration& c) {
+         c.EndOfRecordEvent = 1;
+         c.TimeBetweenRecords = 3;
+     },
+     [](EngineRig& rig) { rig.send("12").tick(); }, true},
+    {"SuspendedInGapRecord",
+     [](Configuration& c) {
+         c.EndOfRecordEvent = 1;
+         c.TimeBetweenRecords = 3;
+     },
+     [](EngineRig& rig) {
+         rig.send("12").tick();
+         rig.Engine.SuspendMenu_Click();
+     },
+     false},
+    {"DateTimeShown", [](Configuration& c) { c.ShowDateTime = kTrue; }, [](EngineRig&) {}, true},
+    {"OutputQueued", noConfig, [](EngineRig& rig) { rig.Engine.QueueOutput("x"); }, true},
+    {"BreakHeld", noConfig, [](EngineRig& rig) { rig.Engine.state().BreakTicks = 2; }, true},
+    {"ExitCountdown", noConfig, [](EngineRig& rig) { rig.Engine.RequestAppExit(); }, true},
+    {"Exited", [](Configuration& c) { c.ShowDateTime = kTrue; },
+     [](EngineRig& rig) { rig.Engine.Form_Unload(); }, false},
+};
+
+void PrintTo(const TickNeed& need, std::ostream* out) {
+    *out << need.Name;
+}
+
+class EngineNeedsTick : public ::testing::TestWithParam<TickNeed> {};
+
+TEST_P(EngineNeedsTick, OnlyWhileATickStepHasWork) {
+    Configuration config = engineTestConfig();
+    GetParam().Configure(config);
+    EngineRig rig(config);
+    rig.load().tick();
+    GetParam().Arrange(rig);
+    EXPECT_EQ(rig.Engine.needsTick(), GetParam().Needed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, EngineNeedsTick, ::testing::ValuesIn(kTickNeeds),
+                         [](const auto& test) { return std::string(test.param.Name); });
 
 TEST(EngineTick, TimeGapIsCountedInTicks) {
     Configuration config = engineTestConfig();

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,21 +23,16 @@ public:
     explicit FakeFileAccess(FileAccess* inner = nullptr) : m_inner(inner) {}
 
     AppendResult appendToFile(const std::string& path, std::string_view bytes) override {
-        Appends.emplace_back(bytes);
-        if (!Failures.empty()) {
-            Failure failure = Failures.front();
-            Failures.pop_front();
-            const std::string_view part = bytes.substr(0, failure.Written);
-            if (m_inner)
-                m_inner->appendToFile(path, part);
-            else
-                Files[path] += part;
-            return {part.size(), failure.Error};
-        }
-        if (m_inner)
-            return m_inner->appendToFile(path, bytes);
-        Files[path] += bytes;
-        return {bytes.size(), {}};
+        ++Opens;
+        const AppendResult result = write(path, bytes);
+        ++Closes;
+        return result;
+    }
+
+    /// A handle whose appends count and fail like appendToFile's, without opening again.
+    std::unique_ptr<AppendFile> openForAppend(const std::string& path, std::string&) override {
+        ++Opens;
+        return std::make_unique<Handle>(*this, path);
     }
 
     std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) override {
@@ -54,8 +50,52 @@ public:
     std::vector<std::string> Appends;
     /// Files kept in memory when there is no inner FileAccess.
     std::map<std::string, std::string> Files;
+    /// Opens and closes of files for appending, whether per append or of a handle.
+    int Opens = 0;
+    int Closes = 0;
+    /// Files open for appending now.
+    int openHandles() const { return Opens - Closes; }
 
 private:
+    class Handle final : public AppendFile {
+    public:
+        Handle(FakeFileAccess& files, std::string path) : m_files(files), m_path(std::move(path)) {}
+        ~Handle() override { close(); }
+        Handle(const Handle&) = delete;
+        Handle& operator=(const Handle&) = delete;
+        AppendResult append(std::string_view bytes) override { return m_files.write(m_path, bytes); }
+        std::string close() override {
+            if (!m_open)
+                return {};
+            m_open = false;
+            ++m_files.Closes;
+            return {};
+        }
+
+    private:
+        FakeFileAccess& m_files;
+        std::string m_path;
+        bool m_open = true;
+    };
+
+    AppendResult write(const std::string& path, std::string_view bytes) {
+        Appends.emplace_back(bytes);
+        if (!Failures.empty()) {
+            Failure failure = Failures.front();
+            Failures.pop_front();
+            const std::string_view part = bytes.substr(0, failure.Written);
+            if (m_inner)
+                m_inner->appendToFile(path, part);
+            else
+                Files[path] += part;
+            return {part.size(), failure.Error};
+        }
+        if (m_inner)
+            return m_inner->appendToFile(path, bytes);
+        Files[path] += bytes;
+        return {bytes.size(), {}};
+    }
+
     FileAccess* m_inner;
 };
 

@@ -71,6 +71,7 @@ public:
     void setServerTopic(std::string_view portName) override;
     void establishAutoLinks() override { m_links.establishAutoLinks(); }
     void serveLinkRequests() override { m_links.serveLinkRequests(); }
+    bool hasTickWork() const override { return m_links.linkRequested(); }
     void endServerConversations() override { m_parts.Server.withdraw(); }
     void stopDdeClient() override;
 

@@ -81,6 +81,10 @@ public:
     void establishAutoLinks();
     /// Tick steps 1 and 2: the links requested since the last tick.
     void serveLinkRequests();
+    /// True while a link request waits for serveLinkRequests.
+    bool linkRequested() const {
+        return link(DdeLinkKind::Command).Requested || link(DdeLinkKind::Buffer).Requested;
+    }
     /// Ends both links (link mode none).
     void closeLinks();
 

@@ -18,7 +18,18 @@ constexpr std::size_t kKeptCapacity = std::size_t{64} << 10;
 
 QueuedLogOutput::QueuedLogOutput(const Settings& settings, FileAccess& files, UserPrompts& prompts,
                                  const Clock& clock, std::size_t limit)
-    : m_settings(settings), m_files(files), m_prompts(prompts), m_clock(clock), m_limit(limit) {}
+    : m_settings(settings), m_prompts(prompts), m_clock(clock), m_limit(limit),
+      m_append(files, settings.LogFileName) {}
+
+void QueuedLogOutput::endBatch() {
+    // The records are written; a network file system may still report at close that it could
+    // not keep them. Nothing waits because of it, so the note is not the outage's.
+    const std::string error = m_append.end();
+    if (error.empty())
+        return;
+    m_prompts.messageBox("File I/O Error Writing To: " + m_settings.LogFileName + "\r" + error, title(true),
+                         MessageButtons::Ok, MessageIcon::Exclamation);
+}
 
 std::string QueuedLogOutput::title(bool error) const {
     return "Quorvane - " + PortName(m_settings.PortIndex) + (error ? " ERROR!" : "");
@@ -27,7 +38,8 @@ std::string QueuedLogOutput::title(bool error) const {
 DeliveryOutcome QueuedLogOutput::deliverRecord(const FieldSlots& slots, int fieldCount) {
     AssembleRecordText(m_settings, slots, fieldCount, m_clock, m_text);
     if (m_waiting.empty()) {
-        const AppendResult result = m_files.appendToFile(m_settings.LogFileName, m_text);
+        // A failed append has closed the file before the note below is shown.
+        const AppendResult result = m_append.append(m_text);
         if (result.ok()) {
             if (m_text.capacity() > kKeptCapacity)
                 std::string().swap(m_text);
@@ -74,7 +86,7 @@ bool QueuedLogOutput::writeSome() {
         batch += rest;
         ++records;
     }
-    const AppendResult result = m_files.appendToFile(m_settings.LogFileName, batch);
+    const AppendResult result = m_append.append(batch);
     // Whole records the file took leave the queue; a record cut by the failure keeps its rest.
     std::size_t written = std::min(result.Written, batch.size());
     while (!m_waiting.empty()) {

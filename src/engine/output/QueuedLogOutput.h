@@ -3,6 +3,7 @@
 
 #include "config/Configuration.h"
 #include "engine/RecordDelivery.h"
+#include "engine/output/LogFileAppend.h"
 #include "platform/Clock.h"
 #include "platform/FileAccess.h"
 #include "platform/UserPrompts.h"
@@ -13,7 +14,8 @@
 
 namespace quorvane {
 
-/// Appends each record's text to LogFileName like LogOutput, but asks no question when that fails:
+/// Appends each record's text to LogFileName like LogOutput (the file opened once for the records of
+/// one read of the port), but asks no question when that fails:
 /// the record waits in memory, later records wait behind it in order (up to `limit` bytes; beyond
 /// that they are lost and counted), and the host retries. The failure, reaching the limit and the
 /// recovery are each reported once per outage as notes.
@@ -25,6 +27,8 @@ public:
                     std::size_t limit = kDefaultLimit);
 
     DeliveryOutcome deliverRecord(const FieldSlots& slots, int fieldCount) override;
+    void beginBatch() override { m_append.begin(); }
+    void endBatch() override;
 
     /// Writes waiting records, a few MiB at most per call so the host stays responsive. True when
     /// records still wait although the log took the last write (call again at once); false when
@@ -42,11 +46,11 @@ private:
     std::string title(bool error) const;
 
     const Settings& m_settings;
-    FileAccess& m_files;
     UserPrompts& m_prompts;
     const Clock& m_clock;
     std::size_t m_limit;
     std::string m_text;
+    LogFileAppend m_append;
     std::deque<std::string> m_waiting;
     std::size_t m_frontWritten = 0; // bytes of the first waiting record already in the file
     std::size_t m_waitingBytes = 0;

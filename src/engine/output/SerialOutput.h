@@ -110,6 +110,8 @@ public:
     void registerHotKeys() override;
     /// Tick step 5.
     void timedOutputStep() override { TimedOutputStep(); }
+    // Every tick of an enabled timed output counts towards its interval.
+    bool hasTickWork() const override { return timedOutputEnabled(); }
     /// Unload and reload: releases every registered hot key and stops the presses.
     void unregisterHotKeys() override;
 

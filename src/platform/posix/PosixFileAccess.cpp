@@ -14,22 +14,17 @@ std::string errorText(int error) {
     return std::system_category().message(error);
 }
 
-} // namespace
-
-PosixFileAccess::PosixFileAccess(WriteFunction write) : m_write(write ? write : &::write) {}
-
-AppendResult PosixFileAccess::appendToFile(const std::string& path, std::string_view bytes) {
-    AppendResult result;
+int openAppend(const std::string& path) {
     int fd = -1;
     do {
         fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        result.Error = errorText(errno);
-        return result;
-    }
+    return fd;
+}
+
+void writeAll(PosixFileAccess::WriteFunction write, int fd, std::string_view bytes, AppendResult& result) {
     while (result.Written < bytes.size()) {
-        const ssize_t n = m_write(fd, bytes.data() + result.Written, bytes.size() - result.Written);
+        const ssize_t n = write(fd, bytes.data() + result.Written, bytes.size() - result.Written);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -39,10 +34,68 @@ AppendResult PosixFileAccess::appendToFile(const std::string& path, std::string_
         }
         result.Written += static_cast<std::size_t>(n);
     }
-    // close() is where a network file system reports a write it could not complete.
-    if (::close(fd) != 0 && errno != EINTR && result.Error.empty())
+}
+
+// close() is where a network file system reports a write it could not complete.
+std::string closeError(int fd) {
+    if (::close(fd) != 0 && errno != EINTR)
+        return errorText(errno);
+    return {};
+}
+
+class PosixAppendFile final : public AppendFile {
+public:
+    PosixAppendFile(int fd, PosixFileAccess::WriteFunction write) : m_fd(fd), m_write(write) {}
+    ~PosixAppendFile() override { close(); }
+    PosixAppendFile(const PosixAppendFile&) = delete;
+    PosixAppendFile& operator=(const PosixAppendFile&) = delete;
+
+    AppendResult append(std::string_view bytes) override {
+        AppendResult result;
+        if (m_fd < 0)
+            result.Error = errorText(EBADF);
+        else
+            writeAll(m_write, m_fd, bytes, result);
+        return result;
+    }
+    std::string close() override {
+        if (m_fd < 0)
+            return {};
+        const int fd = m_fd;
+        m_fd = -1;
+        return closeError(fd);
+    }
+
+private:
+    int m_fd;
+    PosixFileAccess::WriteFunction m_write;
+};
+
+} // namespace
+
+PosixFileAccess::PosixFileAccess(WriteFunction write) : m_write(write ? write : &::write) {}
+
+AppendResult PosixFileAccess::appendToFile(const std::string& path, std::string_view bytes) {
+    AppendResult result;
+    const int fd = openAppend(path);
+    if (fd < 0) {
         result.Error = errorText(errno);
+        return result;
+    }
+    writeAll(m_write, fd, bytes, result);
+    std::string error = closeError(fd);
+    if (result.Error.empty())
+        result.Error = std::move(error);
     return result;
+}
+
+std::unique_ptr<AppendFile> PosixFileAccess::openForAppend(const std::string& path, std::string& error) {
+    const int fd = openAppend(path);
+    if (fd < 0) {
+        error = errorText(errno);
+        return nullptr;
+    }
+    return std::make_unique<PosixAppendFile>(fd, m_write);
 }
 
 std::optional<std::string> PosixFileAccess::readFile(const std::string& path, std::size_t maxBytes) {

@@ -1,9 +1,11 @@
 // Log-to-disk output against a real file in a temporary folder: creation, bytes as received,
-// preamble and postamble text, the Retry/Cancel question and what Cancel leaves behind, and the
-// POSIX append's handling of short and interrupted writes; the POSIX read takes regular files only.
+// preamble and postamble text, the Retry/Cancel question and what Cancel leaves behind, the log
+// file opened once per read of the port, and the POSIX append's handling of short and interrupted writes; the
+// POSIX read takes regular files only.
 
 #include "engine/EngineTestSupport.h"
 #include "fakes/TempDir.h"
+#include "engine/output/QueuedLogOutput.h"
 #include "platform/posix/PosixFileAccess.h"
 
 #include <cerrno>
@@ -100,6 +102,88 @@ TEST_F(LogToDisk, RetryAfterAPartialWriteDoesNotRepeatTheWrittenPart) {
     load().send("abcd\r").tick();
     EXPECT_EQ(readAll(config.LogFileName), "abcd\rEND");
     EXPECT_EQ(rig->Files.Appends, (std::vector<std::string>{"abcd\rEND", "d\rEND"}));
+}
+
+TEST(LogBatch, OneReadOfThePortOpensTheLogOnceForAllItsRecords) {
+    EngineRig rig;
+    rig.load().send("a\rb\rc\r").tick();
+    EXPECT_EQ(rig.log(), "a\rb\rc\r");
+    EXPECT_EQ(rig.Files.Appends.size(), 3u) << "each record is its own write";
+    EXPECT_EQ(rig.Files.Opens, 1);
+    EXPECT_EQ(rig.Files.Closes, 1);
+}
+
+// Both log outputs, three records delivered in or outside a batch, the write of one of them
+// failing once: how often the file is opened, and that it is never open while a prompt shows.
+struct BatchCase {
+    const char* Name;
+    bool Batch;
+    int FailingRecord; // 0: none
+    int LogOpens;      // LogOutput retries the failed record at once
+    int QueuedOpens;   // QueuedLogOutput queues it and the records after it
+};
+
+const BatchCase kBatchCases[] = {
+    {"OneBatch", true, 0, 1, 1},
+    {"NoBatch", false, 0, 3, 3},
+    {"FailureInBatch", true, 2, 2, 1},
+    {"FailureOutsideBatch", false, 2, 4, 2},
+};
+
+void PrintTo(const BatchCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class LogDeliveryBatch : public ::testing::TestWithParam<std::tuple<bool, BatchCase>> {};
+
+TEST_P(LogDeliveryBatch, OpensAndClosesTheLog) {
+    const auto& [queued, c] = GetParam();
+    Configuration config = engineTestConfig();
+    FakeFileAccess files;
+    FakePrompts prompts;
+    FakeClock clock;
+    prompts.WhileShown = [&](const FakePrompts::Shown&) { EXPECT_EQ(files.openHandles(), 0); };
+    std::unique_ptr<RecordDelivery> output;
+    if (queued)
+        output = std::make_unique<QueuedLogOutput>(config, files, prompts, clock);
+    else
+        output = std::make_unique<LogOutput>(config, files, prompts, clock);
+    if (c.Batch)
+        output->beginBatch();
+    for (int record = 1; record <= 3; ++record) {
+        if (record == c.FailingRecord)
+            files.Failures = {{0, "Disk full"}};
+        FieldSlots slots = InitialFieldSlots();
+        slots[1] = std::string(1, static_cast<char>('0' + record));
+        output->deliverRecord(slots, 1);
+    }
+    if (c.Batch)
+        output->endBatch();
+    EXPECT_EQ(prompts.Messages.empty(), c.FailingRecord == 0);
+    EXPECT_EQ(files.Opens, queued ? c.QueuedOpens : c.LogOpens);
+    EXPECT_EQ(files.Closes, files.Opens);
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, LogDeliveryBatch,
+                         ::testing::Combine(::testing::Bool(), ::testing::ValuesIn(kBatchCases)),
+                         [](const auto& test) {
+                             return std::string(std::get<0>(test.param) ? "Queued" : "Log") +
+                                    std::get<1>(test.param).Name;
+                         });
+
+TEST(PosixAppend, AnOpenFileHasEachAppendInItAtOnce) {
+    TempDir folder;
+    PosixFileAccess files;
+    std::string error;
+    const std::unique_ptr<AppendFile> file = files.openForAppend(folder.file("a.log"), error);
+    ASSERT_NE(file, nullptr) << error;
+    EXPECT_TRUE(file->append("ab").ok());
+    EXPECT_EQ(readAll(folder.file("a.log")), "ab");
+    EXPECT_TRUE(file->append("c").ok());
+    EXPECT_EQ(readAll(folder.file("a.log")), "abc");
+    EXPECT_EQ(file->close(), "");
+    EXPECT_EQ(files.openForAppend(folder.file("missing/a.log"), error), nullptr);
+    EXPECT_EQ(error, "No such file or directory");
 }
 
 // write(2) stand-ins for PosixFileAccess.
