@@ -63,6 +63,9 @@ TEST(DeviceLoss, hangUpMidRecordIsWaitedOutAndTheDeviceBehindTheSameLinkIsReopen
     ASSERT_TRUE(sendAll(*first, before + "cut,off"));
     const std::string log = dir.file("capture.log");
     ASSERT_TRUE(waitForFileSize(log, before.size()));
+    // Unplugging removes the by-id link before the device is gone for good. Removing it first also
+    // keeps a pseudo-terminal number that another test reuses from looking like this device.
+    std::filesystem::remove(link);
     first.reset(); // the device side hangs up: the program's reads now fail with EIO
     ASSERT_TRUE(quorvane.waitForMessage("Device COM1 Disconnected.\n" + link)) << quorvane.standardError();
     ASSERT_TRUE(quorvane.waitForMessage("Quorvane - COM1 (Disconnected)")) << quorvane.standardError();
@@ -76,7 +79,6 @@ TEST(DeviceLoss, hangUpMidRecordIsWaitedOutAndTheDeviceBehindTheSameLinkIsReopen
 
     test::PtyPair second;
     ASSERT_TRUE(second.ok());
-    std::filesystem::remove(link);
     std::filesystem::create_symlink(second.slavePath(), link);
     ASSERT_TRUE(quorvane.waitForMessage("Device COM1 Reconnected.")) << quorvane.standardError();
     const std::string after = records("after", 100);
