@@ -32,10 +32,8 @@ private:
 
 } // namespace
 
-std::string EscapeBytes(std::string_view bytes) {
+void AppendEscapedBytes(std::string& out, std::string_view bytes) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(bytes.size());
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
         switch (c) {
@@ -61,6 +59,12 @@ std::string EscapeBytes(std::string_view bytes) {
             }
         }
     }
+}
+
+std::string EscapeBytes(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    AppendEscapedBytes(out, bytes);
     return out;
 }
 

@@ -14,5 +14,7 @@ std::string DumpSettings(const Settings& settings);
 
 /// C escapes for a byte string: \r \n \t \\ and \xNN for other bytes below 32 or above 126.
 std::string EscapeBytes(std::string_view bytes);
+/// EscapeBytes appended to `out`: plain ASCII whatever the bytes.
+void AppendEscapedBytes(std::string& out, std::string_view bytes);
 
 } // namespace quorvane

@@ -18,13 +18,23 @@ std::string FieldItemName(int field) {
     return "Field(" + std::to_string(field) + ")";
 }
 
-void DdeItemView::change(std::string& text, std::string_view item, std::string_view value) {
+bool DdeItemView::update(std::string& text, std::string_view value) {
     // Clients are advised of changes only, as a text box notifies its links.
     if (text == value)
-        return;
+        return false;
     text = value;
-    if (m_server)
+    return m_server != nullptr;
+}
+
+void DdeItemView::change(std::string& text, std::string_view item, std::string_view value) {
+    if (update(text, value))
         m_server->advise(item, value);
+}
+
+void DdeItemView::changeField(int field, std::string_view value) {
+    // The item's name is made only for a change someone is told of: fields change with every record.
+    if (update(m_fields[static_cast<std::size_t>(field)], value))
+        m_server->advise(FieldItemName(field), value);
 }
 
 void DdeItemView::clearFieldBoxes() {
@@ -38,7 +48,7 @@ void DdeItemView::addFieldBox(int field, std::string_view tag, int column, int r
         return;
     const auto index = static_cast<std::size_t>(field);
     m_hasBox[index] = true;
-    change(m_fields[index], FieldItemName(field), "");
+    changeField(field, "");
 }
 
 void DdeItemView::setFieldText(int field, std::string_view text) {
@@ -46,7 +56,7 @@ void DdeItemView::setFieldText(int field, std::string_view text) {
     // A missing box leaves its item unchanged.
     if (field < 1 || field > kMaxFieldItems || !m_hasBox[static_cast<std::size_t>(field)])
         return;
-    change(m_fields[static_cast<std::size_t>(field)], FieldItemName(field), text);
+    changeField(field, text);
 }
 
 void DdeItemView::setRecordNumber(std::string_view text) {

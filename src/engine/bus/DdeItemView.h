@@ -64,7 +64,10 @@ public:
 
 private:
     static constexpr int kMaxFieldItems = 40;
+    /// Stores `value`; true when it changed and a server is there to be told.
+    bool update(std::string& text, std::string_view value);
     void change(std::string& text, std::string_view item, std::string_view value);
+    void changeField(int field, std::string_view value);
 
     EngineView& m_window;
     DdeServer* m_server = nullptr;

@@ -7,6 +7,13 @@
 
 namespace quorvane {
 
+namespace {
+
+// Held record lines are written out early once they reach this size.
+constexpr std::size_t kHeldBytes = 16384;
+
+} // namespace
+
 void ConsoleEngineView::setCaption(std::string_view caption) {
     if (caption == m_lastCaption)
         return;
@@ -18,17 +25,29 @@ void ConsoleEngineView::setRecordNumber(std::string_view text) {
     // The record number changes once per delivered record, after its fields; a reset empties it.
     if (text.empty() || m_quiet)
         return;
-    std::string line = "#";
-    line.append(text).append("  ");
+    // The escapes leave only ASCII, which is the same in the code page and in UTF-8.
+    m_held += '#';
+    m_held += BytesToUtf8(text);
+    m_held += "  ";
     bool first = true;
     for (const auto& [field, value] : m_fields) {
         if (!first)
-            line += " | ";
-        line += EscapeBytes(value);
+            m_held += " | ";
+        AppendEscapedBytes(m_held, value);
         first = false;
     }
-    line += '\n';
-    const std::uint64_t dropped = m_records.write(BytesToUtf8(line));
+    m_held += '\n';
+    ++m_heldLines;
+    if (m_held.size() >= kHeldBytes)
+        writeHeldLines();
+}
+
+void ConsoleEngineView::writeHeldLines() {
+    if (m_heldLines == 0)
+        return;
+    const std::uint64_t dropped = m_records.write(m_held, m_heldLines);
+    m_held.clear();
+    m_heldLines = 0;
     if (dropped != 0)
         std::fprintf(m_status, "quorvane: %llu record lines were not shown: standard output was not ready\n",
                      static_cast<unsigned long long>(dropped));
@@ -40,6 +59,7 @@ void ConsoleEngineView::messageBeep(std::uint32_t) {
 }
 
 void ConsoleEngineView::flush() {
+    writeHeldLines();
     std::fflush(m_status);
 }
 

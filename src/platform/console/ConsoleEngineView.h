@@ -20,6 +20,9 @@ class ConsoleEngineView final : public EngineView, public SoundBeep {
 public:
     explicit ConsoleEngineView(int records = 1, std::FILE* status = stderr, bool quiet = false)
         : m_records(records), m_status(status), m_quiet(quiet) {}
+    ~ConsoleEngineView() override { writeHeldLines(); }
+    ConsoleEngineView(const ConsoleEngineView&) = delete;
+    ConsoleEngineView& operator=(const ConsoleEngineView&) = delete;
 
     void setCaption(std::string_view caption) override;
     void setWindowPosition(WindowPosition position) override { m_position = position; }
@@ -50,11 +53,18 @@ public:
 
     /// True once the engine asked for the window to close.
     bool closeRequested() const { return m_closeRequested; }
-    /// Pushes the status lines printed since the last call out to their stream.
+    /// Writes out the record lines held since the last call and pushes the status lines out to
+    /// their stream. The host calls it after every step of the engine.
     void flush();
 
 private:
+    void writeHeldLines();
+
     LineOutlet m_records;
+    // Record lines wait here until the end of the engine's step, so a read of many records costs
+    // one write to standard output rather than one per record.
+    std::string m_held;
+    std::uint64_t m_heldLines = 0;
     std::FILE* m_status;
     bool m_quiet;
     WindowPosition m_position{1000, 1000};

@@ -50,25 +50,25 @@ bool LineOutlet::finishPartial() {
     return true;
 }
 
-std::uint64_t LineOutlet::write(std::string_view line) {
-    if (m_gone || !finishPartial()) {
-        ++m_dropped;
-        ++m_droppedUnreported;
-        return 0;
-    }
+std::uint64_t LineOutlet::write(std::string_view lines, std::uint64_t count) {
+    const auto drop = [&] {
+        m_dropped += count;
+        m_droppedUnreported += count;
+        return std::uint64_t{0};
+    };
+    if (m_gone || !finishPartial())
+        return drop();
     ssize_t n = -1;
     do {
-        n = ::write(m_fd, line.data(), line.size());
+        n = ::write(m_fd, lines.data(), lines.size());
     } while (n < 0 && errno == EINTR);
-    if (n <= 0 && !line.empty()) {
+    if (n <= 0 && !lines.empty()) {
         if (n < 0 && errno == EPIPE)
             m_gone = true;
-        ++m_dropped;
-        ++m_droppedUnreported;
-        return 0;
+        return drop();
     }
-    if (static_cast<std::size_t>(n) < line.size())
-        m_partial.assign(line.substr(static_cast<std::size_t>(n)));
+    if (static_cast<std::size_t>(n) < lines.size())
+        m_partial.assign(lines.substr(static_cast<std::size_t>(n)));
     const std::uint64_t reported = m_droppedUnreported;
     m_droppedUnreported = 0;
     return reported;

@@ -9,8 +9,8 @@ namespace quorvane {
 
 /// Writes whole lines to a descriptor without blocking. A pipe or terminal gets a descriptor of its
 /// own opened non-blocking (so the flags of the shared one, which the shell and other programs may
-/// hold too, stay as they are); a regular file is written as it is. A line that does not fit is
-/// dropped and counted; a line taken only in part is finished before any later line is written.
+/// hold too, stay as they are); a regular file is written as it is. Lines that do not fit are
+/// dropped and counted; lines taken only in part are finished before any later line is written.
 class LineOutlet {
 public:
     explicit LineOutlet(int fd);
@@ -18,9 +18,9 @@ public:
     LineOutlet(const LineOutlet&) = delete;
     LineOutlet& operator=(const LineOutlet&) = delete;
 
-    /// Writes `line` whole, or drops it. Returns the number of lines dropped since output last
-    /// flowed when this line is the first to get through again, else 0.
-    std::uint64_t write(std::string_view line);
+    /// Writes `lines` (`count` whole lines) at once, or drops them all. Returns the number of lines
+    /// dropped since output last flowed when these are the first to get through again, else 0.
+    std::uint64_t write(std::string_view lines, std::uint64_t count = 1);
     /// Lines dropped in this run.
     std::uint64_t dropped() const { return m_dropped; }
 
