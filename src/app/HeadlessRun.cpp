@@ -1,6 +1,5 @@
 #include "app/HeadlessRun.h"
 
-#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -29,6 +28,7 @@
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/posix/SystemClock.h"
 #include "platform/qt/QtSettingsStore.h"
+#include "runtime/TickScheduler.h"
 #include "serial/PortBindings.h"
 #include "serial/SerialPort.h"
 
@@ -115,11 +115,12 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     engine.Form_Load();
     view.flush();
 
-    // Typing waits in a nested event loop, so timer events and the stop signal can arrive while a
-    // tick is still running: the engine is shut down only once no tick is on the stack.
-    int tickDepth = 0;
+    // Typing waits in a nested event loop, so timer events and the stop signal can arrive while an
+    // engine step is still running: the engine is shut down only once no step is on the stack.
     QTimer logRetry;
+    std::unique_ptr<TickScheduler> scheduler;
     auto shutDown = [&] {
+        scheduler->stop();
         if (!engine.closed())
             engine.Form_Unload();
         logRetry.stop();
@@ -132,31 +133,20 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
         char drained[16];
         while (read(g_signalPipe[0], drained, sizeof drained) > 0) {
         }
-        if (tickDepth == 0)
+        if (!scheduler->busy())
             shutDown();
     });
 
-    // After each engine step: the end of the run, the next slice of input, the log's backlog.
-    QTimer moreInput;
-    moreInput.setSingleShot(true);
-    auto afterStep = [&] {
+    // After each engine step: the end of the run, the log's backlog.
+    scheduler = std::make_unique<TickScheduler>(engine, [&] {
         prompts.reportRecovery();
         view.flush();
         if (engine.exitRequested() || view.closeRequested() || g_stopRequested != 0) {
             shutDown();
             return;
         }
-        if (engine.inputPending())
-            moreInput.start(0);
         if (log.waitingRecords() != 0 && !logRetry.isActive())
             logRetry.start(1000);
-    };
-    QObject::connect(&moreInput, &QTimer::timeout, &app, [&] {
-        ++tickDepth;
-        engine.ReadPendingInput();
-        --tickDepth;
-        if (tickDepth == 0)
-            afterStep();
     });
     QObject::connect(&logRetry, &QTimer::timeout, &app, [&] {
         while (log.retry()) {
@@ -167,59 +157,7 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
         if (log.waitingRecords() == 0)
             logRetry.stop();
     });
-
-    // Bytes that arrive between ticks are read and framed at once, so a record is logged the
-    // moment its end arrives rather than at the next tick. When the engine cannot read (a tick
-    // waits, suspended) the notifier rests until the next tick, or it would fire without end.
-    std::unique_ptr<QSocketNotifier> portNotifier;
-    auto watchPortDescriptor = [&] {
-        const int fd = device.descriptor();
-        if (!portNotifier || portNotifier->socket() != fd) {
-            portNotifier.reset();
-            if (fd < 0)
-                return;
-            portNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-            QObject::connect(portNotifier.get(), &QSocketNotifier::activated, &app, [&] {
-                if (tickDepth != 0) {
-                    portNotifier->setEnabled(false);
-                    return;
-                }
-                ++tickDepth;
-                const bool read = engine.ReadArrivedInput();
-                --tickDepth;
-                if (!read)
-                    portNotifier->setEnabled(false);
-                afterStep();
-            });
-        }
-        portNotifier->setEnabled(true);
-    };
-
-    // An idle engine sleeps: when no tick step has anything to do the timer stops, and the port
-    // notifier (or whatever else gives the engine work: the bus, a hot key, a signal) wakes it.
-    // Before the event loop blocks, a stopped timer is started again if the engine needs ticks or
-    // the notifier rests (it is re-armed only by a tick).
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    auto mustTick = [&] { return engine.needsTick() || !portNotifier || !portNotifier->isEnabled(); };
-    QObject::connect(&timer, &QTimer::timeout, &app, [&] {
-        ++tickDepth;
-        engine.Timer1_Timer();
-        --tickDepth;
-        if (tickDepth == 0) {
-            afterStep();
-            watchPortDescriptor();
-            if (!mustTick())
-                timer.stop();
-        }
-    });
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &app,
-                     [&] {
-                         if (!timer.isActive() && tickDepth == 0 && !app.closingDown() && mustTick())
-                             timer.start(50);
-                     });
-    watchPortDescriptor();
-    timer.start(50);
+    scheduler->start([&device] { return device.descriptor(); });
     const int status = app.exec();
     if (!engine.closed())
         engine.Form_Unload();

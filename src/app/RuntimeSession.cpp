@@ -127,7 +127,7 @@ void RuntimeSession::start(std::function<void()> ended) {
                      Qt::QueuedConnection);
     m_running->Hoxel.Form_Load();
     m_running->Window.present();
-    m_running->Window.startTimer1();
+    m_running->Window.startTimer1([port = m_port.get()] { return port->Device.descriptor(); });
     if (m_port->Serial.isVirtual())
         showVirtualDevice();
 }

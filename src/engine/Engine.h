@@ -23,6 +23,8 @@
 #include "serial/SerialPort.h"
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quorvane {
@@ -76,10 +78,13 @@ public:
     /// True when a read loop stopped with input still waiting at the port.
     bool inputPending() const { return m_inputPending; }
     /// False when a tick would change nothing but the idle count: no record a time gap could end,
-    /// no break, no timed output, no date and time shown, no output queued, no link request, no
+    /// no break, no timed output due, no date and time shown, no output queued, no link request, no
     /// exit countdown, no device waited for. A host may then stop its timer until port data or
     /// another event arrives; the idle count only matters inside a record.
     bool needsTick() const;
+    /// Milliseconds until a tick next has work: 0 while needsTick() holds, the time left until the
+    /// timed output is due, or none while only port data or another event can give it work.
+    std::optional<std::uint32_t> msUntilTickWork() const;
     /// Toggles between running and suspended.
     void SuspendMenu_Click();
     /// While suspended: resumes for one record.

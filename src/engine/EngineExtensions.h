@@ -2,6 +2,9 @@
 // The steps of the engine's lifecycle that belong to the DDE server and client, the links, the
 // hot keys and the timed output. Each default does nothing until that part is built.
 
+#include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -23,8 +26,9 @@ public:
     virtual void serveLinkRequests() {}
     /// Tick step 5: the timed output.
     virtual void timedOutputStep() {}
-    /// True while serveLinkRequests or timedOutputStep has something to do on a coming tick.
-    virtual bool hasTickWork() const { return false; }
+    /// Milliseconds until serveLinkRequests or timedOutputStep next has something to do on a tick:
+    /// 0 for the coming tick, none while nothing is scheduled.
+    virtual std::optional<std::uint32_t> msUntilTickWork() const { return std::nullopt; }
     /// Exit step 1: the setup window's caption (Test and Virtual Instrument Modes with a file).
     virtual void refreshSetupCaption() {}
     /// Exit step 2, on an exit requested by command: end the DDE server conversations.
@@ -50,11 +54,12 @@ public:
     void registerHotKeys() override { each(&EngineExtensions::registerHotKeys); }
     void serveLinkRequests() override { each(&EngineExtensions::serveLinkRequests); }
     void timedOutputStep() override { each(&EngineExtensions::timedOutputStep); }
-    bool hasTickWork() const override {
+    std::optional<std::uint32_t> msUntilTickWork() const override {
+        std::optional<std::uint32_t> soonest;
         for (const auto* m : m_members)
-            if (m->hasTickWork())
-                return true;
-        return false;
+            if (const auto due = m->msUntilTickWork())
+                soonest = soonest ? std::min(*soonest, *due) : *due;
+        return soonest;
     }
     void refreshSetupCaption() override { each(&EngineExtensions::refreshSetupCaption); }
     void endServerConversations() override { each(&EngineExtensions::endServerConversations); }

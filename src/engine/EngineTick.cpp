@@ -64,15 +64,21 @@ void Engine::Timer1_Timer() {
 }
 
 bool Engine::needsTick() const {
+    return msUntilTickWork() == 0U;
+}
+
+std::optional<std::uint32_t> Engine::msUntilTickWork() const {
     if (m_closed || m_exitRequested)
-        return false;
+        return std::nullopt;
     // The virtual device hands its bytes over only on the tick.
     if (isVirtual() || m_inputPending || m_services.Port.waitingForDevice())
-        return true;
+        return 0;
     if (m_state.BreakTicks != 0 || isSet(m_config.ShowDateTime) || !m_outputQueue.empty() ||
-        m_state.ExitCountdown != 0 || m_ext.hasTickWork())
-        return true;
-    return !m_state.Suspended && m_framing.gapCanEndRecord();
+        m_state.ExitCountdown != 0)
+        return 0;
+    if (!m_state.Suspended && m_framing.gapCanEndRecord())
+        return 0;
+    return m_ext.msUntilTickWork();
 }
 
 void Engine::ReadPendingInput() {

@@ -7,6 +7,7 @@
 #include "engine/output/SerialOutput.h"
 #include "runtime/AboutBox.h"
 #include "runtime/ItemBox.h"
+#include "runtime/TickScheduler.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -24,7 +25,6 @@ namespace quorvane {
 
 namespace {
 
-constexpr int kTimer1IntervalMs = 50;
 constexpr double kTwipsPerInch = 1440;
 // The window's own geometry in twips, around the row rules of the field and button columns.
 constexpr int kMarginTwips = 120;
@@ -70,10 +70,6 @@ Hoxel::Hoxel(QWidget* parent) : QMainWindow(parent) {
     // enlarges every size alike, so the rows and columns keep their proportions and nothing clips.
     const int rowNeed = std::max(fontMetrics().height() + 6, m_recordNumber->minimumSizeHint().height());
     m_pixelsPerTwip = std::max(logicalDpiY() / kTwipsPerInch, rowNeed / double(kBoxHeightTwips));
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setTimerType(Qt::PreciseTimer);
-    connect(m_timer1, &QTimer::timeout, this, &Hoxel::runTick);
     m_focusWatch =
         connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
     layOut();
@@ -213,6 +209,9 @@ void Hoxel::buildControls() {
 
 void Hoxel::connectEngine(HoxelTargets targets) {
     m_targets.emplace(targets);
+    delete m_scheduler;
+    m_scheduler = new TickScheduler(
+        targets.Hoxel, [this] { afterEngineStep(); }, this);
 }
 
 int Hoxel::twipsToPixels(int twips) const {
@@ -512,16 +511,17 @@ void Hoxel::present() {
         showMinimized();
 }
 
-void Hoxel::startTimer1() {
-    m_timer1->start(kTimer1IntervalMs);
+void Hoxel::startTimer1(std::function<int()> portDescriptor) {
+    if (m_scheduler)
+        m_scheduler->start(std::move(portDescriptor));
 }
 
 void Hoxel::runTick() {
-    if (m_tickDepth > 0 || !m_targets)
-        return;
-    ++m_tickDepth;
-    m_targets->Hoxel.Timer1_Timer();
-    --m_tickDepth;
+    if (m_scheduler)
+        m_scheduler->tick();
+}
+
+void Hoxel::afterEngineStep() {
     showTexts();
     if (m_closePending) {
         m_closePending = false;
@@ -530,14 +530,15 @@ void Hoxel::runTick() {
 }
 
 void Hoxel::closeEvent(QCloseEvent* event) {
-    if (m_tickDepth > 0) {
+    if (m_scheduler && m_scheduler->busy()) {
         m_closePending = true;
         event->ignore();
         return;
     }
     if (m_targets && !m_targets->Hoxel.closed())
         m_targets->Hoxel.Form_Unload();
-    m_timer1->stop();
+    if (m_scheduler)
+        m_scheduler->stop();
     event->accept();
     emit unloaded();
 }

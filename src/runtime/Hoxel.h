@@ -1,6 +1,6 @@
 #pragma once
 // The runtime window "Hoxel": the controls the engine fills, its menus and buttons, the tray icon,
-// and the 50 ms timer that runs the engine. Every decision is the engine's; this class lays out,
+// and the scheduler that runs the engine. Every decision is the engine's; this class lays out,
 // shows and forwards.
 
 #include "platform/EngineView.h"
@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -18,7 +19,6 @@ class QAction;
 class QLabel;
 class QMenu;
 class QSystemTrayIcon;
-class QTimer;
 
 namespace quorvane {
 
@@ -27,6 +27,7 @@ class Engine;
 class ItemBox;
 class MouseButton;
 class SerialOutput;
+class TickScheduler;
 
 /// What the window's controls act on; every reference must outlive the window.
 struct HoxelTargets {
@@ -56,10 +57,12 @@ public:
     void setAboutInfo(AboutInfo info) { m_about = std::move(info); }
     /// Shows the window after Form_Load: minimized (or in the tray only) when the load asked for it.
     void present();
-    /// Starts Timer1, one guarded tick every 50 ms.
-    void startTimer1();
-    /// One tick: never while another tick runs (a message box in a tick runs a nested event loop);
-    /// afterwards the boxes show the latest texts and a close asked for meanwhile is carried out.
+    /// Starts running the engine: Timer1 ticks while the engine has tick work, and bytes arriving
+    /// at the port (`portDescriptor`, -1 while none) are read between ticks.
+    void startTimer1(std::function<int()> portDescriptor = {});
+    /// One tick: never while another engine step runs (a message box in a step runs a nested event
+    /// loop); after every step the boxes show the latest texts and a close asked for meanwhile is
+    /// carried out.
     void runTick();
     /// Pixels for a size in twips.
     int twipsToPixels(int twips) const;
@@ -113,6 +116,7 @@ private:
     void layOut();
     void showTexts();
     void scheduleTexts();
+    void afterEngineStep();
     void editCopy();
     void popUpEditMenu(QPoint where);
     void updateEditMenu();
@@ -146,7 +150,7 @@ private:
     std::array<int, kStringButtons + 1> m_stringRows{};
     MouseButton* m_dtrButton = nullptr;
     MouseButton* m_breakButton = nullptr;
-    QTimer* m_timer1 = nullptr;
+    TickScheduler* m_scheduler = nullptr;
     QMetaObject::Connection m_focusWatch;
 
     // Box texts wait here, as bytes, until the tick ends: a burst of records converts and repaints
@@ -165,7 +169,6 @@ private:
     bool m_presented = false;
     bool m_minimized = false;
     WindowPosition m_position{1000, 1000};
-    int m_tickDepth = 0;
     bool m_closePending = false;
 };
 

@@ -13,6 +13,7 @@
 #include "platform/UserPrompts.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -71,7 +72,9 @@ public:
     void setServerTopic(std::string_view portName) override;
     void establishAutoLinks() override { m_links.establishAutoLinks(); }
     void serveLinkRequests() override { m_links.serveLinkRequests(); }
-    bool hasTickWork() const override { return m_links.linkRequested(); }
+    std::optional<std::uint32_t> msUntilTickWork() const override {
+        return m_links.linkRequested() ? std::optional<std::uint32_t>(0) : std::nullopt;
+    }
     void endServerConversations() override { m_parts.Server.withdraw(); }
     void stopDdeClient() override;
 

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quorvane {
@@ -110,8 +111,8 @@ public:
     void registerHotKeys() override;
     /// Tick step 5.
     void timedOutputStep() override { TimedOutputStep(); }
-    // Every tick of an enabled timed output counts towards its interval.
-    bool hasTickWork() const override { return timedOutputEnabled(); }
+    /// The time left of the running interval; 0 while a tick must start the interval or clear it.
+    std::optional<std::uint32_t> msUntilTickWork() const override;
     /// Unload and reload: releases every registered hot key and stops the presses.
     void unregisterHotKeys() override;
 
@@ -119,6 +120,8 @@ private:
     bool isVirtual() const { return m_engine.activation() == ActivationKind::VirtualInstrument; }
     void setEnabled(bool enabled);
     void showMenu();
+    // TimerInterval in milliseconds, a negative one as 0.
+    std::uint32_t interval() const;
 
     Engine& m_engine;
     Configuration& m_config;

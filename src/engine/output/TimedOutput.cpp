@@ -62,6 +62,20 @@ void SerialOutput::setTimerString(std::string text) {
     m_config.TimerString = std::move(text);
 }
 
+std::optional<std::uint32_t> SerialOutput::msUntilTickWork() const {
+    const EngineState& state = m_engine.state();
+    if (!timedOutputEnabled())
+        return state.TimedOutputBase == 0 ? std::nullopt : std::optional<std::uint32_t>(0);
+    if (state.TimedOutputBase == 0)
+        return 0;
+    const std::uint32_t elapsed = m_clock.tickCount() - static_cast<std::uint32_t>(state.TimedOutputBase);
+    return elapsed < interval() ? interval() - elapsed : 0;
+}
+
+std::uint32_t SerialOutput::interval() const {
+    return static_cast<std::uint32_t>(std::max<std::int32_t>(m_config.TimerInterval, 0));
+}
+
 void SerialOutput::TimedOutputStep() {
     EngineState& state = m_engine.state();
     if (!timedOutputEnabled()) {
@@ -75,9 +89,8 @@ void SerialOutput::TimedOutputStep() {
     }
     // The tick count wraps every 49.7 days and goes negative as a signed number after 24.8: the
     // elapsed time is taken modulo 2^32 so that no point of the wrap stops the timed output.
-    const auto interval = static_cast<std::uint32_t>(std::max<std::int32_t>(m_config.TimerInterval, 0));
     const std::uint32_t elapsed = now - static_cast<std::uint32_t>(state.TimedOutputBase);
-    if (elapsed < interval)
+    if (elapsed < interval())
         return;
 
     if ((state.TimedOutputFlags & kTimerActionDtr) != 0)
@@ -89,7 +102,7 @@ void SerialOutput::TimedOutputStep() {
 
     // One interval per tick, so a stall is caught up one action per tick; a base past the signed
     // range starts the interval afresh on the next tick.
-    const std::int64_t next = std::int64_t{state.TimedOutputBase} + interval;
+    const std::int64_t next = std::int64_t{state.TimedOutputBase} + interval();
     state.TimedOutputBase =
         next > std::numeric_limits<std::int32_t>::max() ? 0 : static_cast<std::int32_t>(next);
 }

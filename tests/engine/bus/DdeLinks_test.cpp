@@ -139,6 +139,16 @@ TEST(DdeLinkRequests, ALinkThatCannotBeEstablishedSaysSoOnceAndStaysNone) {
     EXPECT_EQ(rig.Client.openConversations(), 0u);
 }
 
+TEST(DdeLinkRequests, ARequestWantsTheComingTickAndNoneAfterIt) {
+    DdeRig rig;
+    withLinkSettings(rig).load().tick();
+    EXPECT_EQ(rig.Engine.msUntilTickWork(), std::nullopt);
+    rig.Bridge.links().refresh(DdeLinkKind::Buffer);
+    EXPECT_EQ(rig.Engine.msUntilTickWork(), 0U);
+    rig.tick();
+    EXPECT_EQ(rig.Engine.msUntilTickWork(), std::nullopt);
+}
+
 TEST(DdeLinkArrival, BufferTextGoesToTheOutputQueueAfterStripBufferCrLf) {
     DdeRig rig;
     withLinkSettings(rig).load();

@@ -1,11 +1,14 @@
 // The timed output: its period against the 50 ms tick, the choice of action, catching up after a
 // stall, the restart of the interval on resume, reset and {TIMERINTERVAL=}, the tick count's wrap,
-// and the TOutCtrl menu entry. The engine's own tick order is covered by the engine tests.
+// how long a host may sleep until it is due, and the TOutCtrl menu entry. The engine's own tick
+// order is covered by the engine tests.
 
 #include "engine/output/SerialOutputRig.h"
 
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace quorvane::test {
 namespace {
@@ -109,6 +112,69 @@ TEST(TimedOutput, VirtualDeviceGetsTheStringButNoSignals) {
     EXPECT_EQ(brk.Engine.state().BreakTicks, 0);
     EXPECT_EQ(brk.sent(), "");
 }
+
+// How long a host may sleep: the time left of the timed output's interval on the fake clock, 0
+// while a tick must start or clear the interval or has other work, none while nothing waits.
+struct TimedDue {
+    const char* Name;
+    std::int16_t Flags;
+    std::uint32_t Start;
+    std::function<void(SerialOutputRig&)> Arrange;
+    std::optional<std::uint32_t> Due;
+};
+
+const TimedDue kTimedDues[] = {
+    {"NotYetStarted", 1 | kTimerActionString, 1000, [](SerialOutputRig&) {}, 0U},
+    {"Waiting", 1 | kTimerActionString, 1000, [](SerialOutputRig& rig) { rig.tick().Clock.advance(120); },
+     180U},
+    {"DueNow", 1 | kTimerActionString, 1000, [](SerialOutputRig& rig) { rig.tick().Clock.advance(300); }, 0U},
+    {"Overdue", 1 | kTimerActionString, 1000, [](SerialOutputRig& rig) { rig.tick().Clock.advance(5000); },
+     0U},
+    {"AcrossTheWrap", 1 | kTimerActionString, 0xFFFFFF00U,
+     [](SerialOutputRig& rig) { rig.tick().Clock.advance(0x100); }, 44U},
+    {"NextIntervalAfterTheAction", 1 | kTimerActionString, 1000, [](SerialOutputRig& rig) { rig.tick(7); },
+     300U},
+    {"NeverEnabled", kTimerActionString, 1000, [](SerialOutputRig& rig) { rig.tick(); }, std::nullopt},
+    {"DisabledWhileWaiting", 1 | kTimerActionString, 1000,
+     [](SerialOutputRig& rig) { rig.tick().Output.TOutCtrl_Click(); }, 0U},
+    {"DisabledAndCleared", 1 | kTimerActionString, 1000,
+     [](SerialOutputRig& rig) {
+         rig.tick().Output.TOutCtrl_Click();
+         rig.tick();
+     },
+     std::nullopt},
+    {"WaitingWithOutputQueued", 1 | kTimerActionString, 1000,
+     [](SerialOutputRig& rig) {
+         rig.tick();
+         rig.Engine.QueueOutput("x");
+     },
+     0U},
+    {"WaitingWhileSuspended", 1 | kTimerActionString, 1000,
+     [](SerialOutputRig& rig) {
+         rig.tick();
+         rig.Engine.SuspendMenu_Click();
+         rig.tick();
+     },
+     250U},
+};
+
+void PrintTo(const TimedDue& row, std::ostream* out) {
+    *out << row.Name;
+}
+
+class TimedOutputDue : public ::testing::TestWithParam<TimedDue> {};
+
+TEST_P(TimedOutputDue, IsTheTimeLeftOfTheInterval) {
+    SerialOutputRig rig(timedConfig(300, GetParam().Flags));
+    rig.Clock.Ticks = GetParam().Start;
+    rig.load();
+    GetParam().Arrange(rig);
+    EXPECT_EQ(rig.Engine.msUntilTickWork(), GetParam().Due);
+    EXPECT_EQ(rig.Engine.needsTick(), GetParam().Due == 0U);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TimedOutputDue, ::testing::ValuesIn(kTimedDues),
+                         [](const auto& test) { return std::string(test.param.Name); });
 
 TEST(TimedOutputMenu, CaptionAtLoadFollowsTheEnableBit) {
     SerialOutputRig enabled(timedConfig(500, 1 | kTimerActionString));

@@ -1,0 +1,126 @@
+// The scheduler on a real pseudo-terminal and the real clock: a record whose end arrives between
+// ticks is delivered at once, an idle engine has no timer running, and a timed output is sent on
+// time while the engine otherwise sleeps (the idle count counts the ticks that ran).
+
+#include "engine/Engine.h"
+#include "engine/output/SerialOutput.h"
+#include "fakes/FakeEngineView.h"
+#include "fakes/FakeHotKeys.h"
+#include "fakes/FakePrompts.h"
+#include "fakes/FakeSettingsStore.h"
+#include "fakes/FakeSoundBeep.h"
+#include "platform/posix/PosixFileAccess.h"
+#include "platform/posix/PosixSerialDevice.h"
+#include "platform/posix/SystemClock.h"
+#include "runtime/TickScheduler.h"
+#include "serial/PortBindings.h"
+#include "serial/PtyPair.h"
+
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <vector>
+
+namespace quorvane {
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+class TickSchedulerTest : public testing::Test {
+protected:
+    TickSchedulerTest() {
+        ResetConfiguration(config);
+        config.DataBitsIndex = 3;
+        config.ParityIndex = 0;
+        config.RecordStructure = 1;
+        config.FieldCount = 2;
+        config.OutputMode = 0;
+        bindings.setOverride("COM1", pty.slavePath());
+        extensions.add(output);
+    }
+
+    void start() {
+        ASSERT_TRUE(pty.ok());
+        ASSERT_TRUE(port.OpenPort());
+        engine.Form_Load();
+        scheduler.start([this] { return device.descriptor(); });
+    }
+    // Runs the event loop, blocking as a host does, for that long.
+    static void runFor(std::chrono::milliseconds span) {
+        QEventLoop loop;
+        QTimer::singleShot(span, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    int ticksSince(int idleTicks) const { return (engine.state().IdleTicks - idleTicks + 256) % 256; }
+
+    test::PtyPair pty;
+    Configuration config;
+    test::FakePrompts prompts;
+    SystemClock clock;
+    test::FakeSettingsStore store;
+    PortBindings bindings{store};
+    PosixSerialDevice device;
+    SerialPort port{device, config, prompts, clock, bindings};
+    test::FakeEngineView view;
+    test::FakeSoundBeep sounds;
+    PosixFileAccess files;
+    EngineExtensionList extensions;
+    Engine engine{config, EngineServices{port, view, prompts, sounds, clock, store, files, &extensions},
+                  EngineEnvironment{}};
+    test::FakeHotKeys keys;
+    SerialOutput output{engine, config, port, view, clock, &keys};
+    TickScheduler scheduler{engine, {}};
+};
+
+TEST_F(TickSchedulerTest, IdleEngineHasNoTimerAndARecordEndingBetweenTicksIsDeliveredAtOnce) {
+    start();
+    runFor(std::chrono::milliseconds(200));
+    EXPECT_FALSE(scheduler.timer().isActive());
+
+    const int idle = engine.state().IdleTicks;
+    ASSERT_EQ(pty.send("1,2"), 3U);
+    runFor(std::chrono::milliseconds(30));
+    ASSERT_EQ(pty.send("\r"), 1U);
+    const auto sent = Steady::now();
+    while (engine.state().RecordNumber == 0 && Steady::now() - sent < std::chrono::seconds(2))
+        runFor(std::chrono::milliseconds(1));
+    EXPECT_EQ(engine.state().RecordNumber, 1);
+    EXPECT_EQ(view.Fields.at(2).Text, "2{ENTER}");
+    EXPECT_EQ(ticksSince(idle), 0) << "the record waited for a tick";
+    EXPECT_FALSE(scheduler.timer().isActive());
+}
+
+TEST_F(TickSchedulerTest, TimedOutputIsSentWhenDueWhileTheEngineSleepsBetween) {
+    config.TimerInterval = 300;
+    config.TimerFlags = 1 | kTimerActionString;
+    config.TimerString = "T";
+    std::vector<Steady::time_point> arrivals;
+    QSocketNotifier master(pty.master(), QSocketNotifier::Read);
+    QObject::connect(&master, &QSocketNotifier::activated, [&] {
+        char got[64];
+        for (ssize_t n = ::read(pty.master(), got, sizeof got); n > 0; --n)
+            if (got[n - 1] == 'T')
+                arrivals.push_back(Steady::now());
+    });
+    const auto started = Steady::now();
+    start();
+    const int idle = engine.state().IdleTicks;
+    runFor(std::chrono::milliseconds(1280));
+
+    // The first tick, 50 ms on, starts the interval; each action is one interval after the last.
+    ASSERT_EQ(arrivals.size(), 4U);
+    for (std::size_t i = 0; i < arrivals.size(); ++i) {
+        const auto at = std::chrono::duration_cast<std::chrono::milliseconds>(arrivals[i] - started).count();
+        EXPECT_GE(at, 350 + 300 * static_cast<long>(i)) << i;
+        EXPECT_LE(at, 350 + 300 * static_cast<long>(i) + 150) << i;
+    }
+    EXPECT_LE(ticksSince(idle), 8) << "the engine ticked between the due times";
+    EXPECT_TRUE(scheduler.timer().isSingleShot());
+}
+
+} // namespace
+} // namespace quorvane
