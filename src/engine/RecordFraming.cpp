@@ -188,9 +188,12 @@ void RecordFraming::append(int field, unsigned char c) {
     if (added.Length == 0)
         return;
     Value& slot = m_slots[static_cast<std::size_t>(field)];
-    if (auto* text = std::get_if<std::string>(&slot))
-        text->append(added.Chars.data(), added.Length);
-    else
+    if (auto* text = std::get_if<std::string>(&slot)) {
+        if (added.Length == 1)
+            text->push_back(added.Chars[0]);
+        else
+            text->append(added.Chars.data(), added.Length);
+    } else
         slot = std::string(added.Chars.data(), added.Length);
     m_recordBytes += added.Length;
     m_highestSlot = std::max(m_highestSlot, field);

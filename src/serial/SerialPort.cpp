@@ -82,15 +82,13 @@ void SerialPort::closeDevice() {
     m_readPos = m_readEnd = 0;
 }
 
-int SerialPort::ReadPortByte(char& byte) {
-    if (m_readPos == m_readEnd) {
-        if (!m_device.isOpen())
-            return 0;
-        m_readPos = 0;
-        m_readEnd = m_device.read(m_readBuffer);
-        if (m_readEnd == 0)
-            return 0;
-    }
+int SerialPort::refillAndReadByte(char& byte) {
+    if (!m_device.isOpen())
+        return 0;
+    m_readPos = 0;
+    m_readEnd = m_device.read(m_readBuffer);
+    if (m_readEnd == 0)
+        return 0;
     byte = m_readBuffer[m_readPos++];
     return 1;
 }

@@ -45,7 +45,14 @@ public:
     /// Closes without touching DTR and RTS (an abandoned activation, a configuration reload).
     void CloseHandleOnly();
     /// Reads at most one byte without waiting: 1 with `byte` set, or 0 when nothing waits.
-    int ReadPortByte(char& byte);
+    int ReadPortByte(char& byte) {
+        // Inline for the bytes already read: the engine takes every byte through here.
+        if (m_readPos != m_readEnd) {
+            byte = m_readBuffer[m_readPos++];
+            return 1;
+        }
+        return refillAndReadByte(byte);
+    }
     /// Writes `outputQueue`, leaving in it what the device did not take; in Virtual Instrument Mode hands it
     /// to the sink and empties it.
     void WritePort(std::string& outputQueue);
@@ -94,6 +101,7 @@ public:
     bool isVirtual() const { return static_cast<bool>(m_virtualSink); }
 
 private:
+    int refillAndReadByte(char& byte);
     void failConfigure(std::string_view message);
     void closeDevice();
     bool lineControlAllowed() const;

@@ -1,6 +1,7 @@
 #include "engine/bus/DdeItemView.h"
 
 #include <algorithm>
+#include <array>
 
 namespace quorvane {
 
@@ -32,9 +33,16 @@ void DdeItemView::change(std::string& text, std::string_view item, std::string_v
 }
 
 void DdeItemView::changeField(int field, std::string_view value) {
-    // The item's name is made only for a change someone is told of: fields change with every record.
-    if (update(m_fields[static_cast<std::size_t>(field)], value))
-        m_server->advise(FieldItemName(field), value);
+    // Fields change with every record: their names are made once.
+    static const std::array<std::string, kMaxFieldItems + 1> kNames = [] {
+        std::array<std::string, kMaxFieldItems + 1> names;
+        for (int n = 1; n <= kMaxFieldItems; ++n)
+            names[static_cast<std::size_t>(n)] = FieldItemName(n);
+        return names;
+    }();
+    const auto index = static_cast<std::size_t>(field);
+    if (update(m_fields[index], value))
+        m_server->advise(kNames[index], value);
 }
 
 void DdeItemView::clearFieldBoxes() {
