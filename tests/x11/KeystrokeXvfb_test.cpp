@@ -1,9 +1,10 @@
 // The quorvane program in keystroke mode on a private X server, as a user runs it: records from a
 // pseudo-terminal are typed into an xterm found by its title and arrive there exactly; the window
 // the user was in is active again afterwards, a minimized target is minimized again, a missing
-// target program is reported once per record that tries it, and Caps Lock neither changes the text
-// nor stays off. Without a display the records are still counted. The title rules and the launch
-// timing are the unit tests' part (tests/engine/KeystrokeOutput_test.cpp).
+// target program is reported once per record that tries it, and Caps Lock, also when switched on
+// between records, neither changes the text nor stays off. Without a display the records are still
+// counted. The title rules and the launch timing are the unit tests' part
+// (tests/engine/KeystrokeOutput_test.cpp).
 
 #include "config/ConfigFileFormat.h"
 #include "config/ConfigFiles.h"
@@ -186,6 +187,21 @@ TEST_F(KeystrokeOnXvfb, CapsLockLeavesTheTextAsWrittenAndIsOnAgainAfterwards) {
         XkbGetState(s_x->display(), XkbUseCoreKbd, &state);
         return (state.locked_mods & LockMask) != 0;
     }));
+    XkbLockModifiers(s_x->display(), XkbUseCoreKbd, LockMask, 0);
+    XSync(s_x->display(), False);
+}
+
+// The program learns of Caps Lock from the server's reports rather than by asking before each
+// record: a change the user makes between records must reach it all the same.
+TEST_F(KeystrokeOnXvfb, CapsLockSwitchedOnBetweenRecordsIsSeenByTheNextRecord) {
+    startTerminal("Target Window", m_dir.file("out.txt"));
+    startQuorvane(writeKeystrokeConfiguration(m_dir, "Target Window", {}, 0));
+    send("abc,XYZ,Mixed\r\n");
+    EXPECT_EQ(linesOf(m_dir.file("out.txt"), 1), "<abc\tXYZ\tMixed\n");
+    XkbLockModifiers(s_x->display(), XkbUseCoreKbd, LockMask, LockMask);
+    XSync(s_x->display(), False);
+    send("def,UVW,Other\r\n");
+    EXPECT_EQ(linesOf(m_dir.file("out.txt"), 2), "<abc\tXYZ\tMixed\n<def\tUVW\tOther\n");
     XkbLockModifiers(s_x->display(), XkbUseCoreKbd, LockMask, 0);
     XSync(s_x->display(), False);
 }

@@ -64,6 +64,10 @@ bool KeystrokeOutput::titleMatches(WindowId window) {
 }
 
 WindowId KeystrokeOutput::FindAndActivateTarget(std::string_view title) {
+    return findAndActivateTarget(title, kNoWindow);
+}
+
+WindowId KeystrokeOutput::findAndActivateTarget(std::string_view title, WindowId foreground) {
     m_targetWasRestored = false;
     targetAppTitle();
     // A title of blanks only would match every window; it names no target.
@@ -75,7 +79,8 @@ WindowId KeystrokeOutput::FindAndActivateTarget(std::string_view title) {
     const std::vector<WindowId> list = windows.topLevelWindows();
     // The window on top is left alone only when it also has the focus: on X the top of the stack
     // may be minimized or unfocused, and keys go to the focus.
-    if (!list.empty() && titleMatches(list.front()) && windows.foregroundWindow() == list.front())
+    if (!list.empty() && titleMatches(list.front()) &&
+        (foreground != kNoWindow ? foreground : windows.foregroundWindow()) == list.front())
         return list.front();
     for (WindowId window : list) {
         if (!titleMatches(window))
@@ -171,7 +176,9 @@ void KeystrokeOutput::DeliverKeystrokes(const FieldSlots& slots, int fieldCount)
     bool launchFailed = false;
     WindowId target = kNoWindow;
     if (isSet(m_settings.ActivateTargetApp)) {
-        target = FindAndActivateTarget(targetAppTitle());
+        // Every question about windows is a round trip to the display server: the foreground of a
+        // moment ago is not asked for again.
+        target = findAndActivateTarget(targetAppTitle(), previousForeground);
         if (target == kNoWindow && !m_commandLine.empty())
             launchFailed = !launchTarget(target, previousForeground);
     }
@@ -179,7 +186,10 @@ void KeystrokeOutput::DeliverKeystrokes(const FieldSlots& slots, int fieldCount)
     AssembleRecordText(m_settings, slots, fieldCount, m_services.Typing.Time, m_text);
     if (launchFailed)
         return;
-    if (m_runtimeWindow != kNoWindow && windows.foregroundWindow() == m_runtimeWindow)
+    // Only the activation of another window has moved the foreground since the record began.
+    if (m_runtimeWindow != kNoWindow &&
+        (target == kNoWindow || target == previousForeground ? previousForeground
+                                                             : windows.foregroundWindow()) == m_runtimeWindow)
         return;
     typeRecordText();
     if (m_targetWasRestored)

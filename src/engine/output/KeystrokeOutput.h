@@ -61,6 +61,8 @@ public:
     void reportMacroErrorRecords();
 
 private:
+    /// FindAndActivateTarget with the foreground window as just asked (kNoWindow: not known).
+    WindowId findAndActivateTarget(std::string_view title, WindowId foreground);
     bool titleMatches(WindowId window);
     bool launchTarget(WindowId& target, WindowId& previousForeground);
     bool waitFor(std::uint32_t startTick, const auto& done);

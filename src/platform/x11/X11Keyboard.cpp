@@ -63,7 +63,27 @@ std::optional<KeyStroke> X11KeyLayout::keyForCharacter(unsigned char character) 
 }
 
 X11KeyboardInjector::X11KeyboardInjector(_XDisplay* display, X11Keymap& keymap)
-    : m_display(display), m_keymap(keymap) {}
+    : m_display(display), m_keymap(keymap) {
+    // Caps Lock is asked for before every macro: rather than a round trip each time, the server
+    // reports each change of the locked modifiers, which is rare.
+    int opcode = 0;
+    int error = 0;
+    int major = XkbMajorVersion;
+    int minor = XkbMinorVersion;
+    if (XkbQueryExtension(m_display, &opcode, &m_xkbEvent, &error, &major, &minor) == False ||
+        XkbSelectEventDetails(m_display, XkbUseCoreKbd, XkbStateNotify, XkbModifierLockMask,
+                              XkbModifierLockMask) == False) {
+        m_xkbEvent = -1;
+        return;
+    }
+    XkbStateRec state{};
+    if (XkbGetState(m_display, XkbUseCoreKbd, &state) == Success)
+        m_lockedModifiers = state.locked_mods;
+    // Changes reported before that answer are older than it.
+    XEvent event;
+    while (XCheckTypedEvent(m_display, m_xkbEvent, &event)) {
+    }
+}
 
 X11KeyboardInjector::~X11KeyboardInjector() {
     releaseOwnKeys();
@@ -91,6 +111,8 @@ void X11KeyboardInjector::sendKey(std::uint16_t virtualKey, bool down) {
         m_pressed.erase(held);
     m_keymap.setHeld(keycode, down);
     XTestFakeKeyEvent(m_display, keycode, down ? True : False, CurrentTime);
+    if (virtualKey == vk::kCapsLock)
+        m_capsLockKeySent = true;
     m_altReleased = virtualKey == vk::kAlt && !down;
 }
 
@@ -162,16 +184,39 @@ void X11KeyboardInjector::releaseOwnKeys() {
     XSync(m_display, False);
 }
 
+void X11KeyboardInjector::readLockChanges() const {
+    XEvent event;
+    while (XCheckTypedEvent(m_display, m_xkbEvent, &event)) {
+        const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
+        if (xkb.any.xkb_type == XkbStateNotify)
+            m_lockedModifiers = xkb.state.locked_mods;
+    }
+}
+
 bool X11KeyboardInjector::capsLock() const {
-    XkbStateRec state{};
-    if (XkbGetState(m_display, XkbUseCoreKbd, &state) != Success)
+    if (m_xkbEvent < 0)
         return false;
-    return (state.locked_mods & LockMask) != 0;
+    // A Caps Lock key we typed may not have reached the server yet: its change is known only once
+    // the server has answered after it.
+    if (m_capsLockKeySent) {
+        m_capsLockKeySent = false;
+        XSync(m_display, False);
+    }
+    // What the server has reported so far; a change it is reporting just now is as good as one
+    // made an instant later.
+    readLockChanges();
+    return (m_lockedModifiers & LockMask) != 0;
 }
 
 void X11KeyboardInjector::setCapsLock(bool on) {
     XkbLockModifiers(m_display, XkbUseCoreKbd, LockMask, on ? LockMask : 0);
     XSync(m_display, False);
+    // The report of this change has arrived with the answer; taken now, it does not wait in the
+    // queue, where the keymap's look for a new mapping before every character would trip over it.
+    if (m_xkbEvent >= 0) {
+        m_capsLockKeySent = false;
+        readLockChanges();
+    }
 }
 
 } // namespace quorvane

@@ -60,15 +60,19 @@ public:
 private:
     unsigned keycodeOf(std::uint16_t virtualKey);
     std::vector<unsigned> modifiersDown();
+    void readLockChanges() const;
     void releaseOwnKeys();
 
     _XDisplay* m_display;
     X11Keymap& m_keymap;
     std::chrono::milliseconds m_modifierWait{1000};
     std::function<bool()> m_delayedEvents;
-    std::vector<unsigned> m_pressed;  // keys we hold down now
-    std::vector<unsigned> m_userHeld; // modifiers the user still held when typing began
-    bool m_altReleased = false;       // the last event released Alt: a pause follows
+    std::vector<unsigned> m_pressed;        // keys we hold down now
+    std::vector<unsigned> m_userHeld;       // modifiers the user still held when typing began
+    bool m_altReleased = false;             // the last event released Alt: a pause follows
+    int m_xkbEvent = -1;                    // XKB's event type; -1 without XKB
+    mutable unsigned m_lockedModifiers = 0; // as the server last reported them
+    mutable bool m_capsLockKeySent = false; // a Caps Lock key went out since the last answer
 };
 
 } // namespace quorvane

@@ -150,8 +150,17 @@ std::vector<WindowId> X11WindowSystem::topLevelWindows() {
 }
 
 std::string X11WindowSystem::windowTitle(WindowId window) {
-    if (auto title = textProperty(window, atom("_NET_WM_NAME")))
-        return *title;
+    // Many clients set only WM_NAME, and the target's title is read for every record: that a window
+    // has no _NET_WM_NAME is believed for a moment rather than asked again each time.
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_withoutNetName || m_withoutNetName->Window != window ||
+        now - m_withoutNetName->At > kWindowManagerRecheck) {
+        if (auto title = textProperty(window, atom("_NET_WM_NAME"))) {
+            m_withoutNetName.reset();
+            return *title;
+        }
+        m_withoutNetName = SeenWindow{window, now};
+    }
     return textProperty(window, XA_WM_NAME).value_or(std::string());
 }
 
@@ -160,8 +169,11 @@ unsigned long X11WindowSystem::topLevelOf(unsigned long window) {
     unsigned long current = window;
     for (int depth = 0; depth < 32; ++depth) {
         const Atom wmState = atom("WM_STATE");
-        if (!property(current, wmState, wmState).empty())
+        if (!property(current, wmState, wmState).empty()) {
+            if (current == window)
+                m_focusedClient = SeenWindow{window, std::chrono::steady_clock::now()};
             return current;
+        }
         Window root = 0;
         Window parent = 0;
         Window* children = nullptr;
@@ -188,6 +200,14 @@ WindowId X11WindowSystem::foregroundWindow() {
             return active.front();
         return kNoWindow;
     }
+    // The focus mostly rests on a client window itself, which stays a client window as long as it
+    // can hold the focus (withdrawing it moves the focus away): seen again soon after, it is not
+    // looked at again. Any other focus window is walked up to its client every time, since the
+    // client it belongs to may change (a frame whose client is not yet managed).
+    if (m_focusedClient && m_focusedClient->Window == focus &&
+        std::chrono::steady_clock::now() - m_focusedClient->At <= kWindowManagerRecheck)
+        return focus;
+    m_focusedClient.reset();
     return topLevelOf(focus);
 }
 

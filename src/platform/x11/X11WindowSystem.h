@@ -46,6 +46,12 @@ private:
     std::chrono::milliseconds m_activationWait{2000};
     std::optional<std::chrono::steady_clock::time_point> m_supportedAt; // when m_supported was read
     std::vector<unsigned long> m_supported; // the running window manager's _NET_SUPPORTED
+    struct SeenWindow {
+        unsigned long Window = 0;
+        std::chrono::steady_clock::time_point At; // when it was seen so
+    };
+    std::optional<SeenWindow> m_focusedClient;  // the last focus window that was a client itself
+    std::optional<SeenWindow> m_withoutNetName; // the last window whose title had no _NET_WM_NAME
 };
 
 } // namespace quorvane
