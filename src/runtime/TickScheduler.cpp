@@ -16,6 +16,18 @@ namespace {
 
 constexpr int kTickMs = 50;
 
+// Marks an engine step on the stack for as long as it runs.
+class StepDepth {
+public:
+    explicit StepDepth(int& depth) : m_depth(depth) { ++m_depth; }
+    ~StepDepth() { --m_depth; }
+    StepDepth(const StepDepth&) = delete;
+    StepDepth& operator=(const StepDepth&) = delete;
+
+private:
+    int& m_depth;
+};
+
 } // namespace
 
 TickScheduler::TickScheduler(Engine& engine, std::function<void()> afterStep, QObject* parent)
@@ -49,9 +61,10 @@ void TickScheduler::stop() {
 void TickScheduler::tick() {
     if (m_depth != 0)
         return;
-    ++m_depth;
-    m_engine.Timer1_Timer();
-    --m_depth;
+    {
+        const StepDepth step(m_depth);
+        m_engine.Timer1_Timer();
+    }
     finishStep();
     if (!m_running)
         return;
@@ -65,9 +78,11 @@ void TickScheduler::readArrived() {
         m_port->setEnabled(false);
         return;
     }
-    ++m_depth;
-    const bool read = m_engine.ReadArrivedInput();
-    --m_depth;
+    bool read = false;
+    {
+        const StepDepth step(m_depth);
+        read = m_engine.ReadArrivedInput();
+    }
     // When the engine cannot read (a tick waits, suspended) the notifier rests until the next
     // tick, or it would fire without end.
     if (!read && m_port)
@@ -78,9 +93,10 @@ void TickScheduler::readArrived() {
 void TickScheduler::readPending() {
     if (m_depth != 0)
         return;
-    ++m_depth;
-    m_engine.ReadPendingInput();
-    --m_depth;
+    {
+        const StepDepth step(m_depth);
+        m_engine.ReadPendingInput();
+    }
     finishStep();
 }
 

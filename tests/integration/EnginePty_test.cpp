@@ -4,57 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/Engine.h"
-#include "platform/posix/PosixFileAccess.h"
 #include "fakes/FakeClock.h"
-#include "fakes/FakeEngineView.h"
-#include "fakes/FakePrompts.h"
-#include "fakes/FakeSettingsStore.h"
-#include "fakes/FakeSoundBeep.h"
-#include "platform/posix/PosixSerialDevice.h"
-#include "serial/PortBindings.h"
-#include "serial/PtyPair.h"
+#include "integration/EngineOnPty.h"
 
 namespace quorvane {
 namespace {
 
-class EnginePtyTest : public testing::Test {
+class EnginePtyTest : public testing::Test, public test::EngineOnPty<test::FakeClock> {
 protected:
-    EnginePtyTest() {
-        ResetConfiguration(config);
-        config.DataBitsIndex = 3;
-        config.ParityIndex = 0;
-        config.RecordStructure = 1;
-        config.FieldCount = 2;
-        config.OutputMode = 0; // processed and shown only: the fields are what the test reads
-        bindings.setOverride("COM1", pty.slavePath());
-    }
-
-    void start() {
-        ASSERT_TRUE(pty.ok());
-        ASSERT_TRUE(port.OpenPort());
-        engine.Form_Load();
-    }
-
     // Ticks until `records` records were delivered or 200 ticks passed.
     void tickUntilRecord(std::int64_t records) {
         for (int i = 0; i < 200 && engine.state().RecordNumber < records; ++i)
             engine.Timer1_Timer();
     }
-
-    test::PtyPair pty;
-    Configuration config;
-    test::FakePrompts prompts;
-    test::FakeClock clock;
-    test::FakeSettingsStore store;
-    PortBindings bindings{store};
-    PosixSerialDevice device;
-    SerialPort port{device, config, prompts, clock, bindings};
-    test::FakeEngineView view;
-    test::FakeSoundBeep sounds;
-    PosixFileAccess files;
-    Engine engine{config, EngineServices{port, view, prompts, sounds, clock, store, files},
-                  EngineEnvironment{}};
 };
 
 TEST_F(EnginePtyTest, BytesSentWhileSuspendedAreProcessedAfterResume) {

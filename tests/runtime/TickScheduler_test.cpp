@@ -2,19 +2,11 @@
 // ticks is delivered at once, an idle engine has no timer running, and a timed output is sent on
 // time while the engine otherwise sleeps (the idle count counts the ticks that ran).
 
-#include "engine/Engine.h"
 #include "engine/output/SerialOutput.h"
-#include "fakes/FakeEngineView.h"
 #include "fakes/FakeHotKeys.h"
-#include "fakes/FakePrompts.h"
-#include "fakes/FakeSettingsStore.h"
-#include "fakes/FakeSoundBeep.h"
-#include "platform/posix/PosixFileAccess.h"
-#include "platform/posix/PosixSerialDevice.h"
+#include "integration/EngineOnPty.h"
 #include "platform/posix/SystemClock.h"
 #include "runtime/TickScheduler.h"
-#include "serial/PortBindings.h"
-#include "serial/PtyPair.h"
 
 #include <QEventLoop>
 #include <QSocketNotifier>
@@ -30,23 +22,12 @@ namespace {
 
 using Steady = std::chrono::steady_clock;
 
-class TickSchedulerTest : public testing::Test {
+class TickSchedulerTest : public testing::Test, public test::EngineOnPty<SystemClock> {
 protected:
-    TickSchedulerTest() {
-        ResetConfiguration(config);
-        config.DataBitsIndex = 3;
-        config.ParityIndex = 0;
-        config.RecordStructure = 1;
-        config.FieldCount = 2;
-        config.OutputMode = 0;
-        bindings.setOverride("COM1", pty.slavePath());
-        extensions.add(output);
-    }
+    TickSchedulerTest() { extensions.add(output); }
 
     void start() {
-        ASSERT_TRUE(pty.ok());
-        ASSERT_TRUE(port.OpenPort());
-        engine.Form_Load();
+        test::EngineOnPty<SystemClock>::start();
         scheduler.start([this] { return device.descriptor(); });
     }
     // Runs the event loop, blocking as a host does, for that long.
@@ -57,20 +38,6 @@ protected:
     }
     int ticksSince(int idleTicks) const { return (engine.state().IdleTicks - idleTicks + 256) % 256; }
 
-    test::PtyPair pty;
-    Configuration config;
-    test::FakePrompts prompts;
-    SystemClock clock;
-    test::FakeSettingsStore store;
-    PortBindings bindings{store};
-    PosixSerialDevice device;
-    SerialPort port{device, config, prompts, clock, bindings};
-    test::FakeEngineView view;
-    test::FakeSoundBeep sounds;
-    PosixFileAccess files;
-    EngineExtensionList extensions;
-    Engine engine{config, EngineServices{port, view, prompts, sounds, clock, store, files, &extensions},
-                  EngineEnvironment{}};
     test::FakeHotKeys keys;
     SerialOutput output{engine, config, port, view, clock, &keys};
     TickScheduler scheduler{engine, {}};
