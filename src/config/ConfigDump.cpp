@@ -34,8 +34,21 @@ private:
 
 void AppendEscapedBytes(std::string& out, std::string_view bytes) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    for (char c : bytes) {
+    const auto plain = [](char c) {
         const auto b = static_cast<unsigned char>(c);
+        return b >= 32 && b <= 126 && c != '\\';
+    };
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        // Printable stretches go in whole; only the bytes between them are escaped one by one.
+        std::size_t end = i;
+        while (end < bytes.size() && plain(bytes[end]))
+            ++end;
+        out.append(bytes.data() + i, end - i);
+        if (end == bytes.size())
+            break;
+        const char c = bytes[end];
+        i = end + 1;
         switch (c) {
         case '\r':
             out += "\\r";
@@ -49,14 +62,12 @@ void AppendEscapedBytes(std::string& out, std::string_view bytes) {
         case '\\':
             out += "\\\\";
             break;
-        default:
-            if (b < 32 || b > 126) {
-                out += "\\x";
-                out += kHex[b >> 4];
-                out += kHex[b & 15];
-            } else {
-                out += c;
-            }
+        default: {
+            const auto b = static_cast<unsigned char>(c);
+            out += "\\x";
+            out += kHex[b >> 4];
+            out += kHex[b & 15];
+        }
         }
     }
 }

@@ -51,6 +51,22 @@ public:
         }
     }
 
+    /// The bytes that add exactly themselves to field f, or null when the field's filter changes or
+    /// drops bytes in a way a table cannot say.
+    const std::array<bool, kCharCodes>* keptAsIs(int field) const {
+        if (field < 1 || field >= kOverflowField)
+            return nullptr;
+        switch (m_kinds[static_cast<std::size_t>(field)]) {
+        case FieldFilterKind::IgnoreField:
+        case FieldFilterKind::BinaryToHex:
+            return nullptr;
+        case FieldFilterKind::NumericOnly:
+            return &m_numeric;
+        default:
+            return &m_kept;
+        }
+    }
+
     /// True for the digits, "-" and the decimal separator.
     bool isNumeric(unsigned char c) const { return m_numeric[c]; }
 
@@ -63,6 +79,7 @@ private:
 
     FieldArray<FieldFilterKind> m_kinds{};
     std::array<bool, kCharCodes> m_drops{};
+    std::array<bool, kCharCodes> m_kept{}; // !m_drops
     std::array<bool, kCharCodes> m_numeric{};
 };
 

@@ -74,6 +74,11 @@ void RecordFraming::configure(const Settings& settings, char decimalSeparator) {
     m_delimiter =
         settings.FieldDelimiter.empty() ? -1 : static_cast<unsigned char>(settings.FieldDelimiter[0]);
     m_fieldCount = std::clamp<int>(settings.FieldCount, 1, kMaxFields);
+    for (int b = 0; b < kCharCodes; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        m_plain[byte] = m_preInput[byte] == PreInput::Replace && m_replacement[byte] == byte &&
+                        !m_ends[byte] && !(b == m_delimiter && m_fieldCount >= 2);
+    }
     m_recordLength = settings.RecordLength;
     m_timeBetweenRecords = settings.TimeBetweenRecords;
     m_timeGapEnds = settings.EndOfRecordEvent == 1;
@@ -106,6 +111,33 @@ void RecordFraming::FrameByte(unsigned char byte) {
         m_sink.RecordCutShort();
         completeRecord();
     }
+}
+
+std::size_t RecordFraming::FramePlainRun(std::string_view bytes) {
+    if (!m_state.InRecord || (m_state.DispatchMode != FramingMode::SingleEndChar &&
+                              m_state.DispatchMode != FramingMode::DelimitedEndChar))
+        return 0;
+    const int field = m_state.FieldIndex;
+    const auto* kept = m_filter.keptAsIs(field);
+    auto* text = std::get_if<std::string>(&m_slots[static_cast<std::size_t>(field)]);
+    if (kept == nullptr || text == nullptr)
+        return 0;
+    // The byte that reaches the longest record goes through FrameByte, which cuts the record there.
+    const std::size_t most = std::min(bytes.size(), kMaxRecordBytes - 1 - m_recordBytes);
+    std::size_t run = 0;
+    while (run < most) {
+        const auto byte = static_cast<unsigned char>(bytes[run]);
+        if (!m_plain[byte] || !(*kept)[byte])
+            break;
+        ++run;
+    }
+    if (run == 0)
+        return 0;
+    text->append(bytes.data(), run);
+    m_recordBytes += run;
+    m_highestSlot = std::max(m_highestSlot, field);
+    m_state.PrevWasSpace = bytes[run - 1] == ' ';
+    return run;
 }
 
 void RecordFraming::dispatch(unsigned char c) {

@@ -41,6 +41,10 @@ public:
 
     /// Takes one received byte.
     void FrameByte(unsigned char byte);
+    /// Takes the leading bytes of `bytes` that only add themselves to the open record's current
+    /// field in an end-character mode, all at once, exactly as FrameByte would; returns how many it
+    /// took. FrameByte takes the byte that stopped the run.
+    std::size_t FramePlainRun(std::string_view bytes);
     /// The time-gap end of record; called once per tick when no byte is waiting.
     void CheckRecordGap();
     /// True while a record is open that CheckRecordGap can end.
@@ -70,6 +74,8 @@ private:
     std::array<unsigned char, kCharCodes> m_replacement{};
     std::array<bool, kCharCodes> m_starts{};
     std::array<bool, kCharCodes> m_ends{};
+    // Bytes that are neither translated, ignored, voiding, an end nor a field delimiter.
+    std::array<bool, kCharCodes> m_plain{};
     std::array<int, kOverflowField + 1> m_fieldLength{};
     int m_delimiter = -1; // -1: no delimiter
     int m_fieldCount = 1;

@@ -1,6 +1,7 @@
 #pragma once
 // The port operations: open, read, write, purge, break, DTR/RTS and modem status of the one port.
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -53,6 +54,12 @@ public:
         }
         return refillAndReadByte(byte);
     }
+    /// The bytes read ahead and not yet handed out by ReadPortByte.
+    std::string_view bufferedBytes() const {
+        return {m_readBuffer.data() + m_readPos, m_readEnd - m_readPos};
+    }
+    /// Hands out the first `count` buffered bytes at once, as that many ReadPortByte calls would.
+    void skipBuffered(std::size_t count) { m_readPos += std::min(count, m_readEnd - m_readPos); }
     /// Writes `outputQueue`, leaving in it what the device did not take; in Virtual Instrument Mode hands it
     /// to the sink and empties it.
     void WritePort(std::string& outputQueue);

@@ -3,9 +3,11 @@
 // and delivery are left to the engine tests; the filter here is the default "no filter".
 
 #include "EngineTestSupport.h"
+#include "config/ConfigDump.h"
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace quorvane::test {
 namespace {
@@ -186,6 +188,17 @@ TEST(Overflow, FixedLengthOverflowCountsEachByteAsAField) {
     EXPECT_EQ(framing.Records, (Records{{"x", "x"}}));
 }
 
+TEST(Overflow, ARecordWithoutItsEndIsCutAtTheLongestRecord) {
+    const std::string stream(kMaxRecordBytes + 5, 'x');
+    for (const bool runs : {true, false}) {
+        FramingHarness framing(logSettings());
+        runs ? framing.feed(stream) : framing.feedEachByte(stream);
+        ASSERT_EQ(framing.Records.size(), 1u);
+        EXPECT_EQ(framing.Records[0][0].size(), kMaxRecordBytes) << (runs ? "runs" : "bytes");
+        EXPECT_EQ(framing.slot(1), "xxxxx");
+    }
+}
+
 TEST(PreInput, IgnoredBytesVanishAndDoNotRestartTheGap) {
     Settings settings = logSettings();
     settings.EndOfRecordEvent = 1;
@@ -273,6 +286,72 @@ TEST(PrevWasSpace, FollowsTheByteAsTranslated) {
     FramingHarness framing(settings);
     framing.feed("a_ b c\r");
     EXPECT_EQ(framing.Records, (Records{{"a", "b", "c\r"}}));
+}
+
+// Runs of plain bytes framed at once must leave exactly what framing byte by byte leaves, whatever
+// the settings and wherever the port's reads cut the stream.
+TEST(PlainRuns, FrameExactlyAsByteByByte) {
+    const std::vector<std::pair<const char*, std::function<Settings()>>> settings = {
+        {"single field", logSettings},
+        {"delimited", [] { return delimited(3); }},
+        {"space delimited", [] { return delimited(3, " "); }},
+        {"delimiter is the end", [] { return delimited(2, "\r"); }},
+        {"one field, delimiter is data", [] { return delimited(1); }},
+        {"end characters",
+         [] {
+             auto s = delimited(3);
+             s.EndOfRecordEvent = 3;
+             s.EndOfRecordChars = "\n;";
+             return s;
+         }},
+        {"translated, ignored, void",
+         [] {
+             auto s = delimited(3);
+             s.PreInputTranslation['_'] = " ";
+             s.PreInputTranslation['x'] = "Ignore";
+             s.PreInputTranslation['!'] = "Void Record";
+             s.PreInputTranslation['\n'] = "Ignore";
+             return s;
+         }},
+        {"filters, keystroke mode drops",
+         [] {
+             auto s = delimited(4);
+             s.OutputMode = 0;
+             s.FieldFilter[1] = "N";
+             s.FieldFilter[2] = "I";
+             s.FieldFilter[3] = "B";
+             return s;
+         }},
+        {"numeric start",
+         [] {
+             auto s = delimited(2);
+             s.StartOfRecordEvent = 2;
+             return s;
+         }},
+    };
+    const std::string alphabet = "ab1.-,,  __xx!\r\n;\x01\xff";
+    std::mt19937 random(7);
+    for (const auto& [name, make] : settings) {
+        for (int round = 0; round < 50; ++round) {
+            std::string stream(std::uniform_int_distribution<std::size_t>(0, 200)(random), ' ');
+            for (char& c : stream)
+                c = alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random)];
+            FramingHarness runs(make());
+            FramingHarness bytes(make());
+            for (std::size_t at = 0; at < stream.size();) {
+                const std::size_t read = std::uniform_int_distribution<std::size_t>(1, 16)(random);
+                runs.feed(std::string_view(stream).substr(at, read));
+                at += read;
+            }
+            bytes.feedEachByte(stream);
+            const auto state = [](const FramingHarness& f) {
+                return std::tuple(f.State.InRecord, f.State.FieldIndex, f.State.PrevWasSpace,
+                                  f.State.VoidPending, f.slot(1), f.slot(2), f.slot(3), f.slot(4));
+            };
+            ASSERT_EQ(runs.Records, bytes.Records) << name << ": " << EscapeBytes(stream);
+            ASSERT_EQ(state(runs), state(bytes)) << name << ": " << EscapeBytes(stream);
+        }
+    }
 }
 
 } // namespace

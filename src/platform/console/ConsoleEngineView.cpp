@@ -27,7 +27,7 @@ void ConsoleEngineView::setRecordNumber(std::string_view text) {
         return;
     // The escapes leave only ASCII, which is the same in the code page and in UTF-8.
     m_held += '#';
-    m_held += BytesToUtf8(text);
+    m_held += text; // digits
     m_held += "  ";
     bool first = true;
     for (const auto& [field, value] : m_fields) {
