@@ -101,6 +101,9 @@ void TickScheduler::readPending() {
 }
 
 void TickScheduler::finishStep() {
+    // A step that lost the device closed its descriptor: the event loop must not poll it again,
+    // nor another file that gets its number.
+    followPort();
     if (m_afterStep)
         m_afterStep();
     if (m_running && m_engine.inputPending())
@@ -108,15 +111,24 @@ void TickScheduler::finishStep() {
 }
 
 void TickScheduler::watchPort() {
-    const int fd = m_portDescriptor ? m_portDescriptor() : -1;
-    if (!m_port || m_port->socket() != fd) {
-        m_port.reset();
-        if (fd < 0)
-            return;
-        m_port = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        connect(m_port.get(), &QSocketNotifier::activated, this, &TickScheduler::readArrived);
+    followPort();
+    if (m_port)
+        m_port->setEnabled(true);
+}
+
+void TickScheduler::followPort() {
+    const int fd = m_running && m_portDescriptor ? m_portDescriptor() : -1;
+    if (m_port && m_port->socket() == fd)
+        return;
+    if (m_port) {
+        // This may run inside the notifier's own signal: it goes once control is back in the loop.
+        m_port->setEnabled(false);
+        m_port.release()->deleteLater();
     }
-    m_port->setEnabled(true);
+    if (fd < 0)
+        return;
+    m_port = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read, this);
+    connect(m_port.get(), &QSocketNotifier::activated, this, &TickScheduler::readArrived);
 }
 
 bool TickScheduler::portResting() const {

@@ -44,6 +44,8 @@ private:
     void readPending();
     void finishStep();
     void watchPort();
+    // Keeps the notifier on the port's current descriptor, leaving a resting one resting.
+    void followPort();
     void planAfterTick();
     void planBeforeBlocking();
     bool portResting() const;
