@@ -1,6 +1,7 @@
 // The per-user store on real INI files in a temporary XDG_CONFIG_HOME.
 
 #include <cstdlib>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,26 @@ TEST(QtSettingsStore, EmptyValueIsStoredAndReadAsEmpty) {
     QtSettingsStore store(QString::fromStdString(folder.path().string()));
     store.SaveSetting("Quorvane", "MRUFiles", "1", "");
     EXPECT_EQ(store.GetSetting("Quorvane", "MRUFiles", "1", "default"), "");
+}
+
+// Engines stopped together each store their window position: one already stored must not rewrite
+// the file (which waits for its lock while the others write).
+TEST(QtSettingsStore, AValueAlreadyStoredLeavesTheFileAlone) {
+    test::TempDir folder;
+    QtSettingsStore store(QString::fromStdString(folder.path().string()));
+    const auto file = folder.path() / "Quorvane - COM1.ini";
+    const auto inode = [&] {
+        struct stat info {};
+        return ::stat(file.c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    store.SaveSetting("Quorvane - COM1", "Settings", "MainLeft", "120");
+    const auto first = inode();
+    ASSERT_NE(first, 0u);
+    store.SaveSetting("Quorvane - COM1", "Settings", "MainLeft", "120");
+    EXPECT_EQ(inode(), first);
+    store.SaveSetting("Quorvane - COM1", "Settings", "MainLeft", "121");
+    EXPECT_NE(inode(), first) << "a changed value is written";
+    EXPECT_EQ(store.GetSetting("Quorvane - COM1", "Settings", "MainLeft", ""), "121");
 }
 
 } // namespace

@@ -63,9 +63,14 @@ std::string QtSettingsStore::GetSetting(std::string_view application, std::strin
 
 void QtSettingsStore::SaveSetting(std::string_view application, std::string_view section,
                                   std::string_view key, std::string_view value) {
-    QDir().mkpath(m_folder);
     QSettings settings(fileFor(application), QSettings::IniFormat);
-    settings.setValue(entryKey(section, key), storedValue(value));
+    const QString entry = entryKey(section, key);
+    // A value already stored leaves the file alone: writing takes the file's lock, and many
+    // engines stopped at once (each storing its window position) would queue for it.
+    if (const QVariant stored = settings.value(entry); stored.isValid() && toBytes(stored) == value)
+        return;
+    QDir().mkpath(m_folder);
+    settings.setValue(entry, storedValue(value));
     settings.sync();
 }
 
