@@ -66,10 +66,12 @@ while True:
         f.write(record + b"\r\n")
 PY
 
-wait_for_size() { # file size deadline-seconds
-  local end=$((SECONDS + $3))
-  while [ $SECONDS -lt $end ]; do
-    [ -f "$1" ] && [ "$(stat -c %s "$1")" -ge "$2" ] && return 0
+wait_for_size() { # file size stall-seconds: gives up once the file has not grown for that long
+  local last=-1 size since=$SECONDS
+  while [ $((SECONDS - since)) -lt "$3" ]; do
+    size=$(stat -c %s "$1" 2>/dev/null || echo 0)
+    [ "$size" -ge "$2" ] && return 0
+    [ "$size" -ne "$last" ] && { last=$size; since=$SECONDS; }
     sleep 0.002
   done
   return 1
@@ -88,7 +90,10 @@ throughput() { # name output-file command...
   start=$(now)
   (cd "$work" && exec "$@" >/dev/null 2>"$work/err.$name") &
   local pid=$!
-  wait_for_size "$out" "$bytes" 600 || echo "$name: output incomplete!"
+  if ! wait_for_size "$out" "$bytes" 10; then
+    echo "$name: output incomplete (no growth for 10 s); its standard error ends:"
+    tail -n 5 "$work/err.$name" | sed 's/^/    /'
+  fi
   seconds[$name]=$(echo "$(now) - $start" | bc -l)
   [ "$name" = quorvane ] && hwm=$(grep VmHWM /proc/$pid/status | awk '{print $2, $3}')
   kill -TERM $pid 2>/dev/null || true
