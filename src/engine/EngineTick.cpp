@@ -110,9 +110,6 @@ void Engine::readInput(bool tickWork) {
     m_inputPending = false;
     const DeliveryBatch batch(*m_delivery);
     const std::uint32_t start = m_services.Time.tickCount();
-    // Runs of plain field bytes are framed straight from the port's buffer; an Opto-RS carriage
-    // return and the virtual device's bytes go one at a time.
-    const bool runs = !isVirtual() && m_config.FlowControl != kOptoRs;
     std::uint32_t nextCheck = kReadSliceCheckBytes;
     for (std::uint32_t taken = 1;; ++taken) {
         if (taken >= nextCheck) {
@@ -123,7 +120,9 @@ void Engine::readInput(bool tickWork) {
                 return;
             }
         }
-        if (runs) {
+        // Runs of plain field bytes are framed straight from the port's buffer; an Opto-RS carriage
+        // return and the virtual device's bytes go one at a time.
+        if (m_config.FlowControl != kOptoRs && !isVirtual()) {
             if (const std::size_t run = m_framing.FramePlainRun(m_services.Port.bufferedBytes()); run != 0) {
                 m_services.Port.skipBuffered(run);
                 taken += static_cast<std::uint32_t>(run - 1);
