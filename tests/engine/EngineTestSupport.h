@@ -15,6 +15,7 @@
 #include "serial/PortBindings.h"
 #include "serial/SerialPort.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -114,7 +115,8 @@ struct EngineRig : FakePlatform {
 class FramingHarness final : public RecordSink {
 public:
     explicit FramingHarness(const Settings& settings, char decimalSeparator = '.')
-        : m_framing(State, Slots, m_filter, *this), m_fieldCount(settings.FieldCount) {
+        : m_framing(State, Slots, m_filter, *this),
+          m_fieldCount(std::clamp<int>(settings.FieldCount, 1, kMaxFields)) {
         m_translation = OutputTranslation::ForMode(settings);
         m_filter.configure(settings, m_translation, decimalSeparator);
         State.DispatchMode = DeriveDispatchMode(settings.EndOfRecordEvent, settings.RecordStructure);
