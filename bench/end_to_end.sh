@@ -2,7 +2,9 @@
 # End-to-end figures of the headless engine in log mode, run by hand on a release build; every
 # figure of one run is printed side by side at the end:
 #   (b) records/s and MB/s from a pseudo-terminal into a file: `cat`, the engine, and two pyserial
-#       scripts (log opened per record; log kept open, each record written unbuffered);
+#       scripts (log opened per record; log kept open, each record written unbuffered). The engine
+#       runs without a session bus, whatever the desktop has, and once more on a private bus of its
+#       own (quorvane_bus: every changed item is then an ItemChanged signal, four per record);
 #   (l) latency from the write of a record's end byte into the terminal to the record's bytes in
 #       the log (p50, p99, max), records sent at 20 per second;
 #   (c) CPU and wakeups of one idle engine (schedstat and context switches over the interval);
@@ -22,6 +24,15 @@ sim=$build/tools/sim/quorvane-sim
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
 [ -x "$quorvane" ] && [ -x "$sim" ] || { echo "build the release preset first: $quorvane, $sim"; exit 1; }
+# The engines below find no session bus unless one is given to them.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
+bus=""
+if command -v dbus-daemon >/dev/null; then
+  dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$work/bus.address" 4>"$work/bus.pid"
+  bus=$(head -n 1 "$work/bus.address")
+  buspid=$(head -n 1 "$work/bus.pid")
+  trap 'kill $(jobs -p) $buspid 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
+fi
 py=/usr/bin/python3 # the system's, where Debian puts pyserial
 if ! "$py" -c 'import serial' 2>/dev/null; then
   apt-get install -y python3-serial >/dev/null 2>&1 || sudo apt-get install -y python3-serial >/dev/null
@@ -105,6 +116,13 @@ throughput() { # name output-file command...
 throughput cat "$work/cat.out" sh -c "stty -F '$work/port' raw -echo; exec cat '$work/port' > '$work/cat.out'"
 throughput quorvane "$work/e2e.log" "$quorvane" --headless "$config" --device "$work/port"
 rm -f "$work/e2e.log"
+names="cat quorvane"
+if [ -n "$bus" ]; then
+  throughput quorvane_bus "$work/e2e.log" env DBUS_SESSION_BUS_ADDRESS="$bus" "$quorvane" --headless "$config" \
+    --device "$work/port"
+  rm -f "$work/e2e.log"
+  names="$names quorvane_bus"
+fi
 throughput pyserial_reopen "$work/reopen.log" "$py" "$work/pyserial_reopen.py" "$work/port" "$work/reopen.log"
 throughput pyserial_kept "$work/kept.log" "$py" "$work/pyserial_kept.py" "$work/port" "$work/kept.log"
 
@@ -205,7 +223,7 @@ kill -TERM "${pids[@]}"; wait "${pids[@]}" 2>/dev/null || true
 many_cpu=$(echo "($t1 - $t0) / ($idle_seconds * 1000000000) * 100" | bc -l)
 
 printf '(b) %d records of about 20 bytes (%d bytes), pseudo-terminal to file:\n' "$records" "$bytes"
-for name in cat quorvane pyserial_reopen pyserial_kept; do
+for name in $names pyserial_reopen pyserial_kept; do
   printf '    %-16s %8.3f s %11.0f records/s %8.2f MB/s  %s\n' "$name" "${seconds[$name]}" \
     "$(echo "$records / ${seconds[$name]}" | bc -l)" "$(echo "$bytes / ${seconds[$name]} / 1000000" | bc -l)" \
     "${same[$name]}"

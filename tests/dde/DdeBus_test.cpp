@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+
+#include <map>
+#include <sstream>
 
 #include "app/DdeHost.h"
 #include "engine/Engine.h"
@@ -18,6 +22,7 @@
 #include "fakes/FakeSettingsStore.h"
 #include "fakes/FakeSoundBeep.h"
 #include "fakes/TempDir.h"
+#include "platform/dbus/QtDdeServer.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "serial/PortBindings.h"
 #include "serial/PtyPair.h"
@@ -234,6 +239,51 @@ TEST_F(DdeBusTest, TheOutputBufferLinkSendsThePeersTextToTheDevice) {
     config.StripBufferCrLf = kFalse;
     source->write("out=6\\r\\n\n");
     EXPECT_EQ(deviceReceives(3), "6\r\n");
+}
+
+// Answers nothing: the flow test only publishes.
+class NoCalls final : public DdeServerHandler {
+public:
+    bool execute(std::string_view) override { return false; }
+    std::optional<std::string> request(std::string_view) override { return std::nullopt; }
+    bool poke(std::string_view, std::string_view) override { return false; }
+    std::vector<std::string> items() override { return {}; }
+};
+
+// A device faster than the bus: changes beyond what the bus has confirmed are held, newest value
+// per item, instead of piling up in memory; a watcher sees each item's values in order and ends
+// with the newest.
+TEST(DdeBusFlow, ABusFallingBehindGetsEachItemsNewestValueAndNothingPilesUp) {
+    test::TempDir dir;
+    NoCalls handler;
+    QtDdeServer server(QDBusConnection::sessionBus());
+    ASSERT_TRUE(server.serve("Flow", "Test", handler));
+    test::ChildProcess watcher({QUORVANE_DDE_TOOL, "watch", "Flow", "Test"}, dir.file("watch.out"),
+                               dir.file("watch.err"), [] { QCoreApplication::processEvents(); });
+    ASSERT_TRUE(watcher.waitForError("watching")) << watcher.errors();
+
+    constexpr int kChanges = 50000;
+    std::size_t mostHeld = 0;
+    for (int n = 1; n <= kChanges; ++n) { // no event is handled meanwhile, as in a long read
+        server.advise("Field(1)", std::to_string(n));
+        server.advise("RecordNumber", std::to_string(n));
+        mostHeld = std::max(mostHeld, server.heldChanges());
+    }
+    EXPECT_EQ(mostHeld, 2u);
+    ASSERT_TRUE(watcher.waitForOutput("RecordNumber=" + std::to_string(kChanges) + "\n")) << watcher.errors();
+    EXPECT_EQ(server.heldChanges(), 0u);
+
+    std::map<std::string, long> last;
+    std::size_t lines = 0;
+    std::istringstream seen(watcher.output());
+    for (std::string line; std::getline(seen, line); ++lines) {
+        const auto equals = line.find('=');
+        const long value = std::stol(line.substr(equals + 1));
+        EXPECT_GT(value, last[line.substr(0, equals)]) << line;
+        last[line.substr(0, equals)] = value;
+    }
+    EXPECT_EQ(last["Field(1)"], kChanges);
+    EXPECT_LT(lines, 2u * kChanges) << "changes were held and only the newest signalled";
 }
 
 } // namespace
