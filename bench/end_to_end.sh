@@ -9,7 +9,7 @@
 #       the log (p50, p99, max), records sent at 20 per second;
 #   (c) CPU and wakeups of one idle engine (schedstat and context switches over the interval);
 #   (m) total CPU of 100 idle engines on 100 terminals at once;
-#   (d) peak memory (VmHWM) of the engine after the throughput run.
+#   (d) peak memory (VmHWM) of the engine after the throughput runs.
 # Run it on an otherwise idle machine. pyserial (Debian python3-serial) is installed if missing.
 # Usage: bench/end_to_end.sh [BUILD_DIR] [RECORDS] [LATENCY_RECORDS] [IDLE_SECONDS] [ENGINES]
 #        (defaults: build/release 1000000 10000 60 100)
@@ -89,7 +89,7 @@ wait_for_size() { # file size stall-seconds: gives up once the file has not grow
 }
 now() { date +%s.%N; }
 
-declare -A seconds same
+declare -A seconds same hwm
 throughput() { # name output-file command...
   local name=$1 out=$2
   shift 2
@@ -106,7 +106,7 @@ throughput() { # name output-file command...
     tail -n 5 "$work/err.$name" | sed 's/^/    /'
   fi
   seconds[$name]=$(echo "$(now) - $start" | bc -l)
-  [ "$name" = quorvane ] && hwm=$(grep VmHWM /proc/$pid/status | awk '{print $2, $3}')
+  case $name in quorvane*) hwm[$name]=$(grep VmHWM /proc/$pid/status | awk '{print $2, $3}') ;; esac
   kill -TERM $pid 2>/dev/null || true
   wait $pid 2>/dev/null || true
   kill -INT $simpid 2>/dev/null || true
@@ -236,4 +236,6 @@ printf '(l) latency end byte -> log over %d records at 20/s: p50 %s ms, p99 %s m
   "$latency_records" "$p50" "$p99" "$pmax"
 printf '(c) one idle engine over %d s: %.4f%% of one core, %.2f wakeups/s\n' "$idle_seconds" "$idle_cpu" "$idle_wakeups"
 printf '(m) %d idle engines over %d s: %.3f%% of one core together\n' "$engines" "$idle_seconds" "$many_cpu"
-printf '(d) peak memory (VmHWM) after the throughput run: %s\n' "$hwm"
+printf '(d) peak memory (VmHWM) after the throughput run: %s' "${hwm[quorvane]}"
+[ -n "$bus" ] && printf '; on the bus %s' "${hwm[quorvane_bus]}"
+echo
