@@ -27,8 +27,7 @@ void CharFilter::configure(const Settings& settings, const OutputTranslation& tr
     const bool logMode = settings.OutputMode == 2;
     for (int c = 0; c < kCharCodes; ++c) {
         const auto byte = static_cast<unsigned char>(c);
-        m_drops[byte] = !logMode && translation.drops(byte);
-        m_kept[byte] = !m_drops[byte];
+        m_kept[byte] = logMode || !translation.drops(byte);
         m_numeric[byte] =
             (c >= '0' && c <= '9') || c == '-' || c == static_cast<unsigned char>(decimalSeparator);
     }

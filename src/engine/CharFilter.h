@@ -47,7 +47,7 @@ public:
         case FieldFilterKind::BinaryToHex:
             return hex(c);
         default:
-            return m_drops[c] ? FilterResult{} : single(c);
+            return m_kept[c] ? single(c) : FilterResult{};
         }
     }
 
@@ -78,8 +78,8 @@ private:
     }
 
     FieldArray<FieldFilterKind> m_kinds{};
-    std::array<bool, kCharCodes> m_drops{};
-    std::array<bool, kCharCodes> m_kept{}; // !m_drops
+    // Bytes the output translation does not drop.
+    std::array<bool, kCharCodes> m_kept{};
     std::array<bool, kCharCodes> m_numeric{};
 };
 
