@@ -3,6 +3,7 @@
 #include "platform/dbus/QtDdeClient.h"
 #include "platform/dbus/QtDdeClipboard.h"
 #include "platform/dbus/QtDdeServer.h"
+#include "platform/dbus/SessionBusProbe.h"
 
 #include <QDBusConnection>
 #include <QGuiApplication>
@@ -19,12 +20,11 @@ std::unique_ptr<Clipboard> makeClipboard() {
     return std::make_unique<NoClipboard>();
 }
 
-class BusDdeHost final : public DdeHost {
+class BridgeHost final : public DdeHost {
 public:
-    explicit BusDdeHost(DdeHostSetup setup)
-        : m_server(QDBusConnection::sessionBus()), m_client(QDBusConnection::sessionBus()),
-          m_clipboard(makeClipboard()),
-          m_bridge(DdeBridgeParts{setup.Hoxel, setup.Config, setup.Items, m_server, m_client, *m_clipboard,
+    BridgeHost(DdeHostSetup setup, std::unique_ptr<DdeServer> server, std::unique_ptr<DdeClient> client)
+        : m_server(std::move(server)), m_client(std::move(client)), m_clipboard(makeClipboard()),
+          m_bridge(DdeBridgeParts{setup.Hoxel, setup.Config, setup.Items, *m_server, *m_client, *m_clipboard,
                                   setup.Prompts, traceTo(setup.Trace)}) {
         m_bridge.setCommandHandler(std::move(setup.RunCommand));
     }
@@ -39,8 +39,8 @@ private:
         return [](std::string_view line) { std::cerr << line << std::endl; };
     }
 
-    QtDdeServer m_server;
-    QtDdeClient m_client;
+    std::unique_ptr<DdeServer> m_server;
+    std::unique_ptr<DdeClient> m_client;
     std::unique_ptr<Clipboard> m_clipboard;
     DdeBridge m_bridge;
 };
@@ -48,7 +48,13 @@ private:
 } // namespace
 
 std::unique_ptr<DdeHost> StartDdeHost(DdeHostSetup setup) {
-    return std::make_unique<BusDdeHost>(std::move(setup));
+    // QtDBus is not woken where it could only find nobody: its thread would slow every write.
+    if (SessionBusUnreachable())
+        return std::make_unique<BridgeHost>(std::move(setup), std::make_unique<NoDdeServer>(),
+                                            std::make_unique<NoDdeClient>());
+    return std::make_unique<BridgeHost>(std::move(setup),
+                                        std::make_unique<QtDdeServer>(QDBusConnection::sessionBus()),
+                                        std::make_unique<QtDdeClient>(QDBusConnection::sessionBus()));
 }
 
 } // namespace quorvane

@@ -31,9 +31,9 @@ public:
     virtual DdeBridge& bridge() = 0;
 };
 
-/// Connects to the session bus (without one, the server and client simply find nobody), builds the
-/// bridge, and registers it as the delivery of output mode 1. The clipboard is Qt's when the
-/// application is a QGuiApplication, and none otherwise.
+/// Connects to the session bus (where there certainly is none, QtDBus is not started at all and the
+/// server and client simply find nobody), builds the bridge, and registers it as the delivery of
+/// output mode 1. The clipboard is Qt's when the application is a QGuiApplication, and none otherwise.
 std::unique_ptr<DdeHost> StartDdeHost(DdeHostSetup setup);
 
 /// The command handler of a host without a command interpreter: refuses everything.

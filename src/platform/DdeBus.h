@@ -81,6 +81,27 @@ public:
     virtual bool follow(DdeConversation conversation, std::string_view item, DdeChangeHandler onChange) = 0;
 };
 
+/// The bus of a run without a session bus: nothing is served and no server answers.
+class NoDdeServer final : public DdeServer {
+public:
+    bool serve(std::string_view, std::string_view, DdeServerHandler&) override { return false; }
+    void withdraw() override {}
+    void advise(std::string_view, std::string_view) override {}
+};
+
+class NoDdeClient final : public DdeClient {
+public:
+    DdeConversation connect(std::string_view, std::string_view, DdeDisconnectHandler) override { return 0; }
+    void disconnect(DdeConversation) override {}
+    bool connected(DdeConversation) const override { return false; }
+    DdeExecuteResult execute(DdeConversation, std::string_view, int) override {
+        return DdeExecuteResult::Failed;
+    }
+    DdeRequestResult request(DdeConversation, std::string_view, int) override { return {}; }
+    std::optional<std::vector<std::string>> items(DdeConversation, int) override { return std::nullopt; }
+    bool follow(DdeConversation, std::string_view, DdeChangeHandler) override { return false; }
+};
+
 /// The bus name of the server of (service, topic): both in lower case, every byte outside [a-z0-9]
 /// and a leading digit written as "_" and two lower-case hex digits. Empty when either is empty.
 inline std::string DdeBusName(std::string_view service, std::string_view topic) {

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "config/ConfigFileFormat.h"
@@ -291,6 +292,30 @@ TEST(HeadlessRun, TenThousandRecordsArriveInTheLogCompleteAndInOrder) {
     EXPECT_TRUE(logged == sent) << "the log differs from what the device sent";
     const std::string shown = ReadWholeFile(dir.file("stdout.txt")).value_or("");
     EXPECT_NE(shown.find("#10000  r9999 | 993 | end\\r\n"), std::string::npos);
+}
+
+TEST(HeadlessRun, WithoutASessionBusCapturesOnASingleThread) {
+    // A second thread (QtDBus starts one at its first use) makes every write() of the log dearer.
+    test::TempDir dir;
+    test::PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    const char* before = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const std::optional<std::string> saved = before ? std::optional<std::string>(before) : std::nullopt;
+    setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + dir.file("no-bus")).c_str(), 1);
+    HeadlessProcess quorvane(dir,
+                             {"--headless", writeCaptureConfiguration(dir), "--device", pty.slavePath()});
+    if (saved)
+        setenv("DBUS_SESSION_BUS_ADDRESS", saved->c_str(), 1);
+    else
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    ASSERT_TRUE(quorvane.waitForMessage("Quorvane - COM1")) << quorvane.standardError();
+    const std::string sent = records(0, 3);
+    ASSERT_TRUE(sendAll(pty, sent));
+    ASSERT_TRUE(test::waitForFileSize(dir.file("capture.log"), sent.size()));
+    const auto tasks = std::distance(
+        std::filesystem::directory_iterator("/proc/" + std::to_string(quorvane.pid()) + "/task"),
+        std::filesystem::directory_iterator());
+    EXPECT_EQ(tasks, 1);
 }
 
 TEST(HeadlessRun, NonAsciiPathsReachTheFilesAndTheMessagesAsTheirBytes) {
