@@ -37,6 +37,8 @@ public:
     virtual void withdraw() = 0;
     /// Tells every client that follows items that `item` now holds `value`.
     virtual void advise(std::string_view item, std::string_view value) = 0;
+    /// False for the server of a run without a bus: no client can ever follow its items.
+    virtual bool onBus() const { return true; }
 };
 
 /// A conversation with another application's server; 0 is none.
@@ -87,6 +89,7 @@ public:
     bool serve(std::string_view, std::string_view, DdeServerHandler&) override { return false; }
     void withdraw() override {}
     void advise(std::string_view, std::string_view) override {}
+    bool onBus() const override { return false; }
 };
 
 class NoDdeClient final : public DdeClient {

@@ -66,5 +66,38 @@ TEST(ConsoleEngineView, HoldsRecordLinesUntilTheStepEndsAndDropsThemWholeWhenOut
     close(pipeFds[1]);
 }
 
+TEST(LineOutlet, OnlyTheNullDeviceCountsAsDiscarding) {
+    // A run whose standard output is the null device builds no record lines; anywhere else they
+    // must still be written.
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    const struct {
+        const char* What;
+        int Fd;
+        bool Discards;
+    } cases[] = {{"/dev/null", open("/dev/null", O_WRONLY), true},
+                 {"/dev/zero", open("/dev/zero", O_WRONLY), false},
+                 {"pipe", pipeFds[1], false},
+                 {"file", fileno(file), false}};
+    for (const auto& c : cases) {
+        ASSERT_GE(c.Fd, 0) << c.What;
+        EXPECT_EQ(LineOutlet(c.Fd).discards(), c.Discards) << c.What;
+        ConsoleEngineView view(c.Fd);
+        view.setFieldText(1, "x");
+        view.setRecordNumber("1");
+    }
+    close(pipeFds[1]);
+    EXPECT_EQ(drain(pipeFds[0]), "#1  x\n");
+    std::rewind(file);
+    char line[16] = {};
+    EXPECT_STREQ(std::fgets(line, sizeof line, file), "#1  x\n");
+    close(cases[0].Fd);
+    close(cases[1].Fd);
+    close(pipeFds[0]);
+    std::fclose(file);
+}
+
 } // namespace
 } // namespace quorvane

@@ -14,7 +14,7 @@ DdeBridge::DdeBridge(DdeBridgeParts parts)
                   m_commands(command);
           },
           [this](std::string_view text) { m_parts.Hoxel.QueueOutput(text); }) {
-    m_parts.Items.setServer(&m_parts.Server);
+    m_parts.Items.setServer(m_parts.Server.onBus() ? &m_parts.Server : nullptr);
     m_parts.Hoxel.setDelivery(1, *this);
 }
 

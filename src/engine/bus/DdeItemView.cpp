@@ -20,11 +20,16 @@ std::string FieldItemName(int field) {
 }
 
 bool DdeItemView::update(std::string& text, std::string_view value) {
+    // Without a server the text is only kept for requests and copied links: nothing to compare.
+    if (m_server == nullptr) {
+        text.assign(value);
+        return false;
+    }
     // Clients are advised of changes only, as a text box notifies its links.
     if (text == value)
         return false;
     text = value;
-    return m_server != nullptr;
+    return true;
 }
 
 void DdeItemView::change(std::string& text, std::string_view item, std::string_view value) {

@@ -9,7 +9,9 @@ OutputTranslation::OutputTranslation() {
 
 void OutputTranslation::setEntry(unsigned char c, std::string text) {
     m_drops[c] = text.size() == 1 && text[0] == '\0';
+    m_changed -= m_identity[c] ? 0 : 1;
     m_identity[c] = text.size() == 1 && static_cast<unsigned char>(text[0]) == c;
+    m_changed += m_identity[c] ? 0 : 1;
     m_entries[c] = std::move(text);
 }
 
@@ -39,6 +41,8 @@ OutputTranslation OutputTranslation::ForMode(const Settings& settings) {
 }
 
 void OutputTranslation::translate(std::string& text) const {
+    if (m_changed == 0)
+        return;
     std::size_t i = 0;
     while (i < text.size() && m_identity[static_cast<unsigned char>(text[i])])
         ++i;

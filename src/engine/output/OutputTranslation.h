@@ -30,6 +30,7 @@ private:
     std::array<std::string, kCharCodes> m_entries;
     std::array<bool, kCharCodes> m_drops{};
     std::array<bool, kCharCodes> m_identity{};
+    int m_changed = kCharCodes; // entries that are not their own code
 };
 
 } // namespace quorvane

@@ -11,6 +11,8 @@ namespace {
 
 // Held record lines are written out early once they reach this size.
 constexpr std::size_t kHeldBytes = 16384;
+// Past the last field the engine has, as a guard against a stray number growing the table.
+constexpr int kMaxShownField = 1024;
 
 } // namespace
 
@@ -19,6 +21,19 @@ void ConsoleEngineView::setCaption(std::string_view caption) {
         return;
     m_lastCaption = caption;
     std::fprintf(m_status, "%s\n", BytesToUtf8(caption).c_str());
+}
+
+void ConsoleEngineView::setFieldText(int field, std::string_view text) {
+    // Field numbers come from the configuration (1 to 40); anything else has no box to show.
+    if (m_quiet || field < 0 || field > kMaxShownField)
+        return;
+    const auto index = static_cast<std::size_t>(field);
+    if (index >= m_fields.size())
+        m_fields.resize(index + 1);
+    if (m_fields[index])
+        m_fields[index]->assign(text);
+    else
+        m_fields[index].emplace(text);
 }
 
 void ConsoleEngineView::setRecordNumber(std::string_view text) {
@@ -30,10 +45,12 @@ void ConsoleEngineView::setRecordNumber(std::string_view text) {
     m_held += text; // digits
     m_held += "  ";
     bool first = true;
-    for (const auto& [field, value] : m_fields) {
+    for (const std::optional<std::string>& value : m_fields) {
+        if (!value)
+            continue;
         if (!first)
             m_held += " | ";
-        AppendEscapedBytes(m_held, value);
+        AppendEscapedBytes(m_held, *value);
         first = false;
     }
     m_held += '\n';

@@ -2,8 +2,9 @@
 // The runtime window of a run without windows: each record becomes a line on standard output.
 
 #include <cstdio>
-#include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/console/LineOutlet.h"
 #include "platform/EngineView.h"
@@ -12,14 +13,14 @@
 namespace quorvane {
 
 /// Prints "#<record number>  field 1 | field 2 | ..." (C escapes for control bytes) for every record
-/// delivered, unless quiet, and caption changes ("Quorvane - COM1 (S)") on standard error. Record
-/// lines never hold up capture: those the reader is not ready for are dropped, and how many is
-/// noted on standard error once lines get through again. Everything else of the window (layout,
+/// delivered, unless quiet or standard output is the null device, and caption changes ("Quorvane - COM1 (S)")
+/// on standard error. Record lines never hold up capture: those the reader is not ready for are dropped, and
+/// how many is noted on standard error once lines get through again. Everything else of the window (layout,
 /// buttons, tray icon) has nothing to show here.
 class ConsoleEngineView final : public EngineView, public SoundBeep {
 public:
     explicit ConsoleEngineView(int records = 1, std::FILE* status = stderr, bool quiet = false)
-        : m_records(records), m_status(status), m_quiet(quiet) {}
+        : m_records(records), m_status(status), m_quiet(quiet || m_records.discards()) {}
     ~ConsoleEngineView() override { writeHeldLines(); }
     ConsoleEngineView(const ConsoleEngineView&) = delete;
     ConsoleEngineView& operator=(const ConsoleEngineView&) = delete;
@@ -33,8 +34,8 @@ public:
     void setAlwaysOnTop(bool) override {}
 
     void clearFieldBoxes() override { m_fields.clear(); }
-    void addFieldBox(int field, std::string_view, int, int) override { m_fields[field].clear(); }
-    void setFieldText(int field, std::string_view text) override { m_fields[field] = text; }
+    void addFieldBox(int field, std::string_view, int, int) override { setFieldText(field, {}); }
+    void setFieldText(int field, std::string_view text) override;
     void setRecordNumber(std::string_view text) override;
     void setDateTimeText(std::string_view) override {}
     void setDateTimeVisible(bool) override {}
@@ -68,7 +69,8 @@ private:
     std::FILE* m_status;
     bool m_quiet;
     WindowPosition m_position{1000, 1000};
-    std::map<int, std::string> m_fields;
+    // Indexed by field number; a field that has had neither a box nor a text has no value.
+    std::vector<std::optional<std::string>> m_fields;
     std::string m_lastCaption;
     bool m_closeRequested = false;
 };

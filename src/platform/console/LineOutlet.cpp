@@ -12,6 +12,9 @@ LineOutlet::LineOutlet(int fd) : m_fd(fd) {
     struct stat info {};
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
         return;
+    struct stat null {};
+    m_discards = S_ISCHR(info.st_mode) && ::stat("/dev/null", &null) == 0 && S_ISCHR(null.st_mode) &&
+                 info.st_rdev == null.st_rdev;
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     const int own = ::open(self.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (own >= 0) {

@@ -23,6 +23,8 @@ public:
     std::uint64_t write(std::string_view lines, std::uint64_t count = 1);
     /// Lines dropped in this run.
     std::uint64_t dropped() const { return m_dropped; }
+    /// True when the descriptor is the null device: whatever is written vanishes.
+    bool discards() const { return m_discards; }
 
 private:
     bool finishPartial();
@@ -31,6 +33,7 @@ private:
     bool m_ownFd = false;
     int m_restoreFlags = -1; // the shared descriptor's flags, when they had to be changed
     bool m_gone = false;     // the reader has left for good
+    bool m_discards = false; // the null device
     std::string m_partial;   // the rest of a line the descriptor took only in part
     std::uint64_t m_dropped = 0;
     std::uint64_t m_droppedUnreported = 0;
