@@ -13,10 +13,10 @@
 namespace quorvane {
 
 /// Prints "#<record number>  field 1 | field 2 | ..." (C escapes for control bytes) for every record
-/// delivered, unless quiet or standard output is the null device, and caption changes ("Quorvane - COM1 (S)")
-/// on standard error. Record lines never hold up capture: those the reader is not ready for are dropped, and
-/// how many is noted on standard error once lines get through again. Everything else of the window (layout,
-/// buttons, tray icon) has nothing to show here.
+/// delivered, unless quiet or standard output is the null device, and caption changes
+/// ("Quorvane - COM1 (S)") on standard error. Record lines never hold up capture: those the reader
+/// is not ready for are dropped, and how many is noted on standard error once lines get through
+/// again. Everything else of the window (layout, buttons, tray icon) has nothing to show here.
 class ConsoleEngineView final : public EngineView, public SoundBeep {
 public:
     explicit ConsoleEngineView(int records = 1, std::FILE* status = stderr, bool quiet = false)
