@@ -1,6 +1,7 @@
 #include "platform/dbus/SessionBusProbe.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <string_view>
 #include <sys/stat.h>
@@ -8,16 +9,6 @@
 namespace quorvane {
 
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool plainAddressByte(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
@@ -34,13 +25,11 @@ std::optional<std::string> unescape(std::string_view value) {
             out += value[i];
             continue;
         }
-        if (i + 2 >= value.size())
+        unsigned char byte = 0;
+        const char* digits = value.data() + i + 1;
+        if (i + 2 >= value.size() || std::from_chars(digits, digits + 2, byte, 16).ptr != digits + 2)
             return std::nullopt;
-        const int high = hexDigit(value[i + 1]);
-        const int low = hexDigit(value[i + 2]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        out += static_cast<char>(high * 16 + low);
+        out += static_cast<char>(byte);
         i += 2;
     }
     return out;
