@@ -5,6 +5,8 @@
 #       scripts (log opened per record; log kept open, each record written unbuffered). The engine
 #       runs without a session bus, whatever the desktop has, and once more on a private bus of its
 #       own (quorvane_bus: every changed item is then an ItemChanged signal, four per record);
+#       and one_write_floor, the kept-open script in C++ with nothing else: no program that writes
+#       each record with its own write() goes faster on this machine, so it bounds every ratio;
 #   (l) latency from the write of a record's end byte into the terminal to the record's bytes in
 #       the log (p50, p99, max), records sent at 20 per second;
 #   (c) CPU and wakeups of one idle engine (schedstat and context switches over the interval);
@@ -21,9 +23,10 @@ idle_seconds=${4:-60}
 engines=${5:-100}
 quorvane=$build/src/app/quorvane
 sim=$build/tools/sim/quorvane-sim
+floor=$build/bench/one_write_floor
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
-[ -x "$quorvane" ] && [ -x "$sim" ] || { echo "build the release preset first: $quorvane, $sim"; exit 1; }
+[ -x "$quorvane" ] && [ -x "$sim" ] && [ -x "$floor" ] || { echo "build the release preset first: $quorvane, $sim, $floor"; exit 1; }
 # The engines below find no session bus unless one is given to them.
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus"
 bus=""
@@ -125,6 +128,8 @@ if [ -n "$bus" ]; then
 fi
 throughput pyserial_reopen "$work/reopen.log" "$py" "$work/pyserial_reopen.py" "$work/port" "$work/reopen.log"
 throughput pyserial_kept "$work/kept.log" "$py" "$work/pyserial_kept.py" "$work/port" "$work/kept.log"
+rm -f "$work/kept.log"
+throughput one_write_floor "$work/floor.log" "$floor" "$work/port" "$work/floor.log"
 
 # (l) latency: the driver owns the terminal, writes each record with its end byte at a known time
 # and watches the log grow by the record.
@@ -223,14 +228,17 @@ kill -TERM "${pids[@]}"; wait "${pids[@]}" 2>/dev/null || true
 many_cpu=$(echo "($t1 - $t0) / ($idle_seconds * 1000000000) * 100" | bc -l)
 
 printf '(b) %d records of about 20 bytes (%d bytes), pseudo-terminal to file:\n' "$records" "$bytes"
-for name in $names pyserial_reopen pyserial_kept; do
+for name in $names pyserial_reopen pyserial_kept one_write_floor; do
   printf '    %-16s %8.3f s %11.0f records/s %8.2f MB/s  %s\n' "$name" "${seconds[$name]}" \
     "$(echo "$records / ${seconds[$name]}" | bc -l)" "$(echo "$bytes / ${seconds[$name]} / 1000000" | bc -l)" \
     "${same[$name]}"
 done
-printf '    quorvane / pyserial_kept: %.1f x; quorvane / cat: %.2f\n' \
+printf '    quorvane / pyserial_kept: %.2f x; quorvane / cat: %.2f; quorvane / one_write_floor: %.2f\n' \
   "$(echo "${seconds[pyserial_kept]} / ${seconds[quorvane]}" | bc -l)" \
-  "$(echo "${seconds[cat]} / ${seconds[quorvane]}" | bc -l)"
+  "$(echo "${seconds[cat]} / ${seconds[quorvane]}" | bc -l)" \
+  "$(echo "${seconds[one_write_floor]} / ${seconds[quorvane]}" | bc -l)"
+printf '    one_write_floor / pyserial_kept: %.2f x (the most any one-write-a-record log path reaches here)\n' \
+  "$(echo "${seconds[pyserial_kept]} / ${seconds[one_write_floor]}" | bc -l)"
 read -r p50 p99 pmax <<<"$latency"
 printf '(l) latency end byte -> log over %d records at 20/s: p50 %s ms, p99 %s ms, max %s ms\n' \
   "$latency_records" "$p50" "$p99" "$pmax"
