@@ -113,11 +113,9 @@ void RecordFraming::FrameByte(unsigned char byte) {
     }
 }
 
-std::size_t RecordFraming::FramePlainRun(std::string_view bytes) {
-    // Most calls meet a delimiter or an end byte first: those are told apart before anything else.
-    if (bytes.empty() || !m_plain[static_cast<unsigned char>(bytes[0])] || !m_state.InRecord ||
-        (m_state.DispatchMode != FramingMode::SingleEndChar &&
-         m_state.DispatchMode != FramingMode::DelimitedEndChar))
+std::size_t RecordFraming::framePlainRunFrom(std::string_view bytes) {
+    if (!m_state.InRecord || (m_state.DispatchMode != FramingMode::SingleEndChar &&
+                              m_state.DispatchMode != FramingMode::DelimitedEndChar))
         return 0;
     const int field = m_state.FieldIndex;
     const auto* kept = m_filter.keptAsIs(field);
