@@ -5,8 +5,8 @@
 #       scripts (log opened per record; log kept open, each record written unbuffered). The engine
 #       runs without a session bus, whatever the desktop has, and once more on a private bus of its
 #       own (quorvane_bus: every changed item is then an ItemChanged signal, four per record);
-#       and one_write_floor, the kept-open script in C++ with nothing else: no program that writes
-#       each record with its own write() goes faster on this machine, so it bounds every ratio;
+#       and one_write_floor, the kept-open script in C++ with nothing else: about the most a
+#       program that writes each record with its own write() reaches on this machine;
 #   (l) latency from the write of a record's end byte into the terminal to the record's bytes in
 #       the log (p50, p99, max), records sent at 20 per second;
 #   (c) CPU and wakeups of one idle engine (schedstat and context switches over the interval);
@@ -128,7 +128,6 @@ if [ -n "$bus" ]; then
 fi
 throughput pyserial_reopen "$work/reopen.log" "$py" "$work/pyserial_reopen.py" "$work/port" "$work/reopen.log"
 throughput pyserial_kept "$work/kept.log" "$py" "$work/pyserial_kept.py" "$work/port" "$work/kept.log"
-rm -f "$work/kept.log"
 throughput one_write_floor "$work/floor.log" "$floor" "$work/port" "$work/floor.log"
 
 # (l) latency: the driver owns the terminal, writes each record with its end byte at a known time
@@ -237,7 +236,7 @@ printf '    quorvane / pyserial_kept: %.2f x; quorvane / cat: %.2f; quorvane / o
   "$(echo "${seconds[pyserial_kept]} / ${seconds[quorvane]}" | bc -l)" \
   "$(echo "${seconds[cat]} / ${seconds[quorvane]}" | bc -l)" \
   "$(echo "${seconds[one_write_floor]} / ${seconds[quorvane]}" | bc -l)"
-printf '    one_write_floor / pyserial_kept: %.2f x (the most any one-write-a-record log path reaches here)\n' \
+printf '    one_write_floor / pyserial_kept: %.2f x (about the most a one-write-a-record log path reaches here)\n' \
   "$(echo "${seconds[pyserial_kept]} / ${seconds[one_write_floor]}" | bc -l)"
 read -r p50 p99 pmax <<<"$latency"
 printf '(l) latency end byte -> log over %d records at 20/s: p50 %s ms, p99 %s ms, max %s ms\n' \
