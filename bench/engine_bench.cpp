@@ -88,6 +88,7 @@ class StillClock final : public Clock {
 public:
     std::uint32_t tickCount() const override { return 0; }
     LocalDateTime now() const override { return {}; }
+    std::int64_t unixMilliseconds() const override { return 0; }
 };
 
 class EmptyStore final : public SettingsStore {

@@ -31,6 +31,7 @@ class StillClock final : public Clock {
 public:
     std::uint32_t tickCount() const override { return 0; }
     LocalDateTime now() const override { return {}; }
+    std::int64_t unixMilliseconds() const override { return 0; }
 };
 
 /// The master side of a pseudo-terminal whose slave the port opens as COM1.

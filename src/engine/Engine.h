@@ -12,6 +12,7 @@
 #include "engine/output/OutputTranslation.h"
 #include "engine/RecordDelivery.h"
 #include "engine/RecordFraming.h"
+#include "engine/RecordObserver.h"
 #include "expr/FieldSlots.h"
 #include "expr/FormatLocale.h"
 #include "platform/Clock.h"
@@ -26,6 +27,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvane {
 
@@ -111,6 +113,10 @@ public:
     /// The {APPEXIT} request: the exit follows two ticks that find no input.
     void RequestAppExit() { m_state.ExitCountdown = -1; }
 
+    /// Adds an observer of completed records; it must outlive the engine or be removed first.
+    void addRecordObserver(RecordObserver& observer);
+    /// Removes an observer added before; nothing happens for one that was not added.
+    void removeRecordObserver(RecordObserver& observer);
     /// Replaces the delivery of an output mode (0 keystrokes, 1 DDE, 2 log) from the next Form_Load.
     void setDelivery(int outputMode, RecordDelivery& delivery);
     /// True once the exit was requested; the host then closes the window.
@@ -152,6 +158,7 @@ private:
     void readInput(bool tickWork);
     void clearRecordSlots();
     void showRecordNumber();
+    void notifyObservers();
 
     const Configuration& m_config;
     EngineServices m_services;
@@ -173,6 +180,8 @@ private:
     std::array<RecordDelivery*, 3> m_deliveries;
     RecordDelivery* m_delivery;
     int m_fieldCount = 1;
+    std::vector<RecordObserver*> m_observers;
+    std::int64_t m_completedRecords = 0;
 
     bool m_tickRunning = false;
     bool m_inputPending = false;

@@ -37,6 +37,9 @@ void Engine::CompleteRecord() {
     showRecordNumber();
 
     const DeliveryOutcome outcome = m_delivery->deliverRecord(m_slots, m_fieldCount);
+    ++m_completedRecords;
+    if (!m_observers.empty())
+        notifyObservers();
     clearRecordSlots();
     if (outcome == DeliveryOutcome::Abandoned) {
         MReset_Click();
@@ -49,6 +52,37 @@ void Engine::CompleteRecord() {
             SuspendMenu_Click();
         m_state.OneRecordOnly = false;
     }
+}
+
+void Engine::addRecordObserver(RecordObserver& observer) {
+    if (std::find(m_observers.begin(), m_observers.end(), &observer) == m_observers.end())
+        m_observers.push_back(&observer);
+}
+
+void Engine::removeRecordObserver(RecordObserver& observer) {
+    std::erase(m_observers, &observer);
+}
+
+void Engine::notifyObservers() {
+    const std::string port = portName();
+    const CompletedRecord record{m_completedRecords,
+                                 static_cast<std::int64_t>(m_state.RecordNumber),
+                                 m_services.Time.unixMilliseconds(),
+                                 m_services.Time.now(),
+                                 port,
+                                 m_slots,
+                                 m_fieldCount};
+    // A copy: an observer may remove itself (a window closing) while it is called.
+    const std::vector<RecordObserver*> observers = m_observers;
+    for (RecordObserver* observer : observers)
+        observer->recordCompleted(record);
+}
+
+std::string_view CompletedRecord::field(int i) const {
+    if (i < 1 || i > FieldCount)
+        return {};
+    const auto* text = std::get_if<std::string>(&Slots[static_cast<std::size_t>(i)]);
+    return text ? std::string_view(*text) : std::string_view();
 }
 
 void Engine::showRecordNumber() {

@@ -14,6 +14,8 @@ public:
     virtual std::uint32_t tickCount() const = 0;
     /// The local date and time now.
     LocalDateTime now() const override = 0;
+    /// Milliseconds since 1970-01-01 00:00 UTC, for timestamps that leave the program.
+    virtual std::int64_t unixMilliseconds() const = 0;
 };
 
 } // namespace quorvane

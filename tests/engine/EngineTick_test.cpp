@@ -191,6 +191,45 @@ TEST(EngineTick, VoidRecordStillAcknowledgesAndBeeps) {
     EXPECT_EQ(rig.Device.Written, "ACKACK");
 }
 
+struct SeenRecord {
+    std::int64_t Sequence, RecordNumber, UnixMs;
+    std::string Port;
+    std::vector<std::string> Fields;
+};
+
+struct CollectingObserver final : RecordObserver {
+    void recordCompleted(const CompletedRecord& record) override {
+        std::vector<std::string> fields;
+        for (int i = 1; i <= record.FieldCount; ++i)
+            fields.emplace_back(record.field(i));
+        Seen.push_back(
+            {record.Sequence, record.RecordNumber, record.UnixMs, std::string(record.PortName), fields});
+    }
+    std::vector<SeenRecord> Seen;
+};
+
+TEST(EngineTick, ObserversSeeEveryDeliveredRecordWithASequenceThatAResetDoesNotRestart) {
+    Configuration config = delimitedConfig();
+    config.PreInputTranslation['!'] = "Void Record";
+    EngineRig rig(config);
+    CollectingObserver first, second;
+    rig.Engine.addRecordObserver(first);
+    rig.Engine.addRecordObserver(first);
+    rig.Engine.addRecordObserver(second);
+    rig.load();
+    rig.send("1,2,3\rx!\r4,5,6\r").tick();
+    rig.Engine.removeRecordObserver(second);
+    rig.Engine.MReset_Click();
+    rig.send("7,8,9\r").tick();
+    ASSERT_EQ(first.Seen.size(), 3u) << "added twice, called once; the void record is not seen";
+    EXPECT_EQ(first.Seen[1].Fields, (std::vector<std::string>{"4", "5", "6\r"}));
+    EXPECT_EQ(first.Seen[1].Port, "COM1");
+    EXPECT_EQ(first.Seen[2].Sequence, 3);
+    EXPECT_EQ(first.Seen[2].RecordNumber, 1) << "the shown number restarts after a reset";
+    EXPECT_EQ(first.Seen[2].UnixMs, rig.Clock.UnixMs);
+    EXPECT_EQ(second.Seen.size(), 2u);
+}
+
 TEST(EngineTick, SpecialBeepPlaysTheStoredSound) {
     Configuration config = engineTestConfig();
     config.BeepOnInput = kTrue;

@@ -45,6 +45,7 @@ public:
         ++Reads;
         return {2026, 12, 31, 23, 59, Reads < 2 ? 59 : 0, 0};
     }
+    std::int64_t unixMilliseconds() const override { return 0; }
     mutable int Reads = 0;
 };
 

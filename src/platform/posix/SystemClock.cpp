@@ -24,4 +24,9 @@ LocalDateTime SystemClock::now() const {
                          static_cast<int>(ts.tv_nsec / 1000000)};
 }
 
+std::int64_t SystemClock::unixMilliseconds() const {
+    const auto since = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
+}
+
 } // namespace quorvane

@@ -11,6 +11,7 @@ class SystemClock final : public Clock {
 public:
     std::uint32_t tickCount() const override;
     LocalDateTime now() const override;
+    std::int64_t unixMilliseconds() const override;
 };
 
 } // namespace quorvane
