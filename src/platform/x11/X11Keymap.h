@@ -2,7 +2,7 @@
 // The server's keyboard mapping as keystroke output reads it, with spare keycodes lent to symbols
 // that no key carries.
 
-#include "platform/x11/VirtualKeyTable.h"
+#include "platform/xkb/VirtualKeyTable.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,11 +1,11 @@
 #pragma once
-// Windows virtual-key codes and code-page bytes as X keysyms.
+// Windows virtual-key codes and code-page bytes as keysyms (X's and xkbcommon's, which are the same).
 
 #include <cstdint>
 
 namespace quorvane {
 
-/// An X keysym; kNoKeysym (NoSymbol) when there is none.
+/// A keysym; kNoKeysym (NoSymbol) when there is none.
 using Keysym = unsigned long;
 
 /// NoSymbol.

@@ -8,7 +8,7 @@
 
 #include "config/CodePage.h"
 #include "keys/KeyNames.h"
-#include "platform/x11/VirtualKeyTable.h"
+#include "platform/xkb/VirtualKeyTable.h"
 
 namespace quorvane {
 namespace {
