@@ -1,17 +1,13 @@
 #include "app/KeystrokeHost.h"
 
+#include "app/KeystrokeBackend.h"
 #include "engine/output/KeystrokeOutput.h"
 #include "platform/x11/ProgramLauncher.h"
-#include "platform/x11/X11Display.h"
-#include "platform/x11/X11Keyboard.h"
-#include "platform/x11/X11Keymap.h"
-#include "platform/x11/X11WindowSystem.h"
 
 #include <QEventLoop>
+#include <QSocketNotifier>
 #include <QTimer>
-#include <X11/extensions/XTest.h>
 #include <cstdlib>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,47 +26,35 @@ void processEventsFor(int milliseconds) {
 // A connection to a server that is not there fails at once; trying once a second costs nothing.
 constexpr int kReconnectMs = 1000;
 
-// Why keystrokes cannot be typed on this display; nothing when they can.
-std::optional<std::string> displayProblem(const X11Display& display, const std::string& name) {
-    if (!display.ok())
-        return "cannot open display \"" + name + "\"";
-    int event = 0;
-    int error = 0;
-    int major = 0;
-    int minor = 0;
-    if (XTestQueryExtension(display.get(), &event, &error, &major, &minor) == False)
-        return "display \"" + name + "\" has no XTEST extension";
-    return std::nullopt;
+bool environmentSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
 }
 
-// Everything that talks to one connection, built anew after the server came back.
-struct X11Connection {
-    X11Connection(std::unique_ptr<X11Display> display, std::function<bool()> delayedEvents)
-        : Display(std::move(display)), Keymap(Display->get()), Layout(Keymap),
-          Injector(Display->get(), Keymap), Windows(Display->get()) {
-        Injector.setDelayedEvents(std::move(delayedEvents));
-    }
-    // Declared in order of construction: everything below uses the display.
-    std::unique_ptr<X11Display> Display;
-    X11Keymap Keymap;
-    X11KeyLayout Layout;
-    X11KeyboardInjector Injector;
-    X11WindowSystem Windows;
-};
+// On a Wayland desktop the X display (XWayland) reaches only X programs: the compositor's virtual
+// keyboard comes first, XTest only where the compositor has none.
+std::vector<std::unique_ptr<KeystrokeBackend>> sessionBackends() {
+    std::vector<std::unique_ptr<KeystrokeBackend>> backends;
+    if (environmentSet("WAYLAND_DISPLAY"))
+        backends.push_back(makeWaylandKeystrokeBackend());
+    if (environmentSet("DISPLAY") || backends.empty())
+        backends.push_back(makeX11KeystrokeBackend());
+    return backends;
+}
 
-// The display is opened with the first record typed, so that other output modes never connect.
-// Without a usable display, or while the server is gone, the engine still shows and counts each
+// The connection is opened with the first record typed, so that other output modes never connect.
+// Without a usable connection, or while the server is gone, the engine still shows and counts each
 // record and the keyboard and windows do nothing; a server that went away is looked for again
 // once a second.
-class X11Keystrokes final : public KeystrokeHost,
-                            public RecordDelivery,
-                            public KeyboardInjector,
-                            public KeyLayout,
-                            public WindowSystem {
+class SessionKeystrokes final : public KeystrokeHost,
+                                public RecordDelivery,
+                                public KeyboardInjector,
+                                public KeyLayout,
+                                public WindowSystem {
 public:
-    X11Keystrokes(std::string displayName, const Engine& engine, const Configuration& config,
-                  UserPrompts& prompts, const Clock& clock)
-        : m_displayName(std::move(displayName)), m_config(config), m_prompts(prompts),
+    SessionKeystrokes(std::vector<std::unique_ptr<KeystrokeBackend>> backends, const Engine& engine,
+                      const Configuration& config, UserPrompts& prompts, const Clock& clock)
+        : m_backends(std::move(backends)), m_config(config), m_prompts(prompts),
           m_output(config, engine.state().TargetCommandLine,
                    KeystrokeServices{*this, m_launcher, prompts,
                                      KeyTypingHost{*this, *this, clock, processEventsFor}}) {
@@ -83,10 +67,7 @@ public:
     DeliveryOutcome deliverRecord(const FieldSlots& record, int fieldCount) override {
         if (!m_opened) {
             m_opened = true;
-            if (auto problem = open())
-                m_prompts.messageBox("Keystroke output needs an X11 display (" + *problem +
-                                         "); records are shown but not typed.",
-                                     kProgramTitle, MessageButtons::Ok, MessageIcon::Exclamation);
+            openFirst();
         }
         if (!live()) {
             noticeLoss();
@@ -101,94 +82,126 @@ public:
     // The keyboard, layout and windows of the connection while it works; nothing otherwise.
     void sendKey(std::uint16_t virtualKey, bool down) override {
         if (live())
-            m_connection->Injector.sendKey(virtualKey, down);
+            m_connection->keyboard().sendKey(virtualKey, down);
     }
     void sync() override {
         if (live())
-            m_connection->Injector.sync();
+            m_connection->keyboard().sync();
     }
     void saveModifiers() override {
         if (live())
-            m_connection->Injector.saveModifiers();
+            m_connection->keyboard().saveModifiers();
     }
     void clearModifiers() override {
         if (live())
-            m_connection->Injector.clearModifiers();
+            m_connection->keyboard().clearModifiers();
     }
     void restoreModifiers() override {
         if (live())
-            m_connection->Injector.restoreModifiers();
+            m_connection->keyboard().restoreModifiers();
     }
-    bool capsLock() const override { return live() && m_connection->Injector.capsLock(); }
+    bool capsLock() const override { return live() && m_connection->keyboard().capsLock(); }
     void setCapsLock(bool on) override {
         if (live())
-            m_connection->Injector.setCapsLock(on);
+            m_connection->keyboard().setCapsLock(on);
     }
     std::optional<KeyStroke> keyForCharacter(unsigned char character) const override {
-        return live() ? m_connection->Layout.keyForCharacter(character) : std::nullopt;
+        return live() ? m_connection->layout().keyForCharacter(character) : std::nullopt;
     }
     std::vector<WindowId> topLevelWindows() override {
-        return live() ? m_connection->Windows.topLevelWindows() : std::vector<WindowId>{};
+        return live() ? m_connection->windows().topLevelWindows() : std::vector<WindowId>{};
     }
     std::string windowTitle(WindowId window) override {
-        return live() ? m_connection->Windows.windowTitle(window) : std::string();
+        return live() ? m_connection->windows().windowTitle(window) : std::string();
     }
     WindowId foregroundWindow() override {
-        return live() ? m_connection->Windows.foregroundWindow() : kNoWindow;
+        return live() ? m_connection->windows().foregroundWindow() : kNoWindow;
     }
-    bool activate(WindowId window) override { return live() && m_connection->Windows.activate(window); }
-    bool isMinimized(WindowId window) override { return live() && m_connection->Windows.isMinimized(window); }
+    bool activate(WindowId window) override { return live() && m_connection->windows().activate(window); }
+    bool isMinimized(WindowId window) override {
+        return live() && m_connection->windows().isMinimized(window);
+    }
     void restore(WindowId window) override {
         if (live())
-            m_connection->Windows.restore(window);
+            m_connection->windows().restore(window);
     }
     void show(WindowId window) override {
         if (live())
-            m_connection->Windows.show(window);
+            m_connection->windows().show(window);
     }
     void minimize(WindowId window) override {
         if (live())
-            m_connection->Windows.minimize(window);
+            m_connection->windows().minimize(window);
     }
 
 private:
-    bool live() const { return m_connection && !m_connection->Display->lost(); }
+    bool live() const { return m_connection && !m_connection->lost(); }
 
-    // Why the display cannot be used; nothing once it is connected.
-    std::optional<std::string> open() {
-        if (m_displayName.empty())
-            return "DISPLAY is not set";
-        auto display = std::make_unique<X11Display>(m_displayName.c_str());
-        if (auto problem = displayProblem(*display, m_displayName))
-            return problem;
-        m_connection = std::make_unique<X11Connection>(std::move(display),
-                                                       [this] { return m_config.KeystrokeDelay > 0; });
-        return std::nullopt;
+    // The first back end that connects is the one of this run; when none does, the first one says why.
+    void openFirst() {
+        std::string firstProblem;
+        for (auto& backend : m_backends) {
+            std::string problem;
+            if (open(*backend, problem)) {
+                m_backend = backend.get();
+                if (m_config.ActivateTargetApp != 0)
+                    if (const std::string limit = m_backend->limitationMessage(*m_connection); !limit.empty())
+                        m_prompts.notify(limit, kProgramTitle, MessageIcon::Information);
+                return;
+            }
+            if (firstProblem.empty())
+                firstProblem = problem;
+        }
+        m_backend = m_backends.front().get();
+        m_prompts.messageBox(m_backend->unusableMessage(firstProblem), kProgramTitle, MessageButtons::Ok,
+                             MessageIcon::Exclamation);
+    }
+
+    bool open(KeystrokeBackend& backend, std::string& problem) {
+        m_notifier.reset();
+        m_connection = backend.open(problem);
+        if (!m_connection)
+            return false;
+        m_connection->setDelayedEvents([this] { return m_config.KeystrokeDelay > 0; });
+        if (const int socket = m_connection->eventSocket(); socket >= 0) {
+            m_notifier.emplace(socket, QSocketNotifier::Read);
+            QObject::connect(&*m_notifier, &QSocketNotifier::activated, [this] {
+                m_connection->dispatchEvents();
+                if (!m_connection->lost())
+                    return;
+                // Not from inside the notifier's own signal: dropping the connection destroys it.
+                m_notifier->setEnabled(false);
+                QTimer::singleShot(0, &m_reconnect, [this] { noticeLoss(); });
+            });
+        }
+        return true;
     }
 
     // A server that went away cannot be typed into: the dead connection is dropped at once.
     void noticeLoss() {
-        if (!m_connection || !m_connection->Display->lost())
+        if (!m_connection || !m_connection->lost())
             return;
+        m_notifier.reset();
         m_connection.reset();
         m_reconnect.start(kReconnectMs);
-        m_prompts.notify("The connection to the X server was lost; records are shown but not typed.",
-                         kProgramTitle, MessageIcon::Exclamation);
+        m_prompts.notify(m_backend->lostMessage(), kProgramTitle, MessageIcon::Exclamation);
     }
 
     void reconnect() {
-        if (open())
+        std::string problem;
+        if (!open(*m_backend, problem))
             return;
         m_reconnect.stop();
-        m_prompts.notify("The X server is back; keystroke output is reconnected.", kProgramTitle,
-                         MessageIcon::Information);
+        m_prompts.notify(m_backend->backMessage(), kProgramTitle, MessageIcon::Information);
     }
 
-    std::string m_displayName;
+    std::vector<std::unique_ptr<KeystrokeBackend>> m_backends;
+    KeystrokeBackend* m_backend = nullptr;
     const Configuration& m_config;
     UserPrompts& m_prompts;
     PosixProgramLauncher m_launcher;
-    std::unique_ptr<X11Connection> m_connection;
+    std::unique_ptr<KeystrokeConnection> m_connection;
+    std::optional<QSocketNotifier> m_notifier;
     KeystrokeOutput m_output;
     QTimer m_reconnect;
     bool m_opened = false;
@@ -199,9 +212,7 @@ private:
 std::unique_ptr<KeystrokeHost> installKeystrokeOutput(Engine& engine, const Configuration& config,
                                                       UserPrompts& prompts, const Clock& clock,
                                                       WindowId runtimeWindow) {
-    const char* name = std::getenv("DISPLAY");
-    auto keystrokes =
-        std::make_unique<X11Keystrokes>(name != nullptr ? name : "", engine, config, prompts, clock);
+    auto keystrokes = std::make_unique<SessionKeystrokes>(sessionBackends(), engine, config, prompts, clock);
     keystrokes->output().setRuntimeWindow(runtimeWindow);
     engine.setDelivery(0, *keystrokes);
     return keystrokes;

@@ -1,5 +1,5 @@
 #pragma once
-// Keystroke output wired to the X display for a host (the headless run or the runtime window).
+// Keystroke output wired to the desktop for a host (the headless run or the runtime window).
 
 #include "config/Configuration.h"
 #include "engine/Engine.h"
@@ -19,9 +19,11 @@ public:
     virtual void reportEndOfRun() {}
 };
 
-/// Builds keystroke output on the display named by DISPLAY and registers it as the engine's
-/// delivery of output mode 0; call before Form_Load, keep the result as long as the engine. The
-/// display is opened with the first record to type. Without a usable display the records are shown
+/// Builds keystroke output and registers it as the engine's delivery of output mode 0; call before
+/// Form_Load, keep the result as long as the engine. On a Wayland desktop (WAYLAND_DISPLAY) it types
+/// through the compositor's virtual keyboard, through XTest on the display named by DISPLAY
+/// otherwise or where the compositor has none. The connection is opened with the first record to
+/// type. Without a usable connection the records are shown
 /// and counted but not typed, which is said once through prompts; a server that goes away is said
 /// once, looked for again once a second, and said once more when it is back. Waits while typing run a nested
 /// Qt event loop. runtimeWindow is never typed into.

@@ -6,8 +6,8 @@
 // counted. The title rules and the launch timing are the unit tests' part
 // (tests/engine/KeystrokeOutput_test.cpp).
 
-#include "config/ConfigFileFormat.h"
 #include "config/ConfigFiles.h"
+#include "fakes/KeystrokeConfiguration.h"
 #include "fakes/TempDir.h"
 #include "platform/x11/X11WindowSystem.h"
 #include "serial/PtyPair.h"
@@ -26,30 +26,6 @@ namespace {
 
 using test::ChildProcess;
 using test::waitUntil;
-
-// Three comma-separated fields ended by CR (its LF ignored): a preamble, tabs as postambles, and
-// the CR left in the last field typed as Enter through the default translation table.
-std::string writeKeystrokeConfiguration(const test::TempDir& dir, const std::string& title,
-                                        const std::string& command = {}, std::int32_t delay = 1) {
-    Configuration c;
-    ResetConfiguration(c);
-    c.DataBitsIndex = 3;
-    c.ParityIndex = 0;
-    c.RecordStructure = 1;
-    c.FieldCount = 3;
-    c.OutputMode = 0;
-    c.TargetAppTitle = title;
-    c.TargetAppCommand = command;
-    c.KeystrokeDelay = delay;
-    c.ActivateTargetApp = (title.empty() && command.empty()) ? kFalse : kTrue;
-    c.PreInputTranslation[10] = "Ignore";
-    c.RecordPreamble = "<";
-    c.FieldPostamble[1] = "{TAB}";
-    c.FieldPostamble[2] = "{TAB}";
-    const std::string path = dir.file("keys.QV3");
-    WriteWholeFile(path, EncodeConfigFile(c));
-    return path;
-}
 
 class KeystrokeOnXvfb : public testing::Test {
 protected:
@@ -128,7 +104,7 @@ TEST_F(KeystrokeOnXvfb, RecordsArriveExactlyInTheTargetAndTheUsersWindowIsActive
     const WindowId other = startTerminal("Other Window", m_dir.file("other.txt"));
     ASSERT_NE(target, kNoWindow);
     ASSERT_TRUE(m_windows->activate(other));
-    startQuorvane(writeKeystrokeConfiguration(m_dir, "target window"));
+    startQuorvane(test::writeKeystrokeConfiguration(m_dir, "target window"));
 
     send("Ab9+^%~(){}[],xyz,end\r\n");
     send("UPPER lower 0123456789,,\r\n");
@@ -148,7 +124,7 @@ TEST_F(KeystrokeOnXvfb, MinimizedTargetIsRestoredTypedIntoAndMinimizedAgain) {
     m_windows->minimize(target);
     ASSERT_TRUE(m_windows->isMinimized(target));
     ASSERT_TRUE(m_windows->activate(other));
-    startQuorvane(writeKeystrokeConfiguration(m_dir, "Target Window"));
+    startQuorvane(test::writeKeystrokeConfiguration(m_dir, "Target Window"));
 
     send("one,two,three\r\n");
     EXPECT_EQ(linesOf(m_dir.file("out.txt"), 1), "<one\ttwo\tthree\n");
@@ -158,7 +134,7 @@ TEST_F(KeystrokeOnXvfb, MinimizedTargetIsRestoredTypedIntoAndMinimizedAgain) {
 
 TEST_F(KeystrokeOnXvfb, MissingTargetProgramIsReportedOncePerRecordThatTriesIt) {
     startTerminal("Target Window", m_dir.file("out.txt"));
-    startQuorvane(writeKeystrokeConfiguration(m_dir, "Target Window", "quorvane-missing-program -x"));
+    startQuorvane(test::writeKeystrokeConfiguration(m_dir, "Target Window", "quorvane-missing-program -x"));
     send("first,a,b\r\n");
     EXPECT_EQ(linesOf(m_dir.file("out.txt"), 1), "<first\ta\tb\n");
 
@@ -178,7 +154,7 @@ TEST_F(KeystrokeOnXvfb, CapsLockLeavesTheTextAsWrittenAndIsOnAgainAfterwards) {
     startTerminal("Target Window", m_dir.file("out.txt"));
     XkbLockModifiers(s_x->display(), XkbUseCoreKbd, LockMask, LockMask);
     XSync(s_x->display(), False);
-    startQuorvane(writeKeystrokeConfiguration(m_dir, "Target Window"));
+    startQuorvane(test::writeKeystrokeConfiguration(m_dir, "Target Window"));
     send("abc,XYZ,Mixed\r\n");
     EXPECT_EQ(linesOf(m_dir.file("out.txt"), 1), "<abc\tXYZ\tMixed\n");
     // Caps Lock comes back just after the last key, which may be after the line shows.
@@ -195,7 +171,7 @@ TEST_F(KeystrokeOnXvfb, CapsLockLeavesTheTextAsWrittenAndIsOnAgainAfterwards) {
 // record: a change the user makes between records must reach it all the same.
 TEST_F(KeystrokeOnXvfb, CapsLockSwitchedOnBetweenRecordsIsSeenByTheNextRecord) {
     startTerminal("Target Window", m_dir.file("out.txt"));
-    startQuorvane(writeKeystrokeConfiguration(m_dir, "Target Window", {}, 0));
+    startQuorvane(test::writeKeystrokeConfiguration(m_dir, "Target Window", {}, 0));
     send("abc,XYZ,Mixed\r\n");
     EXPECT_EQ(linesOf(m_dir.file("out.txt"), 1), "<abc\tXYZ\tMixed\n");
     XkbLockModifiers(s_x->display(), XkbUseCoreKbd, LockMask, LockMask);
@@ -209,7 +185,7 @@ TEST_F(KeystrokeOnXvfb, CapsLockSwitchedOnBetweenRecordsIsSeenByTheNextRecord) {
 TEST_F(KeystrokeOnXvfb, CharactersWithoutAKeyInTheKeymapAreTypedThroughSpareKeycodes) {
     startTerminal("Target Window", m_dir.file("out.txt"));
     // No delay: the keys are sent on without waiting for the server, the fastest the target sees them.
-    startQuorvane(writeKeystrokeConfiguration(m_dir, "Target Window", {}, 0));
+    startQuorvane(test::writeKeystrokeConfiguration(m_dir, "Target Window", {}, 0));
     // Windows-1252 bytes: e acute, u umlaut, sharp s, pound, section, y umlaut; none is on a US keymap.
     send("caf\xE9 \xFC\xDF,\xA3\xA7\xFF,\xE9\xE9\r\n");
     EXPECT_EQ(linesOf(m_dir.file("out.txt"), 1),
@@ -221,7 +197,7 @@ TEST(KeystrokeWithoutDisplay, RecordsAreShownAndCountedAndTheReasonIsGivenOnce) 
     test::TempDir dir;
     test::PtyPair pty;
     ASSERT_TRUE(pty.ok());
-    ChildProcess quorvane({QUORVANE_BINARY, "--headless", writeKeystrokeConfiguration(dir, "Target"),
+    ChildProcess quorvane({QUORVANE_BINARY, "--headless", test::writeKeystrokeConfiguration(dir, "Target"),
                            "--device", pty.slavePath()},
                           test::environmentWith("DISPLAY", std::nullopt), dir.file("stdout.txt"),
                           dir.file("stderr.txt"));
