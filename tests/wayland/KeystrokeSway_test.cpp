@@ -98,11 +98,10 @@ TEST_F(KeystrokeOnSway, RecordsArriveExactlyFromTheFirstCharacterWhateverTheLayo
     send("!@#$&*_=-;:'\"<>?/\\|`.,2+2,last\r\n");
     send("\xE4\xF6\xFC\xDF\xC4\xD6\xDC \xB5 \xE9\xC9 \xA7\xB0,\xBD\xBF,\xFF\xA9\r\n");
     const std::string typed = typedLines(3);
-    EXPECT_EQ(
-        typed,
-        "<Ab9+^%~(){}[]\txyz YZ\tend\n"
-        "<!@#$&*_=-;:'\"<>?/\\|`.\t2+2\tlast\n" +
-            BytesToUtf8("<\xE4\xF6\xFC\xDF\xC4\xD6\xDC \xB5 \xE9\xC9 \xA7\xB0\t\xBD\xBF\t\xFF\xA9\n"));
+    EXPECT_EQ(typed,
+              "<Ab9+^%~(){}[]\txyz YZ\tend\n"
+              "<!@#$&*_=-;:'\"<>?/\\|`.\t2+2\tlast\n" +
+                  BytesToUtf8("<\xE4\xF6\xFC\xDF\xC4\xD6\xDC \xB5 \xE9\xC9 \xA7\xB0\t\xBD\xBF\t\xFF\xA9\n"));
 }
 
 TEST_F(KeystrokeOnSway, TheUsersCapsLockChangesNeitherTheTextNorStaysOff) {

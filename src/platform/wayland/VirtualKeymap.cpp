@@ -137,7 +137,8 @@ VirtualKeymap::VirtualKeymap() : m_nextKeycode(kEvdevOffset + 1) {
         m_text += "<I" + std::to_string(keycode) + "> = " + std::to_string(keycode) + ";\n";
     m_text += "};\n"
               "xkb_types \"quorvane\" {\ninclude \"complete\"\n"
-              "type \"QUORVANE_CASELESS\" { modifiers = Lock; map[None] = Level1; level_name[Level1] = \"Any\"; };\n"
+              "type \"QUORVANE_CASELESS\" { modifiers = Lock; map[None] = Level1; level_name[Level1] = "
+              "\"Any\"; };\n"
               "};\n"
               "xkb_compatibility \"quorvane\" { include \"complete\" };\n"
               "xkb_symbols \"quorvane\" {\n";

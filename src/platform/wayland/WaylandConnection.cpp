@@ -129,6 +129,7 @@ void WaylandConnection::onGlobalRemove(std::uint32_t name) {
 }
 
 void WaylandConnection::onCapabilities(std::uint32_t capabilities) {
+    m_seatHasKeyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
     if (m_keyboard == nullptr && (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0) {
         m_keyboard = wl_seat_get_keyboard(m_seat);
         wl_keyboard_add_listener(m_keyboard, &kKeyboardListener, this);

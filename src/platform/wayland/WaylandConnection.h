@@ -53,6 +53,8 @@ public:
     /// Binds a global by interface name at most at maxVersion; null when it is not offered.
     wl_proxy* bind(const wl_interface& interface, std::uint32_t maxVersion);
 
+    /// True while the seat has a keyboard (any client's virtual keyboard included).
+    bool seatHasKeyboard() const { return m_seatHasKeyboard; }
     /// The seat's keymap in xkb text, as the compositor sends it to every client; empty until one
     /// came (a seat without a keyboard has none).
     const std::string& keymapText() const { return m_keymap; }
@@ -101,6 +103,7 @@ private:
     std::string m_keymap;
     std::optional<SeatModifiers> m_modifiers;
     bool m_timedOut = false;
+    bool m_seatHasKeyboard = false;
 };
 
 } // namespace quorvane

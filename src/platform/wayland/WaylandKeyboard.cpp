@@ -16,6 +16,10 @@ namespace {
 // Without delays the events go out in batches; a round trip after each batch keeps Quorvane from
 // running ahead of the compositor (libwayland gives up on a connection whose socket stays full).
 constexpr unsigned kEventsPerConfirmation = 64;
+// A seat without keyboards gains one with ours, and only then do the clients ask for theirs: keys
+// sent before that reach nobody. Real desktops always have a keyboard; kiosks and headless ones
+// may not.
+constexpr auto kFirstKeyboardSettling = std::chrono::milliseconds(250);
 constexpr std::uint32_t kKeyReleased = 0;
 constexpr std::uint32_t kKeyPressed = 1;
 
@@ -44,6 +48,7 @@ WaylandKeyboardInjector::WaylandKeyboardInjector(WaylandConnection& connection, 
     : m_connection(connection), m_keymap(keymap) {
     if (!connection.ok() || !connection.offersVirtualKeyboard())
         return;
+    const bool seatHadKeyboard = connection.seatHasKeyboard();
     m_manager = connection.bind(wayland::kVirtualKeyboardManager, 1);
     if (m_manager == nullptr)
         return;
@@ -62,7 +67,12 @@ WaylandKeyboardInjector::WaylandKeyboardInjector(WaylandConnection& connection, 
         m_locked = seat->Locked & (xkbmask::kLock | xkbmask::kMod2);
     sendModifiers();
     // A compositor that refuses virtual keyboards says so with a protocol error.
-    m_connection.roundtrip();
+    if (!m_connection.roundtrip() || seatHadKeyboard)
+        return;
+    const auto settled = std::chrono::steady_clock::now() + kFirstKeyboardSettling;
+    for (auto now = std::chrono::steady_clock::now(); now < settled && m_connection.ok();
+         now = std::chrono::steady_clock::now())
+        m_connection.dispatchFor(std::chrono::duration_cast<std::chrono::milliseconds>(settled - now));
 }
 
 WaylandKeyboardInjector::~WaylandKeyboardInjector() {
