@@ -17,6 +17,7 @@
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/posix/SystemClock.h"
 #include "runtime/Hoxel.h"
+#include "runtime/RecordViews.h"
 #include "serial/PortBindings.h"
 #include "serial/SerialPort.h"
 #include "setup/widgets/PickerHost.h"
@@ -59,6 +60,10 @@ struct RuntimeSession::Running {
         Keystrokes = installKeystrokeOutput(Hoxel, s.m_config, s.m_prompts, port.Clock,
                                             static_cast<WindowId>(Window.winId()));
         Window.connectEngine({Hoxel, HotKeys->serialOutput(), Dde->bridge()});
+        Views = std::make_unique<RecordViews>(Hoxel, s.m_store);
+        QObject::connect(&Window, &Hoxel::historyRequested, Views.get(), &RecordViews::showHistory);
+        QObject::connect(&Window, &Hoxel::plotRequested, Views.get(), &RecordViews::showPlot);
+        QObject::connect(&Window, &Hoxel::unloaded, Views.get(), &RecordViews::closeAll);
     }
 
     quorvane::Hoxel Window;
@@ -73,6 +78,8 @@ struct RuntimeSession::Running {
     std::unique_ptr<ConfigReload> Reload;
     std::unique_ptr<CommandInterpreter> Commands;
     std::unique_ptr<KeystrokeHost> Keystrokes;
+    // The View menu's windows; they stop observing before the engine goes.
+    std::unique_ptr<RecordViews> Views;
     // Virtual Instrument Mode: the analyzer window playing the device.
     ExecRunner Runner;
     std::unique_ptr<PickerHost> Pickers;

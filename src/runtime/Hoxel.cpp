@@ -154,6 +154,21 @@ void Hoxel::buildMenus() {
     m_popup->setDefaultAction(popupAbout);
     connect(open, &QAction::triggered, this, &Hoxel::openFromTray);
     connect(popupAbout, &QAction::triggered, this, &Hoxel::showAbout);
+    buildViewMenus();
+}
+
+// An addition beside the window's own menus: they keep their places, the View menu comes last.
+void Hoxel::buildViewMenus() {
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("ViewMenu"));
+    m_popup->addSeparator();
+    for (QMenu* menu : {view, m_popup}) {
+        const bool tray = menu == m_popup;
+        QAction* history = action(menu, tray ? "mnuHistory" : "ViewHistory", "&History");
+        QAction* plot = action(menu, tray ? "mnuPlot" : "ViewPlot", "&Plot");
+        connect(history, &QAction::triggered, this, &Hoxel::historyRequested);
+        connect(plot, &QAction::triggered, this, &Hoxel::plotRequested);
+    }
 }
 
 void Hoxel::buildControls() {

@@ -95,6 +95,10 @@ public:
 signals:
     /// The engine was shut down and the window closed.
     void unloaded();
+    /// The View menu's (or the tray menu's) History entry was chosen.
+    void historyRequested();
+    /// The View menu's (or the tray menu's) Plot entry was chosen.
+    void plotRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -110,6 +114,7 @@ private:
     static constexpr int kStringButtons = 20;
 
     void buildMenus();
+    void buildViewMenus();
     void buildControls();
     QAction* action(QMenu* menu, const char* name, const char* caption);
     QAction* engineAction(EngineMenu menu) const;

@@ -1,0 +1,106 @@
+#include "records/PlotData.h"
+
+#include "expr/ValRule.h"
+
+#include <algorithm>
+#include <ranges>
+
+namespace quorvane {
+
+namespace {
+
+bool isValBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+
+bool isRadixDigit(char c, int radix) {
+    if (c >= '0' && c <= '7')
+        return true;
+    if (radix == 8)
+        return false;
+    return (c >= '8' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The characters after the blanks the val rule skips, from position `at`.
+std::string_view afterBlanks(std::string_view text, std::size_t& at) {
+    while (at < text.size() && isValBlank(text[at]))
+        ++at;
+    return text.substr(at);
+}
+
+} // namespace
+
+std::optional<double> FieldNumber(std::string_view text) {
+    std::size_t at = 0;
+    std::string_view rest = afterBlanks(text, at);
+    if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
+        ++at;
+        rest = afterBlanks(text, at);
+    }
+    if (rest.empty())
+        return std::nullopt;
+    bool starts = rest.front() >= '0' && rest.front() <= '9';
+    if (rest.front() == '.') {
+        ++at;
+        const std::string_view digits = afterBlanks(text, at);
+        starts = !digits.empty() && digits.front() >= '0' && digits.front() <= '9';
+    } else if (rest.front() == '&') {
+        ++at;
+        const std::string_view letter = afterBlanks(text, at);
+        const int radix = letter.empty()                                     ? 0
+                          : (letter.front() == 'H' || letter.front() == 'h') ? 16
+                          : (letter.front() == 'O' || letter.front() == 'o') ? 8
+                                                                             : 0;
+        if (radix != 0) {
+            ++at;
+            const std::string_view digits = afterBlanks(text, at);
+            starts = !digits.empty() && isRadixDigit(digits.front(), radix);
+        }
+    }
+    if (!starts)
+        return std::nullopt;
+    return TryVal(text);
+}
+
+void PlotData::add(const CompletedRecord& record) {
+    const PlotPoint stamp{record.UnixMs, record.Sequence, 0};
+    m_latest = stamp;
+    for (int i = 1; i <= record.FieldCount; ++i) {
+        const std::optional<double> y = FieldNumber(record.field(i));
+        if (!y)
+            continue;
+        auto at = std::ranges::lower_bound(m_series, i, {}, &PlotSeries::Field);
+        if (at == m_series.end() || at->Field != i) {
+            at = m_series.insert(at, PlotSeries{i, Ring<PlotPoint>(1)});
+            const std::size_t share = std::max<std::size_t>(m_budget / m_series.size(), 1);
+            for (PlotSeries& series : m_series)
+                series.Points.setCapacity(share);
+        }
+        at->Points.push({stamp.UnixMs, stamp.Sequence, *y});
+    }
+}
+
+const PlotSeries* PlotData::seriesOf(int field) const {
+    const auto at = std::ranges::lower_bound(m_series, field, {}, &PlotSeries::Field);
+    return at != m_series.end() && at->Field == field ? &*at : nullptr;
+}
+
+std::size_t PlotData::pointCount() const {
+    std::size_t count = 0;
+    for (const PlotSeries& series : m_series)
+        count += series.Points.size();
+    return count;
+}
+
+std::pair<std::size_t, std::size_t> SpanIndices(const Ring<PlotPoint>& points, PlotAxis axis, PlotSpan span) {
+    const auto indices = std::views::iota(std::size_t{0}, points.size());
+    const auto first = std::ranges::partition_point(
+        indices, [&](std::size_t i) { return PlotX(points[i], axis) < span.From; });
+    const auto last = std::ranges::partition_point(
+        indices, [&](std::size_t i) { return PlotX(points[i], axis) <= span.To; });
+    const std::size_t a = first == indices.end() ? points.size() : *first;
+    const std::size_t b = last == indices.end() ? points.size() : *last;
+    return {a, std::max(a, b)};
+}
+
+} // namespace quorvane

@@ -1,0 +1,78 @@
+#pragma once
+// The plot's data: one series per field whose values read as numbers, each a bounded ring of
+// points, and the span of X that the plot shows.
+
+#include "engine/RecordObserver.h"
+#include "records/Ring.h"
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace quorvane {
+
+/// One reading of a field.
+struct PlotPoint {
+    std::int64_t UnixMs = 0;
+    std::int64_t Sequence = 0;
+    double Y = 0;
+};
+
+/// What the X axis counts: received time (milliseconds since 1970, UTC) or records since start.
+enum class PlotAxis { Time, Record };
+
+/// X of a point on that axis.
+inline double PlotX(const PlotPoint& point, PlotAxis axis) {
+    return static_cast<double>(axis == PlotAxis::Time ? point.UnixMs : point.Sequence);
+}
+
+/// A closed interval of X.
+struct PlotSpan {
+    double From = 0;
+    double To = 0;
+};
+
+/// The number a field's text holds by the val rule, or nullopt when the text does not start (after
+/// blanks and a sign) with one: "  12.5 g" reads as 12.5, "ST" and "" hold none, where the val rule
+/// itself would give 0.
+std::optional<double> FieldNumber(std::string_view text);
+
+/// A field's points.
+struct PlotSeries {
+    int Field = 0;
+    Ring<PlotPoint> Points;
+};
+
+/// Every series, in field order. The points of all series together stay within a budget: a new
+/// series shares it with the others, and each keeps its newest points.
+class PlotData {
+public:
+    static constexpr std::size_t kDefaultBudget = 1'000'000;
+
+    explicit PlotData(std::size_t pointBudget = kDefaultBudget) : m_budget(pointBudget) {}
+
+    /// Adds each field of the record that reads as a number to its series; a field that reads as a
+    /// number for the first time starts a series.
+    void add(const CompletedRecord& record);
+
+    const std::vector<PlotSeries>& series() const { return m_series; }
+    /// The series of a field, or null.
+    const PlotSeries* seriesOf(int field) const;
+    /// The newest record seen, numeric fields or not; nullopt before the first.
+    std::optional<PlotPoint> latest() const { return m_latest; }
+    /// Points kept in all.
+    std::size_t pointCount() const;
+
+private:
+    std::size_t m_budget;
+    std::vector<PlotSeries> m_series;
+    std::optional<PlotPoint> m_latest;
+};
+
+/// The index range [first, last) of a series' points whose X lies in the span. Points are kept in
+/// arrival order; if the wall clock went back, the time axis finds a contiguous part.
+std::pair<std::size_t, std::size_t> SpanIndices(const Ring<PlotPoint>& points, PlotAxis axis, PlotSpan span);
+
+} // namespace quorvane

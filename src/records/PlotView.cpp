@@ -1,0 +1,92 @@
+#include "records/PlotView.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ranges>
+
+namespace quorvane {
+
+double PlotSpanEnd(const PlotData& data, const PlotSettings& settings) {
+    if (settings.Paused)
+        return settings.PausedEnd;
+    const std::optional<PlotPoint> latest = data.latest();
+    return latest ? PlotX(*latest, settings.Axis) : 0;
+}
+
+PlotFrame ComputeFrame(const PlotData& data, const PlotSettings& settings) {
+    PlotFrame frame;
+    const double end = PlotSpanEnd(data, settings);
+    frame.Span = {end - std::max(settings.SpanWidth, 1.0), end};
+    double low = INFINITY;
+    double high = -INFINITY;
+    for (const PlotSeries& series : data.series()) {
+        if (settings.Hidden.contains(series.Field))
+            continue;
+        SeriesFrame shown;
+        shown.Field = series.Field;
+        std::tie(shown.First, shown.Last) = SpanIndices(series.Points, settings.Axis, frame.Span);
+        shown.Stats = StatisticsOf(series.Points, shown.First, shown.Last);
+        if (shown.Stats.Count > 0) {
+            low = std::min(low, shown.Stats.Min);
+            high = std::max(high, shown.Stats.Max);
+            shown.Y = NiceRange(shown.Stats.Min, shown.Stats.Max);
+        }
+        frame.Series.push_back(shown);
+    }
+    if (settings.YMode == PlotYMode::Fixed) {
+        frame.Y = FixedRange(settings.FixedLow, settings.FixedHigh);
+        for (SeriesFrame& shown : frame.Series)
+            shown.Y = frame.Y;
+    } else if (settings.YMode == PlotYMode::Automatic) {
+        frame.Y = low <= high ? NiceRange(low, high) : AxisRange{};
+        for (SeriesFrame& shown : frame.Series)
+            shown.Y = frame.Y;
+    } else {
+        const auto first =
+            std::ranges::find_if(frame.Series, [](const SeriesFrame& s) { return s.Stats.Count > 0; });
+        frame.Y = first != frame.Series.end() ? first->Y : AxisRange{};
+    }
+    return frame;
+}
+
+std::optional<PlotReadout> ReadoutAt(const PlotData& data, const PlotFrame& frame, PlotAxis axis, double x) {
+    std::optional<PlotPoint> nearest;
+    double distance = INFINITY;
+    for (const SeriesFrame& shown : frame.Series) {
+        const PlotSeries* series = data.seriesOf(shown.Field);
+        if (!series || shown.First >= shown.Last)
+            continue;
+        const auto indices = std::views::iota(shown.First, std::min(shown.Last, series->Points.size()));
+        const auto after = std::ranges::partition_point(
+            indices, [&](std::size_t i) { return PlotX(series->Points[i], axis) < x; });
+        for (const auto candidate : {after, after == indices.begin() ? after : std::ranges::prev(after)}) {
+            if (candidate == indices.end())
+                continue;
+            const PlotPoint& point = series->Points[*candidate];
+            const double d = std::abs(PlotX(point, axis) - x);
+            if (d < distance) {
+                distance = d;
+                nearest = point;
+            }
+        }
+    }
+    if (!nearest)
+        return std::nullopt;
+    PlotReadout readout{*nearest, {}};
+    for (const SeriesFrame& shown : frame.Series) {
+        const PlotSeries* series = data.seriesOf(shown.Field);
+        std::optional<double> value;
+        if (series) {
+            const Ring<PlotPoint>& points = series->Points;
+            const auto indices = std::views::iota(std::size_t{0}, points.size());
+            const auto at = std::ranges::partition_point(
+                indices, [&](std::size_t i) { return points[i].Sequence < nearest->Sequence; });
+            if (at != indices.end() && points[*at].Sequence == nearest->Sequence)
+                value = points[*at].Y;
+        }
+        readout.Values.push_back(value);
+    }
+    return readout;
+}
+
+} // namespace quorvane

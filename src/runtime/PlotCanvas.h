@@ -1,0 +1,62 @@
+#pragma once
+// The plot's drawing surface: axes, one min/max line per pixel column of each series, the cursor.
+// It redraws at most 30 times a second and only when something changed.
+
+#include "records/PlotView.h"
+
+#include <QElapsedTimer>
+#include <QWidget>
+
+#include <vector>
+
+class QTimer;
+
+namespace quorvane {
+
+/// Draws a PlotData as PlotSettings choose; both must outlive the canvas.
+class PlotCanvas final : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kMinFrameMs = 33;
+
+    PlotCanvas(const PlotData& plotData, const PlotSettings& settings, QWidget* parent = nullptr);
+
+    /// Something to draw changed: redraws when the frame interval allows.
+    void changed();
+    /// The frame last drawn.
+    const PlotFrame& frame() const { return m_frame; }
+    /// Frames drawn since construction, and how long each paint took, in microseconds.
+    int framesPainted() const { return static_cast<int>(m_paintMicros.size()); }
+    const std::vector<qint64>& paintMicros() const { return m_paintMicros; }
+    /// The colour of a field's series.
+    static QColor seriesColour(int field);
+    /// The plot area inside the axes' labels.
+    QRect plotArea() const;
+
+signals:
+    /// A frame was drawn; the statistics beside the plot follow it.
+    void framePainted();
+    /// The readout of the record nearest the cursor, or empty when none is.
+    void readoutChanged(const QString& text);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void drawAxes(QPainter& painter, const QRect& area);
+    void drawSeries(QPainter& painter, const QRect& area, const SeriesFrame& shown);
+    void showReadout();
+    QString xLabel(double x, double step) const;
+
+    const PlotData& m_data;
+    const PlotSettings& m_settings;
+    PlotFrame m_frame;
+    QTimer* m_throttle = nullptr;
+    QElapsedTimer m_sinceFrame;
+    std::vector<qint64> m_paintMicros;
+    int m_cursorX = -1;
+};
+
+} // namespace quorvane

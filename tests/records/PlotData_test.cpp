@@ -1,0 +1,204 @@
+// The plot's model: which field texts are numbers, series from mixed records within the point
+// budget, the span's points, statistics, decimation, ranges and the CSV of the span.
+
+#include "records/PlotData.h"
+#include "records/PlotExport.h"
+#include "records/PlotMath.h"
+#include "records/RecordsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <random>
+
+namespace quorvane {
+namespace {
+
+using test::RecordFeed;
+
+struct NumberCase {
+    const char* Text;
+    std::optional<double> Number;
+};
+
+class FieldNumbers : public testing::TestWithParam<NumberCase> {};
+
+TEST_P(FieldNumbers, ReadByTheValRuleOnlyWhereANumberStarts) {
+    EXPECT_EQ(FieldNumber(GetParam().Text), GetParam().Number) << GetParam().Text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, FieldNumbers,
+                         testing::Values(NumberCase{"  12.345", 12.345}, NumberCase{"12.5 g", 12.5},
+                                         NumberCase{"-0.25", -0.25}, NumberCase{"+ 3", 3.0},
+                                         NumberCase{"\t7", 7.0}, NumberCase{".5", 0.5},
+                                         NumberCase{"1e3", 1000.0}, NumberCase{"1,5", 1.0},
+                                         NumberCase{"&HFF", 255.0}, NumberCase{"&o17", 15.0},
+                                         NumberCase{"ST", std::nullopt}, NumberCase{"", std::nullopt},
+                                         NumberCase{"   ", std::nullopt}, NumberCase{"-", std::nullopt},
+                                         NumberCase{".", std::nullopt}, NumberCase{"&H", std::nullopt},
+                                         NumberCase{"&HG1", std::nullopt}, NumberCase{"&O9", std::nullopt},
+                                         NumberCase{"\r12", std::nullopt}, NumberCase{"OVER", std::nullopt}));
+
+TEST(PlotData, MakesASeriesOfEachFieldThatReadsAsANumberAndSkipsItsTexts) {
+    PlotData data;
+    RecordFeed feed;
+    data.add(feed.next({"ST", "GS", "  12.345", "g"}));
+    data.add(feed.next({"US", "GS", "OVER", "g"}));
+    data.add(feed.next({"ST", "GS", "  12.350", "g", "7"}));
+    ASSERT_EQ(data.series().size(), 2u);
+    const PlotSeries& weight = data.series()[0];
+    EXPECT_EQ(weight.Field, 3);
+    ASSERT_EQ(weight.Points.size(), 2u);
+    EXPECT_EQ(weight.Points[0].Y, 12.345);
+    EXPECT_EQ(weight.Points[1].Sequence, 3);
+    EXPECT_EQ(data.series()[1].Field, 5);
+    EXPECT_EQ(data.latest()->Sequence, 3);
+}
+
+TEST(PlotData, SharesItsPointBudgetAndKeepsTheNewestPoints) {
+    PlotData data(100);
+    RecordFeed feed;
+    for (int i = 0; i < 200; ++i)
+        data.add(feed.next({std::to_string(i), "1", "2", "3"}));
+    EXPECT_EQ(data.pointCount(), 100u);
+    const Ring<PlotPoint>& first = data.seriesOf(1)->Points;
+    ASSERT_EQ(first.size(), 25u);
+    EXPECT_EQ(first[0].Y, 175);
+    EXPECT_EQ(first.back().Y, 199);
+}
+
+TEST(PlotSpan, SelectsThePointsWhoseXLiesInIt) {
+    Ring<PlotPoint> points(10);
+    for (int i = 0; i < 15; ++i) // the first five were dropped
+        points.push({1000 + 100 * i, i + 1, double(i)});
+    using Span = std::pair<std::size_t, std::size_t>;
+    EXPECT_EQ(SpanIndices(points, PlotAxis::Time, {1550, 1800}), Span(1, 4));
+    EXPECT_EQ(SpanIndices(points, PlotAxis::Time, {0, 1e13}), Span(0, 10));
+    EXPECT_EQ(SpanIndices(points, PlotAxis::Time, {3000, 4000}), Span(10, 10));
+    EXPECT_EQ(SpanIndices(points, PlotAxis::Record, {13, 14}), Span(7, 9));
+    EXPECT_EQ(SpanIndices(Ring<PlotPoint>(4), PlotAxis::Record, {0, 1}), Span(0, 0));
+}
+
+TEST(PlotStatistics, MatchTheTwoPassFormulas) {
+    Ring<PlotPoint> points(5000);
+    std::mt19937 random(29);
+    std::normal_distribution<double> reading(100'000.012, 0.004);
+    for (int i = 0; i < 5000; ++i)
+        points.push({i, i, reading(random)});
+    for (const auto& [first, last] : {std::pair<std::size_t, std::size_t>{0, 5000}, {1200, 1300}, {7, 9}}) {
+        double sum = 0;
+        double low = INFINITY;
+        double high = -INFINITY;
+        for (std::size_t i = first; i < last; ++i) {
+            sum += points[i].Y;
+            low = std::min(low, points[i].Y);
+            high = std::max(high, points[i].Y);
+        }
+        const double mean = sum / double(last - first);
+        double squares = 0;
+        for (std::size_t i = first; i < last; ++i)
+            squares += (points[i].Y - mean) * (points[i].Y - mean);
+        const SeriesStatistics stats = StatisticsOf(points, first, last);
+        EXPECT_EQ(stats.Count, last - first);
+        EXPECT_EQ(stats.Last, points[last - 1].Y);
+        EXPECT_EQ(stats.Min, low);
+        EXPECT_EQ(stats.Max, high);
+        EXPECT_NEAR(stats.Mean, mean, 1e-9);
+        EXPECT_NEAR(stats.StdDev, std::sqrt(squares / double(last - first - 1)), 1e-9);
+    }
+    const SeriesStatistics one = StatisticsOf(points, 3, 4);
+    EXPECT_EQ(one.Count, 1u);
+    EXPECT_EQ(one.StdDev, 0);
+    EXPECT_EQ(StatisticsOf(points, 10, 10).Count, 0u);
+}
+
+TEST(PlotDecimation, KeepsASingleSpikeAmongAHundredThousandSamples) {
+    Ring<PlotPoint> points(100'000);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> noise(0, 1);
+    constexpr int kSpike = 54'321;
+    for (int i = 0; i < 100'000; ++i)
+        points.push({i, i, i == kSpike ? 1000.0 : noise(random)});
+    const std::vector<ColumnExtent> columns =
+        DecimateColumns(points, 0, points.size(), PlotAxis::Record, {0, 99'999}, 800);
+    ASSERT_EQ(columns.size(), 800u);
+    int spikes = 0;
+    for (const ColumnExtent& column : columns) {
+        ASSERT_TRUE(column.Any);
+        if (column.Max == 1000.0)
+            ++spikes;
+        else
+            EXPECT_LT(column.Max, 1.0);
+    }
+    EXPECT_EQ(spikes, 1);
+    EXPECT_TRUE(columns[kSpike * 800 / 100'000].Max == 1000.0);
+}
+
+TEST(PlotDecimation, LeavesColumnsWithoutPointsEmptyAndKeepsArrivalOrderPerColumn) {
+    Ring<PlotPoint> points(10);
+    for (const auto& [x, y] : {std::pair{0, 5.0}, {1, -2.0}, {2, 3.0}, {9, 4.0}})
+        points.push({x, x, y});
+    const auto columns = DecimateColumns(points, 0, points.size(), PlotAxis::Time, {0, 10}, 5);
+    ASSERT_TRUE(columns[0].Any);
+    EXPECT_EQ(columns[0].Min, -2.0);
+    EXPECT_EQ(columns[0].Max, 5.0);
+    EXPECT_EQ(columns[0].First, 5.0);
+    EXPECT_EQ(columns[0].Last, -2.0);
+    EXPECT_FALSE(columns[2].Any);
+    EXPECT_EQ(columns[4].Last, 4.0);
+    EXPECT_TRUE(DecimateColumns(points, 0, points.size(), PlotAxis::Time, {5, 5}, 5)[0].Any == false);
+}
+
+struct RangeCase {
+    double Low;
+    double High;
+    AxisRange Expected;
+};
+
+class NiceRanges : public testing::TestWithParam<RangeCase> {};
+
+TEST_P(NiceRanges, EncloseTheDataOnRoundTicks) {
+    const RangeCase& c = GetParam();
+    const AxisRange range = NiceRange(c.Low, c.High);
+    EXPECT_NEAR(range.Low, c.Expected.Low, 1e-9);
+    EXPECT_NEAR(range.High, c.Expected.High, 1e-9);
+    EXPECT_NEAR(range.Step, c.Expected.Step, 1e-12);
+    EXPECT_LE(range.Low, std::min(c.Low, c.High));
+    EXPECT_GE(range.High, std::max(c.Low, c.High));
+}
+
+INSTANTIATE_TEST_SUITE_P(Data, NiceRanges,
+                         testing::Values(RangeCase{0.3, 9.7, {0, 10, 2}}, RangeCase{9.7, 0.3, {0, 10, 2}},
+                                         RangeCase{-0.5, 0.6, {-0.5, 1.0, 0.5}},
+                                         RangeCase{100.012, 100.017, {100.012, 100.017, 0.001}},
+                                         RangeCase{0, 0, {-0.6, 0.6, 0.2}}, RangeCase{5, 5, {4.4, 5.6, 0.2}},
+                                         RangeCase{-1e6, 3e6, {-1e6, 3e6, 1e6}}));
+
+TEST(FixedRange, KeepsTheUsersBoundsInEitherOrder) {
+    const AxisRange range = FixedRange(10, -10);
+    EXPECT_EQ(range.Low, -10);
+    EXPECT_EQ(range.High, 10);
+    EXPECT_EQ(range.Step, 5);
+    EXPECT_EQ(FixedRange(3, 3).High, 4);
+    EXPECT_EQ(NiceRange(NAN, 1).High, 1);
+}
+
+TEST(PlotCsv, HasOneLinePerRecordOfTheSpanWithGapsWhereAFieldHeldNoNumber) {
+    PlotData data;
+    RecordFeed feed(1'765'202'709'000, 250);
+    data.add(feed.next({"1.5", "x", "10"}));
+    data.add(feed.next({"OVER", "x", "11"}));
+    data.add(feed.next({"-2", "x", "12"}));
+    data.add(feed.next({"0.1", "x", "13"}));
+    const double to = double(feed.NextMs - 2 * feed.StepMs);
+    EXPECT_EQ(PlotCsv(data, {1, 2, 3}, PlotAxis::Time, {0, to}), "Time,Record,Field 1,Field 3\r\n"
+                                                                 "2025-12-08T14:05:09.000Z,1,1.5,10\r\n"
+                                                                 "2025-12-08T14:05:09.250Z,2,,11\r\n"
+                                                                 "2025-12-08T14:05:09.500Z,3,-2,12\r\n");
+    EXPECT_EQ(PlotCsv(data, {3}, PlotAxis::Record, {4, 4}), "Time,Record,Field 3\r\n"
+                                                            "2025-12-08T14:05:09.750Z,4,13\r\n");
+}
+
+} // namespace
+} // namespace quorvane
