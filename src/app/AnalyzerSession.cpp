@@ -6,31 +6,30 @@
 #include "platform/posix/SystemClock.h"
 #include "serial/PortBindings.h"
 #include "serial/SerialPort.h"
-#include "setup/widgets/PickerHost.h"
 
 namespace quorvane {
 
 struct AnalyzerSession::Parts {
-    Parts(Configuration& config, UserPrompts& prompts, SettingsStore& store, const std::string& device)
-        : Config(config), Prompts(prompts), Bindings(store), Serial(Device, config, prompts, Clock, Bindings),
-          Pickers(config, Runner) {
+    Parts(Configuration& config, UserPrompts& prompts, SettingsStore& store, PickerHost& pickers,
+          const std::string& device)
+        : Config(config), Prompts(prompts), Pickers(pickers), Bindings(store),
+          Serial(Device, config, prompts, Clock, Bindings) {
         if (!device.empty())
             Bindings.setOverride(PortName(config.PortIndex), device);
     }
     Configuration& Config;
     UserPrompts& Prompts;
+    PickerHost& Pickers;
     PortBindings Bindings;
     PosixSerialDevice Device;
     SystemClock Clock;
     SerialPort Serial;
-    ExecRunner Runner;
-    PickerHost Pickers;
     std::unique_ptr<ComShow> Window;
 };
 
 AnalyzerSession::AnalyzerSession(Configuration& config, UserPrompts& prompts, SettingsStore& store,
-                                 const std::string& device)
-    : m_parts(std::make_unique<Parts>(config, prompts, store, device)) {}
+                                 PickerHost& pickers, const std::string& device)
+    : m_parts(std::make_unique<Parts>(config, prompts, store, pickers, device)) {}
 
 AnalyzerSession::~AnalyzerSession() {
     close();

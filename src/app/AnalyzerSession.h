@@ -12,12 +12,14 @@
 namespace quorvane {
 
 class ComShow;
+class PickerHost;
 
 /// One analyzer window on the configured port. Every reference must outlive the session.
 class AnalyzerSession {
 public:
-    /// `device` (--device) replaces the port's binding for this session when not empty.
-    AnalyzerSession(Configuration& config, UserPrompts& prompts, SettingsStore& store,
+    /// `device` (--device) replaces the port's binding for this session when not empty; `pickers` are
+    /// the process's.
+    AnalyzerSession(Configuration& config, UserPrompts& prompts, SettingsStore& store, PickerHost& pickers,
                     const std::string& device);
     ~AnalyzerSession();
     AnalyzerSession(const AnalyzerSession&) = delete;

@@ -82,7 +82,7 @@ struct RuntimeSession::Running {
     std::unique_ptr<RecordViews> Views;
     // Virtual Instrument Mode: the analyzer window playing the device.
     ExecRunner Runner;
-    std::unique_ptr<PickerHost> Pickers;
+    std::unique_ptr<PickerHost> OwnPickers;
     std::unique_ptr<ComShow> Device;
 };
 
@@ -116,11 +116,15 @@ void RuntimeSession::abandonPort() {
 void RuntimeSession::showVirtualDevice() {
     Running& r = *m_running;
     r.Hoxel.VirtualInput().clear();
-    r.Pickers = std::make_unique<PickerHost>(m_config, r.Runner);
+    PickerHost* pickers = m_options.Pickers;
+    if (pickers == nullptr) {
+        r.OwnPickers = std::make_unique<PickerHost>(m_config, r.Runner);
+        pickers = r.OwnPickers.get();
+    }
     r.Device = std::make_unique<ComShow>(ComShowParts{
         m_config,
         m_prompts,
-        *r.Pickers,
+        *pickers,
         nullptr,
         {[&r](std::string_view text) { r.Hoxel.VirtualInput().append(text); }, [&r] { r.Window.close(); }}});
     r.Device->show();

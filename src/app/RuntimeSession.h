@@ -17,6 +17,7 @@ namespace quorvane {
 
 class ComShow;
 class Hoxel;
+class PickerHost;
 
 /// How a run is started.
 struct RuntimeOptions {
@@ -25,6 +26,9 @@ struct RuntimeOptions {
     std::string Device;
     /// Writes the DDE client's diagnostic lines to standard error.
     bool TraceDde = false;
+    /// The process's pickers, for the device window of Virtual Instrument Mode; a run without them
+    /// (`quorvane FILE`, always Normal Mode) loads its own if it ever needs them.
+    PickerHost* Pickers = nullptr;
 };
 
 /// Owns the port and, once started, the runtime window and the engine. Every reference must outlive

@@ -16,7 +16,12 @@ namespace quorvane {
 
 DesktopRuntimeHost::DesktopRuntimeHost(Configuration& config, UserPrompts& prompts, SoundBeep& sounds,
                                        SettingsStore& store, RuntimeOptions options)
-    : m_config(config), m_prompts(prompts), m_sounds(sounds), m_store(store), m_options(std::move(options)) {}
+    : m_config(config), m_prompts(prompts), m_sounds(sounds), m_store(store), m_options(std::move(options)) {
+    if (m_options.Pickers == nullptr) {
+        m_ownPickers = std::make_unique<PickerHost>(m_config, m_runner);
+        m_options.Pickers = m_ownPickers.get();
+    }
+}
 
 DesktopRuntimeHost::~DesktopRuntimeHost() = default;
 
@@ -50,7 +55,8 @@ void DesktopRuntimeHost::showRuntime(std::function<void()> ended) {
 
 bool DesktopRuntimeHost::showAnalyzer(const std::string& caption) {
     closeAnalyzer();
-    m_analyzer = std::make_unique<AnalyzerSession>(m_config, m_prompts, m_store, m_options.Device);
+    m_analyzer =
+        std::make_unique<AnalyzerSession>(m_config, m_prompts, m_store, *m_options.Pickers, m_options.Device);
     // The session owns the window whose signal brings us here; it goes once that returned.
     if (m_analyzer->show(caption, [this] { m_analyzer.reset(); }))
         return true;
@@ -80,9 +86,13 @@ int RunSetup(int argc, char** argv, const CommandLine& line) {
     PosixConfigFileAccess files;
     QtFileDialogs dialogs;
     Configuration config;
+    // The pickers and the internal clipboard of the whole process: the setup dialogs, the analyzer and
+    // the virtual device window meet here. Built before every window and destroyed after them.
+    ExecRunner runner;
+    PickerHost pickers(config, runner);
     DesktopRuntimeHost runtime(config, prompts, prompts, store,
-                               {ActivationKind::Normal, line.Device, line.TraceDde});
-    const SetupDialogs commands = StandardSetupDialogs();
+                               {ActivationKind::Normal, line.Device, line.TraceDde, &pickers});
+    const SetupDialogs commands = StandardSetupDialogs(pickers);
     HelpWindow help;
     help.watchF1Key();
     bool ended = false;

@@ -5,6 +5,8 @@
 #include "app/RuntimeSession.h"
 #include "config/CommandLine.h"
 #include "setup/RuntimeHost.h"
+#include "setup/widgets/ModalRunner.h"
+#include "setup/widgets/PickerHost.h"
 
 #include <memory>
 
@@ -13,7 +15,8 @@ namespace quorvane {
 /// Runs the engine in the runtime window for the setup window's activation, one session at a time.
 class DesktopRuntimeHost final : public RuntimeHost {
 public:
-    /// Every reference must outlive the host; `options` carries --device and --trace-dde.
+    /// Every reference must outlive the host; `options` carries --device, --trace-dde and the
+    /// process's pickers (without them the host loads one set for its analyzer and device windows).
     DesktopRuntimeHost(Configuration& config, UserPrompts& prompts, SoundBeep& sounds, SettingsStore& store,
                        RuntimeOptions options = {});
     ~DesktopRuntimeHost() override;
@@ -34,6 +37,8 @@ private:
     SoundBeep& m_sounds;
     SettingsStore& m_store;
     RuntimeOptions m_options;
+    ExecRunner m_runner;
+    std::unique_ptr<PickerHost> m_ownPickers;
     std::unique_ptr<RuntimeSession> m_session;
     std::unique_ptr<AnalyzerSession> m_analyzer;
 };

@@ -58,43 +58,37 @@ std::string_view SetupCommandName(SetupCommand command) {
 
 namespace {
 
-// The pickers, their results and the internal clipboard live as long as the setup window's dialogs,
-// so every dialog that picks a character or key shares them.
-struct SharedPickers {
-    ExecRunner Runner;
-    std::unique_ptr<PickerHost> Host;
+// The translation window and the output string editor are loaded once and kept. They have no Qt
+// parent: the setup window goes at the start of Normal Mode, and its children with it, while these
+// belong to the openers alone.
+struct KeptTables {
+    explicit KeptTables(PickerHost& pickers) : Pickers(pickers) {}
+    PickerHost& Pickers;
     std::unique_ptr<TableDialogs> Tables;
-
-    PickerHost& host(const SetupDialogContext& c) {
-        if (!Host)
-            Host = std::make_unique<PickerHost>(c.Config, Runner, c.Parent);
-        return *Host;
-    }
 
     TableDialogs& tables(const SetupDialogContext& c) {
         if (!Tables)
-            Tables = std::make_unique<TableDialogs>(c.Config, c.Prompts, host(c), c.Parent);
+            Tables = std::make_unique<TableDialogs>(c.Config, c.Prompts, Pickers);
         return *Tables;
     }
 };
 
 } // namespace
 
-SetupDialogs StandardSetupDialogs() {
+SetupDialogs StandardSetupDialogs(PickerHost& pickers) {
     SetupDialogs dialogs;
-    const auto pickers = std::make_shared<SharedPickers>();
-    dialogs.set(SetupCommand::RecordStructure, [pickers](const SetupDialogContext& c) {
-        RecordDialogs records(c.Config, c.Prompts, pickers->host(c), c.Parent);
+    const auto kept = std::make_shared<KeptTables>(pickers);
+    dialogs.set(SetupCommand::RecordStructure, [&pickers](const SetupDialogContext& c) {
+        RecordDialogs records(c.Config, c.Prompts, pickers, c.Parent);
         records.DefineRecordStructure();
     });
     dialogs.set(SetupCommand::PreInputTranslations,
-                [pickers](const SetupDialogContext& c) { pickers->tables(c).PreInTrans(); });
+                [kept](const SetupDialogContext& c) { kept->tables(c).PreInTrans(); });
     dialogs.set(SetupCommand::TransferTranslations,
-                [pickers](const SetupDialogContext& c) { pickers->tables(c).DefineTranslate(); });
+                [kept](const SetupDialogContext& c) { kept->tables(c).DefineTranslate(); });
     dialogs.set(SetupCommand::OutputStrings,
-                [pickers](const SetupDialogContext& c) { pickers->tables(c).GetOutStrings(); });
-    dialogs.set(SetupCommand::HotKeys,
-                [pickers](const SetupDialogContext& c) { pickers->tables(c).MHKActions(); });
+                [kept](const SetupDialogContext& c) { kept->tables(c).GetOutStrings(); });
+    dialogs.set(SetupCommand::HotKeys, [kept](const SetupDialogContext& c) { kept->tables(c).MHKActions(); });
     dialogs.set(SetupCommand::TargetApplication, [](const SetupDialogContext& c) {
         AppSelect dialog(c.Config, c.Prompts, c.Files, c.Parent);
         SetHelpTopic(&dialog, AppSelect::kHelpTopic);

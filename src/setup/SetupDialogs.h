@@ -58,7 +58,9 @@ private:
 /// What the note of a command without a dialog calls it ("The port dialog").
 std::string_view SetupCommandName(SetupCommand command);
 
-/// The dialogs this build has.
-SetupDialogs StandardSetupDialogs();
+class PickerHost;
+
+/// The dialogs this build has. They share the process's `pickers`, which must outlive them.
+SetupDialogs StandardSetupDialogs(PickerHost& pickers);
 
 } // namespace quorvane

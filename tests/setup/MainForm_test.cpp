@@ -259,6 +259,27 @@ TEST(SetupDialogCommands, OpenTheirDialogOrSayItIsNotAvailableYet) {
     }
 }
 
+// The pickers and the internal clipboard are the process's: a picker opened from a setup dialog is
+// the one the analyzer opens after the setup window has gone (Normal Mode discards it).
+TEST(SetupOwnership, PickersOpenedFromTheSetupWindowOutliveIt) {
+    SetupRig rig;
+    const auto cancelChart = [](QDialog& d) { test::click(d, "AsciiCancelButton"); };
+    rig.Runner.on("RecType", [](QDialog& d) {
+        test::click(d, "StartOfRec_3");
+        test::click(d, "Command1");
+        test::click(d, "RectypeCancelButton");
+    });
+    rig.Runner.on("AsciiChart", cancelChart);
+    rig.click("DefineRecords");
+    rig.Runner.on("GetAKey2", [](QDialog& d) { test::click(d, "CancelButton"); });
+    EXPECT_EQ(rig.Pickers.pickHotKey(150), "");
+    rig.Form.reset();
+
+    rig.Runner.on("AsciiChart", cancelChart);
+    EXPECT_EQ(rig.Pickers.pickAscii(130), "");
+    EXPECT_EQ(rig.Runner.Shown, (std::vector<QString>{"RecType", "AsciiChart", "GetAKey2", "AsciiChart"}));
+}
+
 struct CaptionCase {
     const char* File;
     const char* Caption;

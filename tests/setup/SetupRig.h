@@ -1,6 +1,7 @@
 #pragma once
 // The setup window offscreen on the fake platform: scripted prompts, file dialogs and store, real
-// configuration files in a temporary folder, and a runtime host that records what it was asked.
+// configuration files in a temporary folder, a runtime host that records what it was asked, and the
+// process's pickers, shown by scripted modal runs.
 
 #include "config/ConfigFileFormat.h"
 #include "fakes/FakeFileDialogs.h"
@@ -10,6 +11,7 @@
 #include "platform/posix/PosixConfigFileAccess.h"
 #include "setup/HelpWindow.h"
 #include "setup/MainForm.h"
+#include "setup/SetupDialogRig.h"
 
 #include <QAction>
 #include <QApplication>
@@ -84,7 +86,9 @@ struct SetupRig {
     FakePrompts Prompts;
     FakeFileDialogs Dialogs;
     FakeSettingsStore Store;
-    SetupDialogs Commands = StandardSetupDialogs();
+    ScriptedRunner Runner;
+    PickerHost Pickers{Config, Runner};
+    SetupDialogs Commands = StandardSetupDialogs(Pickers);
     FakeRuntimeHost Runtime;
     HelpWindow Help;
     int Ends = 0;

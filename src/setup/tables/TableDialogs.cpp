@@ -7,20 +7,20 @@
 
 namespace quorvane {
 
-TableDialogs::TableDialogs(Configuration& config, UserPrompts& prompts, PickerHost& pickers, QWidget* parent)
-    : m_config(config), m_prompts(prompts), m_pickers(pickers), m_parent(parent) {}
+TableDialogs::TableDialogs(Configuration& config, UserPrompts& prompts, PickerHost& pickers)
+    : m_config(config), m_prompts(prompts), m_pickers(pickers) {}
 
 TableDialogs::~TableDialogs() = default;
 
 TransTbl& TableDialogs::translationWindow() {
     if (!m_translations)
-        m_translations = std::make_unique<TransTbl>(m_config, m_prompts, m_pickers, m_parent);
+        m_translations = std::make_unique<TransTbl>(m_config, m_prompts, m_pickers);
     return *m_translations;
 }
 
 SendStringForm& TableDialogs::outputStringEditor() {
     if (!m_strings)
-        m_strings = std::make_unique<SendStringForm>(m_config, m_prompts, m_pickers, m_parent);
+        m_strings = std::make_unique<SendStringForm>(m_config, m_prompts, m_pickers);
     return *m_strings;
 }
 
@@ -39,7 +39,7 @@ void TableDialogs::GetOutStrings() {
 }
 
 void TableDialogs::MHKActions() {
-    HotKeyFrm dialog(m_config, m_prompts, m_pickers, m_parent);
+    HotKeyFrm dialog(m_config, m_prompts, m_pickers);
     m_pickers.runner().run(dialog);
 }
 

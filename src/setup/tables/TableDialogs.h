@@ -6,8 +6,6 @@
 #include "config/Configuration.h"
 #include "platform/UserPrompts.h"
 
-class QWidget;
-
 namespace quorvane {
 
 class PickerHost;
@@ -15,10 +13,11 @@ class SendStringForm;
 class TransTbl;
 
 /// Owns the translation window and the output string editor, loaded on first use and kept (hidden)
-/// until this object is destroyed; the hot key dialog is loaded for each opening.
+/// until this object is destroyed; the hot key dialog is loaded for each opening. The dialogs have no
+/// Qt parent: this object is their only owner.
 class TableDialogs {
 public:
-    TableDialogs(Configuration& config, UserPrompts& prompts, PickerHost& pickers, QWidget* parent = nullptr);
+    TableDialogs(Configuration& config, UserPrompts& prompts, PickerHost& pickers);
     ~TableDialogs();
     TableDialogs(const TableDialogs&) = delete;
     TableDialogs& operator=(const TableDialogs&) = delete;
@@ -41,7 +40,6 @@ private:
     Configuration& m_config;
     UserPrompts& m_prompts;
     PickerHost& m_pickers;
-    QWidget* m_parent;
     std::unique_ptr<TransTbl> m_translations;
     std::unique_ptr<SendStringForm> m_strings;
 };

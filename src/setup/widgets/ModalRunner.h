@@ -13,10 +13,15 @@ public:
     virtual int run(QDialog& dialog) = 0;
 };
 
-/// The program's runner: QDialog::exec().
+/// The program's runner: QDialog::exec(). A dialog kept without a Qt parent (the pickers, the
+/// translation window) is put over the window it was opened from.
 class ExecRunner final : public ModalRunner {
 public:
-    int run(QDialog& dialog) override { return dialog.exec(); }
+    int run(QDialog& dialog) override;
 };
+
+/// Makes the active window the transient parent of a dialog without a Qt parent, so the window
+/// manager keeps it in front of the window it was opened from.
+void KeepOverActiveWindow(QWidget& dialog);
 
 } // namespace quorvane

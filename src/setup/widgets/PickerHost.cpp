@@ -6,20 +6,19 @@
 
 namespace quorvane {
 
-PickerHost::PickerHost(Configuration& config, ModalRunner& runner, QWidget* parent)
-    : m_config(config), m_runner(runner), m_parent(parent) {}
+PickerHost::PickerHost(Configuration& config, ModalRunner& runner) : m_config(config), m_runner(runner) {}
 
 PickerHost::~PickerHost() = default;
 
 AsciiChart& PickerHost::asciiChart() {
     if (!m_ascii)
-        m_ascii = std::make_unique<AsciiChart>(m_config, m_results, m_parent);
+        m_ascii = std::make_unique<AsciiChart>(m_config, m_results);
     return *m_ascii;
 }
 
 GetAKey& PickerHost::keystrokePicker() {
     if (!m_keystroke)
-        m_keystroke = std::make_unique<GetAKey>(m_config, m_results, m_parent);
+        m_keystroke = std::make_unique<GetAKey>(m_config, m_results);
     return *m_keystroke;
 }
 
@@ -42,7 +41,7 @@ std::string PickerHost::pickKeystroke(int helpTopic) {
 
 std::string PickerHost::pickHotKey(int helpTopic) {
     if (!m_hotKey)
-        m_hotKey = std::make_unique<GetAKey2>(m_config, m_results, m_parent);
+        m_hotKey = std::make_unique<GetAKey2>(m_config, m_results);
     m_hotKey->setProperty(kHelpTopicProperty, helpTopic);
     m_results.KeyText.clear();
     m_runner.run(*m_hotKey);

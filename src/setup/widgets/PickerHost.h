@@ -9,19 +9,19 @@
 #include "setup/widgets/ModalRunner.h"
 #include "setup/widgets/PickerResults.h"
 
-class QWidget;
-
 namespace quorvane {
 
 class AsciiChart;
 class GetAKey;
 class GetAKey2;
 
-/// Loads each picker on first use and keeps it (hidden) until the host is destroyed, which the setup
-/// window does when the engine starts in Normal Mode. Pickers are shown through the ModalRunner.
+/// One per process: the setup dialogs, the analyzer and the virtual device window share it, so they
+/// share the pickers' results and the internal clipboard. Loads each picker on first use and keeps it
+/// (hidden) until the host is destroyed; the host is the pickers' only owner (they have no Qt parent,
+/// so no window that closes takes them along). Pickers are shown through the ModalRunner.
 class PickerHost {
 public:
-    PickerHost(Configuration& config, ModalRunner& runner, QWidget* parent = nullptr);
+    PickerHost(Configuration& config, ModalRunner& runner);
     ~PickerHost();
     PickerHost(const PickerHost&) = delete;
     PickerHost& operator=(const PickerHost&) = delete;
@@ -49,7 +49,6 @@ private:
 
     Configuration& m_config;
     ModalRunner& m_runner;
-    QWidget* m_parent;
     PickerResults m_results;
     std::string m_internalClipboard;
     std::unique_ptr<AsciiChart> m_ascii;
