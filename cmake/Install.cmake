@@ -70,6 +70,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads its Wayland platform plugin at run time, so no library dependency names it: without it
+# the windows need X even on a Wayland desktop.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
 # The desktop and icon caches are refreshed by these packages' dpkg triggers.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, hicolor-icon-theme")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion, dbus-user-session")

@@ -68,7 +68,7 @@ SwaySession::SwaySession(const std::string& layout) {
 
 std::vector<std::string> SwaySession::environment() const {
     std::vector<std::string> env = environmentWith("DISPLAY", std::nullopt);
-    env = without(without(env, "XDG_RUNTIME_DIR"), "WAYLAND_DISPLAY");
+    env = without(without(without(env, "XDG_RUNTIME_DIR"), "WAYLAND_DISPLAY"), "QT_QPA_PLATFORM");
     env.push_back("XDG_RUNTIME_DIR=" + m_runtime.path().string());
     if (!m_display.empty())
         env.push_back("WAYLAND_DISPLAY=" + m_display);

@@ -20,7 +20,8 @@ public:
     const std::string& whyNot() const { return m_whyNot; }
     /// True when whyNot() means a program is missing (the test is skipped, not failed).
     bool notInstalled() const { return m_notInstalled; }
-    /// Our environment with WAYLAND_DISPLAY and XDG_RUNTIME_DIR naming this session, without DISPLAY.
+    /// Our environment with WAYLAND_DISPLAY and XDG_RUNTIME_DIR naming this session, without DISPLAY
+    /// and QT_QPA_PLATFORM: Qt programs find the compositor as on a Wayland desktop.
     std::vector<std::string> environment() const;
     /// The full path of the compositor's socket, which connects whatever the environment says.
     std::string socketPath() const { return m_runtime.file(m_display); }
