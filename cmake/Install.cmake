@@ -50,6 +50,10 @@ configure_file(${QUORVANE_DATA_DIR}/systemd/system/quorvane@.service.in
 install(FILES ${CMAKE_BINARY_DIR}/systemd/user/quorvane@.service DESTINATION lib/systemd/user)
 install(FILES ${CMAKE_BINARY_DIR}/systemd/system/quorvane@.service DESTINATION lib/systemd/system)
 
+# Access to the kernel's virtual keyboard for the user at the seat. udev reads rules from
+# <prefix>/lib/udev/rules.d; the number puts it before the seat rules that act on uaccess.
+install(FILES ${QUORVANE_DATA_DIR}/udev/70-quorvane-uinput.rules DESTINATION lib/udev/rules.d)
+
 # Everything the rules above install, for building just that (scripts/build-deb).
 add_custom_target(quorvane_installed)
 add_dependencies(quorvane_installed quorvane quorvane-sim quorvane-dde quorvane_icons)
@@ -71,8 +75,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its Wayland platform plugin at run time, so no library dependency names it: without it
-# the windows need X even on a Wayland desktop.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
+# the windows need X even on a Wayland desktop. The system's keyboard layouts and the compose
+# tables of dead keys are data files that libxkbcommon reads.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland, xkb-data, libx11-data")
 # The desktop and icon caches are refreshed by these packages' dpkg triggers.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, hicolor-icon-theme")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion, dbus-user-session")

@@ -44,8 +44,10 @@ _quorvane() {
     done
     if [[ $prev == --device ]]; then
         _quorvane_devices "$cur"
+    elif [[ $prev == --keystrokes ]]; then
+        _quorvane_add compgen -W 'auto x11 wayland uinput' -- "$cur"
     elif [[ $cur == -* ]]; then
-        _quorvane_add compgen -W '--headless --device --wait-for-device --trace-dde --quiet --dump --convert --help --version --' -- "$cur"
+        _quorvane_add compgen -W '--headless --device --wait-for-device --trace-dde --quiet --keystrokes --dump --convert --help --version --' -- "$cur"
     else
         _quorvane_config_files "$cur"
     fi

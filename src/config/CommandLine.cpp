@@ -14,6 +14,8 @@ std::string UsageText() {
            "    --wait-for-device           start without the device and wait for it to appear\n"
            "    --trace-dde                 show the DDE client's conversations on standard error\n"
            "    --quiet                     print no record lines on standard output\n"
+           "    --keystrokes NAME           type records through x11, wayland or uinput (the kernel's\n"
+           "                                virtual keyboard), or auto: chosen for the session\n"
            "  quorvane --dump FILE          print every setting of FILE, one Name=value per line\n"
            "  quorvane --convert IN OUT     read IN in any layout and write OUT in the current layout\n"
            "  quorvane --help               show this text\n"
@@ -55,6 +57,12 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
             line.Device = args[++i];
             if (line.Device.empty())
                 return std::string("--device needs a PATH, not an empty one");
+        } else if (arg == "--keystrokes") {
+            if (i + 1 >= args.size())
+                return std::string("--keystrokes needs a NAME: auto, x11, wayland or uinput");
+            line.Keystrokes = KeystrokeBackendOfName(args[++i]);
+            if (!line.Keystrokes)
+                return "unknown keystroke back end " + args[i] + ": auto, x11, wayland or uinput";
         } else if (arg == "--wait-for-device") {
             line.WaitForDevice = true;
         } else if (arg == "--") {
@@ -74,6 +82,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         return std::string("--quiet goes with --headless");
     if (line.WaitForDevice && !headless)
         return std::string("--wait-for-device goes with --headless");
+    if (line.Keystrokes && (dump || convert || files.empty()))
+        return std::string("--keystrokes goes with a FILE to run");
     if (line.TraceDde && (dump || convert || files.empty()))
         return std::string("--trace-dde goes with a FILE to run");
 

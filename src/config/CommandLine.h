@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "config/ConfigFiles.h"
+#include "config/KeystrokeSettings.h"
+
+#include <optional>
 
 namespace quorvane {
 
@@ -32,6 +35,8 @@ struct CommandLine {
     bool TraceDde = false;
     /// --quiet: no record lines on standard output in a headless run.
     bool Quiet = false;
+    /// --keystrokes NAME: the keystroke back end of this run, over the per-user setting.
+    std::optional<KeystrokeBackend> Keystrokes;
 };
 
 /// Parses the arguments after the program name; a text is the usage error to report.

@@ -44,6 +44,7 @@ public:
         ParsedKeyMacro result;
         result.Error = parseAll();
         result.Items = std::move(m_items);
+        result.Untypeable = m_untypeable;
         return result;
     }
 
@@ -54,6 +55,7 @@ public:
         result.Error = parseAll();
         if (result.Error != keymacro::kOk)
             return result;
+        result.Untypeable = m_untypeable;
         Boundary start;
         Boundary last;
         for (const Boundary& next : m_boundaries) {
@@ -189,10 +191,20 @@ private:
 
     // A character without a key types "no key" with Shift around it, as the layout call's
     // all-ones answer reads.
-    KeyStroke strokeOf(unsigned char c) const {
+    // A character that shows a glyph yet types nothing is noted, so that the caller can tell the
+    // text would not come out as written.
+    KeyStroke strokeOf(unsigned char c) {
         if (auto stroke = m_layout.keyForCharacter(c))
             return *stroke;
+        if (!m_untypeable && showsGlyph(c))
+            m_untypeable = c;
         return KeyStroke{vk::kNone, shiftstate::kShift};
+    }
+
+    // The bytes of the code page (Windows-1252) other than control codes, delete and its five
+    // unassigned bytes.
+    static bool showsGlyph(unsigned char c) {
+        return c >= 0x20 && c != 0x7F && c != 0x81 && c != 0x8D && c != 0x8F && c != 0x90 && c != 0x9D;
     }
 
     // Control and Alt in a character's shift state are not pressed: only the Shift level is typed.
@@ -223,6 +235,7 @@ private:
     KeyItems m_items;
     std::vector<Frame> m_frames;
     std::vector<Boundary> m_boundaries;
+    std::optional<unsigned char> m_untypeable;
 };
 
 } // namespace

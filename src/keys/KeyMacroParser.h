@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -36,6 +37,9 @@ inline constexpr std::int16_t kTooManyKeyItems = 5;
 struct ParsedKeyMacro {
     std::int16_t Error = keymacro::kOk;
     KeyItems Items;
+    /// The first character of the text that shows a glyph and that no key of the layout types (it
+    /// is typed as "no key", so nothing); nothing when every one has a key.
+    std::optional<unsigned char> Untypeable;
 };
 
 /// Parses a whole macro text; characters are looked up in layout.
@@ -49,6 +53,8 @@ inline constexpr std::size_t kMaxSplitKeyItems = std::size_t{1} << 20;
 struct KeyMacroPieces {
     std::int16_t Error = keymacro::kOk;
     std::vector<std::string_view> Pieces;
+    /// As ParsedKeyMacro::Untypeable, for the whole text.
+    std::optional<unsigned char> Untypeable;
 };
 
 /// Parses a whole macro text and cuts it into pieces that each parse and type on their own; the

@@ -33,6 +33,9 @@ TEST(ParseCommandLine, RecognisesEveryForm) {
     EXPECT_TRUE(parsed({"--headless", "a.QV3", "--trace-dde"}).TraceDde);
     EXPECT_FALSE(headless.Quiet);
     EXPECT_TRUE(parsed({"--headless", "a.QV3", "--quiet"}).Quiet);
+    EXPECT_EQ(headless.Keystrokes, std::nullopt);
+    EXPECT_EQ(parsed({"--headless", "a.QV3", "--keystrokes", "uinput"}).Keystrokes, KeystrokeBackend::Uinput);
+    EXPECT_EQ(parsed({"--keystrokes", "Wayland", "a.QV3"}).Keystrokes, KeystrokeBackend::Wayland);
     EXPECT_EQ(parsed({"--dump", "a.QV3"}).Kind, Action::Dump);
     const CommandLine convert = parsed({"--convert", "old.QV1", "new.QV3"});
     EXPECT_EQ(convert.Kind, Action::Convert);
@@ -53,7 +56,11 @@ TEST(ParseCommandLine, RefusesWhatItCannotDo) {
                                                                   {"--dump", "a", "--device", "/dev/x"},
                                                                   {"--device", "/dev/x"},
                                                                   {"--dump", "a", "--trace-dde"},
-                                                                  {"a.QV3", "--quiet"}}) {
+                                                                  {"a.QV3", "--quiet"},
+                                                                  {"a.QV3", "--keystrokes"},
+                                                                  {"a.QV3", "--keystrokes", "xtest"},
+                                                                  {"--keystrokes", "x11"},
+                                                                  {"--dump", "a", "--keystrokes", "x11"}}) {
         EXPECT_TRUE(std::holds_alternative<std::string>(ParseCommandLine(args))) << args[0];
     }
 }

@@ -100,6 +100,10 @@ for scope in user system; do
     quiet env MANPATH="$top/share/man" systemd-analyze verify "${flag[@]}" "$tmp/units/$scope/quorvane@.service"
 done
 
+# The udev rule gives the seat's user /dev/uinput and nothing else.
+check "udev rule for uinput" test "$(grep -vE '^(#|$)' "$top/lib/udev/rules.d/70-quorvane-uinput.rules")" = \
+  'KERNEL=="uinput", SUBSYSTEM=="misc", TAG+="uaccess", OPTIONS+="static_node=uinput"'
+
 # Completion as bash runs it: COMP_WORDS up to the cursor, answers in COMPREPLY.
 mkdir -p "$tmp/work/sub" "$tmp/by-id"
 touch "$tmp/work/a.QV3" "$tmp/work/b.qv1" "$tmp/work/c.txt" "$tmp/work/my scale.QV3"
@@ -123,6 +127,7 @@ done <<EOF
 quorvane|a.QV3,b.qv1,my scale.QV3,sub
 quorvane --headless|a.QV3,b.qv1,my scale.QV3,sub
 quorvane --device|$tmp/by-id/usb-FTDI_FT232R_A1B2-if00-port0
+quorvane --keystrokes|auto,uinput,wayland,x11
 quorvane -- --device|a.QV3,b.qv1,my scale.QV3,sub
 quorvane-sim --profile|balance,caliper,scanner
 quorvane-dde|--help,exec,items,request,serve,watch

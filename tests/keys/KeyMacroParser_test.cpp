@@ -81,6 +81,21 @@ TEST(KeyMacroParser, splitsLongTextsBetweenTopLevelElementsOnly) {
     EXPECT_EQ(splitKeyMacro(letters + "{NOKEY}", kUs).Error, keymacro::kUnknownKeyName);
 }
 
+TEST(KeyMacroParser, notesTheFirstCharacterWithAGlyphThatNoKeyTypes) {
+    struct Case {
+        std::string Text;
+        std::optional<unsigned char> Untypeable;
+    };
+    for (const Case& c : std::vector<Case>{{"abc{TAB}~", std::nullopt},
+                                           {"a\xC8\xE9", 0xC8},
+                                           {"+({\xE9 2})", 0xE9},
+                                           {"\x01\x7F\x81\x9D", std::nullopt}, // no glyph: nothing to lose
+                                           {"\xA0", 0xA0}}) {
+        EXPECT_EQ(parseKeyMacro(c.Text, kUs).Untypeable, c.Untypeable) << c.Text;
+        EXPECT_EQ(splitKeyMacro(c.Text, kUs).Untypeable, c.Untypeable) << c.Text;
+    }
+}
+
 TEST(KeyMacroParser, nestsGroupsDeeperThanAnyCallStack) {
     const std::string deep = std::string(1'000'000, '(') + "a" + std::string(1'000'000, ')');
     const ParsedKeyMacro parsed = parseKeyMacro(deep, kUs);

@@ -237,7 +237,7 @@ TEST_P(UinputFailure, OneMessageNamesThePathTheReasonAndWhatToDoAndNothingIsType
 INSTANTIATE_TEST_SUITE_P(
     Failures, UinputFailure,
     ::testing::Values(
-        FailureCase{EACCES, 0, {"/dev/uinput", "Permission denied", kUinputRule, "log in again"}},
+        FailureCase{EACCES, 0, {"/dev/uinput", "Permission denied", kUinputRule, "udevadm trigger"}},
         FailureCase{ENOENT, 0, {"/dev/uinput", "No such file", "modprobe uinput", kUinputRule}},
         FailureCase{0, UI_DEV_CREATE, {"/dev/uinput", "create", "Invalid argument"}}));
 

@@ -1,5 +1,7 @@
 #include "engine/output/KeystrokeOutput.h"
 
+#include "config/CodePage.h"
+
 #include "engine/RecordAssembly.h"
 #include "expr/TextPicture.h"
 
@@ -141,11 +143,12 @@ bool KeystrokeOutput::launchTarget(WindowId& target, WindowId& previousForegroun
     return true;
 }
 
-// A long record goes out in pieces rather than not at all. A record whose macro does not parse
-// is lost, so the first one of a run is reported and every one counted.
+// A long record goes out in pieces rather than not at all. A record whose macro does not parse, or
+// that holds a character no key of the keyboard layout types, would be lost or typed wrong, so it
+// is not typed: the first one of a run is reported and every one counted.
 void KeystrokeOutput::typeRecordText() {
     const KeyMacroPieces pieces = splitKeyMacro(m_text, m_services.Typing.Layout);
-    if (pieces.Error == keymacro::kOk) {
+    if (pieces.Error == keymacro::kOk && !pieces.Untypeable) {
         for (const std::string_view piece : pieces.Pieces)
             SendKeyMacro(piece, m_settings.KeystrokeDelay, m_services.Typing);
         return;
@@ -153,10 +156,14 @@ void KeystrokeOutput::typeRecordText() {
     if (++m_macroErrorRecords > 1)
         return;
     const std::string record = m_recordNumber != nullptr ? " " + std::to_string(*m_recordNumber) : "";
-    m_services.Prompts.messageBox("Record" + record + " was not typed: its keystroke macro has error " +
-                                      std::to_string(pieces.Error) + " (" +
-                                      std::string(macroErrorCause(pieces.Error)) +
-                                      "). Later records with macro errors are not typed either; they are "
+    const std::string cause = pieces.Error != keymacro::kOk
+                                  ? "its keystroke macro has error " + std::to_string(pieces.Error) + " (" +
+                                        std::string(macroErrorCause(pieces.Error)) + ")"
+                                  : "it holds the character \"" +
+                                        BytesToUtf8(std::string(1, static_cast<char>(*pieces.Untypeable))) +
+                                        "\", which no key of the keyboard layout types";
+    m_services.Prompts.messageBox("Record" + record + " was not typed: " + cause +
+                                      ". Later records with macro errors are not typed either; they are "
                                       "counted and the count is given at the end of the run.",
                                   kErrorTitle, MessageButtons::Ok, MessageIcon::Exclamation);
 }

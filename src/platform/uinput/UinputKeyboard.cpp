@@ -22,8 +22,9 @@ std::string openProblem(int error) {
         text += " The kernel's virtual keyboard is missing (load it with \"modprobe uinput\").";
     text += std::string(" Keystrokes through it need read and write access to ") + kUinputPath +
             ", which this udev rule gives the user at the seat: " + kUinputRule +
-            " (installed with Quorvane as 70-quorvane-uinput.rules in the udev rules folder; log in again"
-            " after installing it). Records are shown but not typed.";
+            " (installed with Quorvane as 70-quorvane-uinput.rules in the udev rules folder; it takes effect"
+            " at the next boot, or at once after \"sudo udevadm trigger --sysname-match=uinput\")."
+            " Records are shown but not typed.";
     return text;
 }
 

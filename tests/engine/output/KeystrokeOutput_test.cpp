@@ -275,6 +275,25 @@ TEST(DeliverKeystrokes, MacroErrorsAreReportedOnceWithTheRecordAndCountedForTheE
     EXPECT_EQ(rig.Prompts.Messages[1].Text, "3 records were not typed because of keystroke macro errors.");
 }
 
+TEST(DeliverKeystrokes, RecordWithACharacterNoKeyTypesIsNotTypedButReportedAndCounted) {
+    KeystrokeRig rig;
+    rig.Config.ActivateTargetApp = kFalse;
+    rig.Windows.Foreground = rig.Windows.addWindow("Editor");
+    for (const std::string record : {"caf\xE9", "tea", "na\xEFve"}) {
+        ++rig.RecordNumber;
+        rig.deliver(record);
+    }
+    EXPECT_EQ(rig.Keys.Typed, "tea");
+    EXPECT_EQ(rig.Output.macroErrorRecords(), 2);
+    ASSERT_EQ(rig.Prompts.Messages.size(), 1u);
+    EXPECT_EQ(
+        rig.Prompts.Messages[0].Text.rfind("Record 1 was not typed: it holds the character \"\u00E9\", which "
+                                           "no key of the keyboard layout types. ",
+                                           0),
+        0u)
+        << rig.Prompts.Messages[0].Text;
+}
+
 TEST(DeliverKeystrokes, ReloadedConfigurationTitleReplacesTheRunsTitle) {
     KeystrokeRig rig;
     rig.Config.TargetAppTitle = " first ";
