@@ -1,5 +1,6 @@
 #include "app/HotKeyHost.h"
 
+#include "platform/dbus/PortalHotKeys.h"
 #include "platform/x11/XcbHotKeys.h"
 
 #include <QSocketNotifier>
@@ -124,10 +125,64 @@ private:
     QTimer m_reconnect;
 };
 
+// On a Wayland desktop no program may grab keys: the desktop's GlobalShortcuts portal binds them
+// for us, asked for when the first key is registered. Without a portal the hot keys are off, which
+// is said once.
+class PortalHotKeyHost final : public HotKeyHost, public HotKeys {
+public:
+    PortalHotKeyHost(Engine& engine, Configuration& config, SerialPort& port, EngineView& view,
+                     const Clock& clock, UserPrompts& prompts)
+        : m_prompts(prompts) {
+        m_output.emplace(engine, config, port, view, clock, this);
+    }
+
+    EngineExtensions& extensions() override { return *m_output; }
+    SerialOutput& serialOutput() override { return *m_output; }
+    bool hotKeysAvailable() const override { return m_portal.has_value(); }
+
+    bool registerKey(int id, std::uint8_t virtualKey, unsigned modifiers) override {
+        if (!m_probed) {
+            m_probed = true;
+            if (PortalHotKeys::available(QDBusConnection::sessionBus())) {
+                m_portal.emplace(QDBusConnection::sessionBus());
+                m_portal->setPressHandler(m_handler);
+            } else {
+                m_prompts.notify("This desktop offers no GlobalShortcuts portal; the hot keys are off.",
+                                 kProgramTitle, MessageIcon::Exclamation);
+            }
+        }
+        return m_portal && m_portal->registerKey(id, virtualKey, modifiers);
+    }
+    void unregisterKey(int id) override {
+        if (m_portal)
+            m_portal->unregisterKey(id);
+    }
+    void setPressHandler(PressHandler handler) override {
+        m_handler = std::move(handler);
+        if (m_portal)
+            m_portal->setPressHandler(m_handler);
+    }
+
+private:
+    UserPrompts& m_prompts;
+    // Declared before the serial output, which releases its keys through them when destroyed.
+    std::optional<PortalHotKeys> m_portal;
+    PressHandler m_handler;
+    bool m_probed = false;
+    std::optional<SerialOutput> m_output;
+};
+
+bool waylandSession() {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    return display != nullptr && *display != '\0';
+}
+
 } // namespace
 
 std::unique_ptr<HotKeyHost> StartHotKeyHost(Engine& engine, Configuration& config, SerialPort& port,
                                             EngineView& view, const Clock& clock, UserPrompts& prompts) {
+    if (waylandSession())
+        return std::make_unique<PortalHotKeyHost>(engine, config, port, view, clock, prompts);
     return std::make_unique<XcbHotKeyHost>(engine, config, port, view, clock, prompts);
 }
 

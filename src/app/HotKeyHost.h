@@ -1,6 +1,7 @@
 #pragma once
 // The senders of the running engine wired for a program with a Qt event loop: the serial output
-// extension and, when an X display is there, the global hot keys that feed it.
+// extension and the global hot keys that feed it: through the X display, or through the desktop's
+// portal on Wayland.
 
 #include "config/Configuration.h"
 #include "engine/Engine.h"
@@ -26,9 +27,11 @@ public:
     virtual bool hotKeysAvailable() const = 0;
 };
 
-/// Creates the serial output for `engine`. When the first hot key is registered and $DISPLAY is set
-/// it connects to the X server and watches the connection from the running Qt event loop, so hot
-/// key presses reach the engine between ticks; without a display the hot keys stay unregistered and
+/// Creates the serial output for `engine`. On a Wayland desktop (WAYLAND_DISPLAY) the hot keys are
+/// bound through the desktop's GlobalShortcuts portal when the first one is registered, and are off
+/// (said once) where no portal offers it. Otherwise, when the first hot key is registered and
+/// $DISPLAY is set, it connects to the X server and watches the connection from the running Qt event loop, so
+/// hot key presses reach the engine between ticks; without a display the hot keys stay unregistered and
 /// everything else works. A server that goes away is looked for again once a second and the hot
 /// keys grabbed anew when it is back; both are said once through prompts.
 std::unique_ptr<HotKeyHost> StartHotKeyHost(Engine& engine, Configuration& config, SerialPort& port,
