@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 
 namespace quorvane {
 
@@ -37,6 +38,11 @@ PlotCanvas::PlotCanvas(const PlotData& plotData, const PlotSettings& settings, Q
     m_throttle->setSingleShot(true);
     connect(m_throttle, &QTimer::timeout, this, [this] { update(); });
     m_sinceFrame.start();
+    if (const char* path = std::getenv("QUORVANE_PAINT_LOG"); path && *path) {
+        m_paintLog.reset(std::fopen(path, "a"));
+        if (m_paintLog)
+            std::setvbuf(m_paintLog.get(), nullptr, _IOLBF, 0); // whole lines survive a killed program
+    }
 }
 
 QColor PlotCanvas::seriesColour(int field) {
@@ -79,6 +85,8 @@ void PlotCanvas::paintEvent(QPaintEvent*) {
     }
     painter.end();
     m_paintMicros.push_back(timing.nsecsElapsed() / 1000);
+    if (m_paintLog)
+        std::fprintf(m_paintLog.get(), "%lld\n", static_cast<long long>(m_paintMicros.back()));
     emit framePainted();
     if (m_cursorX >= 0)
         showReadout();

@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
+#include <cstdio>
+#include <memory>
 #include <vector>
 
 class QTimer;
@@ -19,6 +21,8 @@ class PlotCanvas final : public QWidget {
 public:
     static constexpr int kMinFrameMs = 33;
 
+    /// With QUORVANE_PAINT_LOG naming a file, each frame's paint time in microseconds is appended
+    /// to it, a line a frame (for the benchmark of the running program).
     PlotCanvas(const PlotData& plotData, const PlotSettings& settings, QWidget* parent = nullptr);
 
     /// Something to draw changed: redraws when the frame interval allows.
@@ -57,6 +61,7 @@ private:
     QElapsedTimer m_sinceFrame;
     std::vector<qint64> m_paintMicros;
     int m_cursorX = -1;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> m_paintLog{nullptr, &std::fclose};
 };
 
 } // namespace quorvane

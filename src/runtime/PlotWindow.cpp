@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -61,7 +62,6 @@ void PlotWindow::buildControls() {
 
     m_series = new QListWidget(this);
     m_series->setObjectName(QStringLiteral("Series"));
-    m_series->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Field 40")) * 2 + 32);
     connect(m_series, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         const int field = item->data(Qt::UserRole).toInt();
         if (item->checkState() == Qt::Checked)
@@ -108,6 +108,8 @@ void PlotWindow::buildControls() {
         });
     }
     m_yMax->setValue(100);
+    for (QDoubleSpinBox* bound : {m_yMin, m_yMax})
+        bound->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("-0000000.0000")) + 40);
     connect(m_yMode, &QComboBox::currentIndexChanged, this, [this](int index) {
         m_settings.YMode = static_cast<PlotYMode>(index);
         const bool fixed = m_settings.YMode == PlotYMode::Fixed;
@@ -147,26 +149,31 @@ void PlotWindow::buildControls() {
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
     connect(m_canvas, &PlotCanvas::readoutChanged, m_readout, &QLabel::setText);
 
+    // The X axis above the plot; the series, the Y axis and the commands in a column beside it, so
+    // nothing is squeezed at large scales.
     auto* bar = new QHBoxLayout;
-    const auto labelled = [&](const QString& caption, QWidget* control) {
+    const auto labelled = [&](QBoxLayout* row, const QString& caption, QWidget* control) {
         auto* label = new QLabel(caption, this);
         label->setBuddy(control);
-        bar->addWidget(label);
-        bar->addWidget(control);
-        bar->addSpacing(8);
+        row->addWidget(label);
+        row->addWidget(control, 1);
     };
-    labelled(QStringLiteral("&X axis"), m_axis);
-    labelled(QStringLiteral("&Span"), m_span);
-    labelled(QStringLiteral("&Y axis"), m_yMode);
-    labelled(QStringLiteral("Mi&n"), m_yMin);
-    labelled(QStringLiteral("Ma&x"), m_yMax);
-    bar->addStretch(1);
-    bar->addWidget(m_pause);
-    bar->addWidget(png);
-    bar->addWidget(csv);
+    labelled(bar, QStringLiteral("&X axis"), m_axis);
+    bar->addSpacing(12);
+    labelled(bar, QStringLiteral("&Span"), m_span);
+    bar->addStretch(3);
 
+    auto* side = new QVBoxLayout;
+    side->addWidget(m_series, 1);
+    auto* yForm = new QFormLayout;
+    yForm->addRow(QStringLiteral("&Y axis"), m_yMode);
+    yForm->addRow(QStringLiteral("Mi&n"), m_yMin);
+    yForm->addRow(QStringLiteral("Ma&x"), m_yMax);
+    side->addLayout(yForm);
+    for (QPushButton* button : {m_pause, png, csv})
+        side->addWidget(button);
     auto* middle = new QHBoxLayout;
-    middle->addWidget(m_series);
+    middle->addLayout(side);
     middle->addWidget(m_canvas, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
