@@ -20,6 +20,9 @@ inline constexpr std::string_view kHeaderGeneric = "Quorvane Configuration File"
 /// The layout named by the first line of `bytes`; None when it is not one of the four headers.
 ConfigLayout DetectLayout(std::string_view bytes);
 
+/// Why the first line of `bytes` is not one of the four headers, in words for the user.
+std::string HeaderProblem(std::string_view bytes);
+
 /// The whole file in the current layout.
 std::string EncodeConfigFile(const Settings& settings);
 

@@ -4,6 +4,7 @@
 #include "config/ConfigFileFormat.h"
 #include "config/ConfigItemReader.h"
 #include "config/ConfigLayout.h"
+#include "config/ConvertedLineEnds.h"
 
 namespace quorvane {
 
@@ -13,8 +14,8 @@ namespace {
 // later read then does nothing, so a layout can be walked without checking each step.
 class ItemVisitor {
 public:
-    ItemVisitor(ConfigItemReader& in, CountSeparator countSeparator)
-        : m_in(in), m_countSeparator(countSeparator) {}
+    ItemVisitor(ConfigItemReader& in, CountSeparator countSeparator, LineEndStyle lineEnds)
+        : m_in(&in), m_countSeparator(countSeparator), m_lineEnds(lineEnds) {}
 
     bool ok() const { return m_ok; }
     const std::string& problem() const { return m_problem; }
@@ -23,14 +24,14 @@ public:
     void number(std::int32_t& value) { readNumber(value); }
 
     void skipNumber() {
-        if (begin() && !m_in.number())
+        if (begin() && !m_in->number())
             fail("number expected");
     }
 
     void code(std::string& oneChar) {
         if (!begin())
             return;
-        if (auto code = m_in.number(0, 255))
+        if (auto code = m_in->number(0, 255))
             oneChar.assign(1, static_cast<char>(*code));
         else
             fail("character code 0 to 255 expected");
@@ -39,7 +40,7 @@ public:
     void text(std::string& value) {
         if (!begin())
             return;
-        if (auto line = m_in.line())
+        if (auto line = m_in->line())
             value = std::move(*line);
         else
             fail("text line expected, file ends");
@@ -53,7 +54,7 @@ public:
     void preInput(std::string& entry) {
         if (!begin())
             return;
-        auto line = m_in.line();
+        auto line = m_in->line();
         if (!line) {
             fail("pre-input entry expected, file ends");
             return;
@@ -84,29 +85,55 @@ public:
     void counted(std::string& value) {
         if (!begin())
             return;
-        if (auto text = m_in.counted(m_countSeparator))
-            value = std::move(*text);
-        else
+        auto text = m_in->counted(m_countSeparator);
+        if (!text) {
             fail("counted string expected");
+        } else if (m_lineEnds != LineEndStyle::CrLf && text->find_first_of("\r\n") != std::string::npos) {
+            // Its count was taken before the conversion: whether a line end in it was once CR LF
+            // cannot be told, nor where the string really ends.
+            m_problem = ConvertedLineEndsProblem(m_lineEnds, "a byte string in it holds a line end");
+            m_ok = false;
+        } else {
+            value = std::move(*text);
+        }
+    }
+
+    // A converted file's raw block and last lines are read from their restored bytes, if the
+    // lengths read so far allow only one way to restore them.
+    void restoreConvertedTail() {
+        if (!begin() || m_lineEnds == LineEndStyle::CrLf)
+            return;
+        std::size_t total = 0;
+        for (const auto& entry : m_lengths)
+            total += entry.second;
+        RestoredTail restored = RestoreConvertedTail(m_in->remaining(), total, m_lineEnds);
+        if (!restored.Bytes) {
+            m_ok = false;
+            m_problem = std::move(restored.Problem);
+            return;
+        }
+        m_restored = std::move(*restored.Bytes);
+        m_restoredReader.emplace(m_restored);
+        m_in = &*m_restoredReader;
     }
 
     void oneCharThenSkipLine(std::string& value) {
         if (!begin())
             return;
-        auto c = m_in.byte();
+        auto c = m_in->byte();
         if (!c) {
             fail("character expected, file ends");
             return;
         }
         value.assign(1, *c);
-        m_in.skipLine();
+        m_in->skipLine();
     }
 
     // Length lines pair each raw string with its length; the raw block comes later.
     void length(std::string& value) {
         if (!begin())
             return;
-        if (auto n = m_in.number(0, std::numeric_limits<std::int32_t>::max()))
+        if (auto n = m_in->number(0, std::numeric_limits<std::int32_t>::max()))
             m_lengths[&value] = static_cast<std::size_t>(*n);
         else
             fail("string length expected");
@@ -115,7 +142,7 @@ public:
     void raw(std::string& value) {
         if (!begin())
             return;
-        if (auto bytes = m_in.raw(m_lengths[&value]))
+        if (auto bytes = m_in->raw(m_lengths[&value]))
             value = std::move(*bytes);
         else
             fail("raw block ends early");
@@ -125,9 +152,9 @@ public:
     void optionalTail(Settings& s) {
         if (!begin())
             return;
-        if (auto topic = m_in.line()) {
+        if (auto topic = m_in->line()) {
             s.DdeTopic = std::move(*topic);
-            auto delay = m_in.line();
+            auto delay = m_in->line();
             s.KeystrokeDelay = delay ? leadingInteger(*delay).value_or(0) : 0;
         } else {
             s.KeystrokeDelay = 0;
@@ -139,7 +166,7 @@ private:
     void readNumber(T& value) {
         if (!begin())
             return;
-        if (auto n = m_in.number(std::numeric_limits<T>::min(), std::numeric_limits<T>::max()))
+        if (auto n = m_in->number(std::numeric_limits<T>::min(), std::numeric_limits<T>::max()))
             value = static_cast<T>(*n);
         else
             fail(sizeof(T) == 2 ? "16-bit number expected" : "32-bit number expected");
@@ -147,17 +174,20 @@ private:
 
     // Notes where the item begins, for the message; false once the file is known to be damaged.
     bool begin() {
-        m_itemStart = m_in.position();
+        m_itemStart = m_in->position();
         return m_ok;
     }
 
     void fail(const char* what) {
         m_ok = false;
-        m_problem = "line " + std::to_string(m_in.lineNumberAt(m_itemStart)) + ": " + what;
+        m_problem = "line " + std::to_string(m_in->lineNumberAt(m_itemStart)) + ": " + what;
     }
 
-    ConfigItemReader& m_in;
+    ConfigItemReader* m_in;
     CountSeparator m_countSeparator;
+    LineEndStyle m_lineEnds;
+    std::string m_restored;
+    std::optional<ConfigItemReader> m_restoredReader;
     bool m_ok = true;
     std::size_t m_itemStart = 0;
     std::string m_problem;
@@ -166,6 +196,7 @@ private:
 
 void readCurrentLayout(ItemVisitor& v, Settings& s) {
     layout::visitLines(s, v);
+    v.restoreConvertedTail();
     layout::visitRawBlock(s, v);
     v.optionalTail(s);
 }
@@ -270,7 +301,7 @@ std::string decodeBody(std::string_view bytes, ConfigDecodeResult& result, const
     in.skipLine();
     read = settings;
     result.Note.reset();
-    ItemVisitor visitor(in, countSeparator);
+    ItemVisitor visitor(in, countSeparator, HeaderLineEnd(bytes));
     switch (result.Layout) {
     case ConfigLayout::V1_1:
         read1_1Layout(visitor, read);
@@ -305,11 +336,30 @@ ConfigLayout DetectLayout(std::string_view bytes) {
     return ConfigLayout::None;
 }
 
+std::string HeaderProblem(std::string_view bytes) {
+    std::string_view first = bytes.substr(0, headerEnd(bytes));
+    if (first.substr(0, 3) == "\xEF\xBB\xBF")
+        return "it begins with a byte order mark (EF BB BF) before its first line; save it again without one";
+    const std::size_t last = first.find_last_not_of(" \t");
+    if (last != std::string_view::npos && last + 1 < first.size() &&
+        DetectLayout(first.substr(0, last + 1)) != ConfigLayout::None)
+        return "its first line has blanks after the header; remove them";
+    if (bytes.empty())
+        return "the file is empty";
+    std::string shown;
+    for (char c : first.substr(0, 60))
+        shown += (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) ? '?' : c;
+    return "its first line \"" + shown + (first.size() > 60 ? "..." : "") +
+           "\" is not a configuration file header (\"" + std::string(kHeader3_00) + "\")";
+}
+
 ConfigDecodeResult DecodeConfigFile(std::string_view bytes, Settings& settings) {
     ConfigDecodeResult result;
     result.Layout = DetectLayout(bytes);
-    if (result.Layout == ConfigLayout::None)
+    if (result.Layout == ConfigLayout::None) {
+        result.Problem = HeaderProblem(bytes);
         return result;
+    }
 
     Settings read;
     std::string problem = decodeBody(bytes, result, settings, read, CountSeparator::One);

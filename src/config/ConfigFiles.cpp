@@ -111,8 +111,8 @@ std::int16_t ConfigFiles::ValidateConfigFile(const std::string& path) {
     auto port = PeekPortIndex(head.Bytes);
     // A readable header over an unreadable or negative port number is a damaged file, not a port.
     if (!port || *port < 0) {
-        if (DetectLayout(head.Bytes) != ConfigLayout::None)
-            m_lastProblem = "line 2: port number expected";
+        m_lastProblem = DetectLayout(head.Bytes) != ConfigLayout::None ? "line 2: port number expected"
+                                                                       : HeaderProblem(head.Bytes);
         showInvalidFile(path);
         return -1;
     }

@@ -43,6 +43,8 @@ public:
     void skipLine();
 
     std::size_t position() const { return m_pos; }
+    /// The bytes from the cursor to the end.
+    std::string_view remaining() const { return m_bytes.substr(m_pos); }
     bool atEnd() const { return m_pos >= m_bytes.size(); }
     /// Number of line ends before the cursor, plus one: for messages about damaged files.
     std::size_t lineNumber() const { return lineNumberAt(m_pos); }
