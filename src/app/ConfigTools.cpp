@@ -54,8 +54,17 @@ int ConvertConfigFile(const std::string& in, const std::string& out) {
     Configuration config;
     if (!loadForTool(in, config))
         return 1;
+    const std::string bytes = EncodeConfigFile(config);
+    if (out == "-") {
+        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+        if (std::fflush(stdout) != 0 || !written) {
+            std::fprintf(stderr, "quorvane: cannot write the configuration to standard output\n");
+            return 1;
+        }
+        return 0;
+    }
     PosixConfigFileAccess access;
-    const std::string error = access.replaceFile(out, EncodeConfigFile(config));
+    const std::string error = access.replaceFile(out, bytes);
     if (!error.empty()) {
         std::fprintf(stderr, "quorvane: cannot write %s: %s\n", out.c_str(), error.c_str());
         return 1;

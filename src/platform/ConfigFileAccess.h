@@ -31,8 +31,9 @@ public:
     /// device or a folder is refused as not a regular file.
     virtual FileHead readHead(const std::string& path, std::size_t maxBytes) = 0;
     /// Replaces the file at `path` with `bytes` so that it holds either its old contents or the new
-    /// ones, never a part: a failed save leaves the previous file as it was. Empty on success,
-    /// otherwise the system's description of the failure.
+    /// ones, never a part: a failed save leaves the previous file as it was. A link is followed and
+    /// the file it names replaced (the link stays); a device, FIFO, socket or folder is refused and
+    /// left alone. Empty on success, otherwise why the file was not saved.
     virtual std::string replaceFile(const std::string& path, std::string_view bytes) = 0;
 };
 

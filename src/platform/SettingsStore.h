@@ -7,8 +7,8 @@
 namespace quorvane {
 
 /// Per-user store of what belongs to the user rather than to a configuration: paths and numbers. Texts
-/// are the operating system's bytes (UTF-8), never code-page text. Never reports errors: an entry that
-/// cannot be read reads as its default.
+/// are the operating system's bytes (UTF-8), never code-page text. Returns no errors: an entry that
+/// cannot be read reads as its default (a store reports files it cannot use on its own).
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;

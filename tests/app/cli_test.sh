@@ -87,5 +87,28 @@ check "convert over a file" test "$(status_of "$quorvane" --convert "$data/scale
 check "replaced file keeps its permissions" test "$(stat -c %a "$tmp/keep.QV3")" = 640
 check "no temporary file is left" test -z "$(find "$tmp" -name '.*.tmp')"
 
+# What --convert writes over: standard output for -, the file behind a link, never a special file.
+check "convert to - exits 0" test "$(status_of "$quorvane" --convert "$examples/balance.QV3" -)" = 0
+check "convert to - writes the file" cmp -s "$tmp/out" "$examples/balance.QV3"
+cp "$examples/balance.QV3" "$tmp/real.QV3"
+ln -s real.QV3 "$tmp/link.QV3"
+check "convert through a link" test "$(status_of "$quorvane" --convert "$data/scale-1.1.QV1" "$tmp/link.QV3")" = 0
+check "the link stays a link" test -L "$tmp/link.QV3"
+check "the link's target is replaced" grep -q 'Version 3.00' "$tmp/real.QV3"
+mkfifo "$tmp/fifo"
+check "convert onto a FIFO exits 1" \
+  test "$(timeout 5 bash -c '"$0" --convert "$1" "$2" 2>"$3"; echo $?' "$quorvane" "$examples/balance.QV3" "$tmp/fifo" "$tmp/err")" = 1
+check "a FIFO is named as one" grep -q "fifo: a FIFO, not a regular file" "$tmp/err"
+check "the FIFO stays" test -p "$tmp/fifo"
+if mknod "$tmp/null" c 1 3 2>/dev/null; then
+  check "convert onto a device exits 1" \
+    test "$(status_of "$quorvane" --convert "$examples/balance.QV3" "$tmp/null")" = 1
+  check "the device stays" test -c "$tmp/null"
+  ln -s null "$tmp/to-null"
+  check "convert through a link to a device exits 1" \
+    test "$(status_of "$quorvane" --convert "$examples/balance.QV3" "$tmp/to-null")" = 1
+  check "the device behind the link stays" test -c "$tmp/null" -a -L "$tmp/to-null"
+fi
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

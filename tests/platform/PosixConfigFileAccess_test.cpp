@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "config/ConfigFiles.h"
+#include "fakes/SpecialFiles.h"
 #include "fakes/TempDir.h"
 #include "platform/posix/PosixConfigFileAccess.h"
 
@@ -74,6 +75,35 @@ TEST(PosixConfigFileAccess, ReplaceKeepsPermissionsAndReplacesTheFileBehindALink
     EXPECT_EQ(ReadWholeFile(real).value_or(""), "new");
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+class SaveOverSpecialFile : public testing::TestWithParam<test::SpecialFile> {};
+
+// Renaming a new file over a device node, a FIFO or a socket would destroy it (as root, /dev/null
+// itself); a save refuses, says what is there, and leaves it and any link to it as they were.
+TEST_P(SaveOverSpecialFile, IsRefusedWithWhatIsThereAndLeavesItAsItWas) {
+    test::TempDir dir;
+    const std::string path = dir.file("lab.QV3");
+    if (!test::makeSpecialFile(GetParam(), path))
+        GTEST_SKIP() << "cannot make " << GetParam().Kind << " here";
+    const mode_t before = test::fileType(path, false);
+    const mode_t behind = test::fileType(path, true);
+    const std::string error = PosixConfigFileAccess().replaceFile(path, "new");
+    EXPECT_NE(error.find(GetParam().Kind), std::string::npos) << error;
+    EXPECT_EQ(test::fileType(path, false), before);
+    EXPECT_EQ(test::fileType(path, true), behind);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), GetParam().BehindLink ? 2 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SaveOverSpecialFile, testing::ValuesIn(test::kSpecialFiles),
+                         [](const auto& p) { return std::string(p.param.Name); });
+
+TEST(PosixConfigFileAccess, SaveThroughADanglingLinkMakesTheFileItNamesAndKeepsTheLink) {
+    test::TempDir dir;
+    fs::create_symlink("made.QV3", dir.file("link.QV3"));
+    EXPECT_EQ(PosixConfigFileAccess().replaceFile(dir.file("link.QV3"), "new"), "");
+    EXPECT_TRUE(fs::is_symlink(dir.file("link.QV3")));
+    EXPECT_EQ(ReadWholeFile(dir.file("made.QV3")).value_or(""), "new");
 }
 
 TEST(PosixConfigFileAccess, ReadHeadGivesTheStartAndTheSizeAndRefusesWhatIsNoRegularFile) {

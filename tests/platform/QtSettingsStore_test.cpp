@@ -1,11 +1,14 @@
 // The per-user store on real INI files in a temporary XDG_CONFIG_HOME.
 
 #include <cstdlib>
+#include <vector>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
+#include "fakes/SpecialFiles.h"
 #include "fakes/TempDir.h"
+#include "config/ConfigFiles.h"
 #include "config/RecentFiles.h"
 #include "platform/qt/QtSettingsStore.h"
 
@@ -77,6 +80,52 @@ TEST(QtSettingsStore, AValueAlreadyStoredLeavesTheFileAlone) {
     store.SaveSetting("Quorvane - COM1", "Settings", "MainLeft", "121");
     EXPECT_NE(inode(), first) << "a changed value is written";
     EXPECT_EQ(store.GetSetting("Quorvane - COM1", "Settings", "MainLeft", ""), "121");
+}
+
+// A store whose reports are kept for the test.
+struct ReportingStore {
+    explicit ReportingStore(const test::TempDir& folder)
+        : Store(QString::fromStdString(folder.path().string()),
+                [this](const std::string& why) { Reports.push_back(why); }) {}
+    std::vector<std::string> Reports;
+    QtSettingsStore Store;
+};
+
+class SettingsFileThatIsNoFile : public testing::TestWithParam<test::SpecialFile> {};
+
+// A FIFO would block the start (no writer ever comes), and a save would rename an INI file over a
+// device node behind a link: neither is opened, each is reported once and left as it was.
+TEST_P(SettingsFileThatIsNoFile, IsNeitherReadNorReplacedAndIsReportedOnce) {
+    test::TempDir folder;
+    const std::string path = folder.file("Quorvane - COM1.ini");
+    if (!test::makeSpecialFile(GetParam(), path))
+        GTEST_SKIP() << "cannot make " << GetParam().Kind << " here";
+    const mode_t before = test::fileType(path, false);
+    ReportingStore reporting(folder);
+    EXPECT_EQ(reporting.Store.GetSetting("Quorvane - COM1", "Settings", "MainLeft", "7"), "7");
+    reporting.Store.SaveSetting("Quorvane - COM1", "Settings", "MainLeft", "120");
+    EXPECT_EQ(test::fileType(path, false), before);
+    ASSERT_EQ(reporting.Reports.size(), 1u);
+    EXPECT_NE(reporting.Reports[0].find(GetParam().Kind), std::string::npos) << reporting.Reports[0];
+    EXPECT_NE(reporting.Reports[0].find(path), std::string::npos) << reporting.Reports[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SettingsFileThatIsNoFile, testing::ValuesIn(test::kSpecialFiles),
+                         [](const auto& p) { return std::string(p.param.Name); });
+
+// Damage that costs entries (here the port binding behind two stray bytes) is said, and the next
+// save does not write the file again from the entries that were left.
+TEST(QtSettingsStore, FileThatCannotBeReadWholeIsReportedAndNeverRewritten) {
+    test::TempDir folder;
+    const std::string path = folder.file("Quorvane.ini");
+    const std::string damaged = "\xFF\xFE[Ports]\nCOM1=/dev/ttyUSB0\nnot an entry\n";
+    ASSERT_TRUE(WriteWholeFile(path, damaged));
+    ReportingStore reporting(folder);
+    reporting.Store.GetSetting("Quorvane", "Ports", "COM1", "");
+    reporting.Store.SaveSetting("Quorvane", "MRUFiles", "0", "/tmp/lab.QV3");
+    EXPECT_EQ(ReadWholeFile(path).value_or(""), damaged);
+    ASSERT_EQ(reporting.Reports.size(), 1u);
+    EXPECT_NE(reporting.Reports[0].find("cannot be read"), std::string::npos) << reporting.Reports[0];
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/posix/PosixConfigFileAccess.h"
 
+#include "platform/FileKind.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -25,15 +27,39 @@ int openRetrying(const char* path, int flags, mode_t mode = 0) {
     return fd;
 }
 
-// A save through a symbolic link replaces the file it names, not the link.
-std::string fileBehind(const std::string& path) {
+// The file a save replaces: the one the path names after its links (the links stay), when it is a
+// regular file or does not exist yet. Anything else (a device, a FIFO, a folder, a link into
+// /proc) is refused: renaming a new file over it would destroy it. Empty, or why not.
+std::string saveTarget(const std::string& path, std::string& target) {
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-        return path;
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) == nullptr)
-        return path;
-    return resolved;
+    if (::stat(path.c_str(), &info) == 0) {
+        if (!S_ISREG(info.st_mode))
+            return std::string(FileKindName(info.st_mode)) + ", not a regular file; it was left as it is";
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved) == nullptr)
+            return errorText(errno);
+        target = resolved;
+        return {};
+    }
+    if (errno != ENOENT)
+        return errorText(errno);
+    // A new file, perhaps named by a link that points to where it is to be made.
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            target = current;
+            return {};
+        }
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(current.c_str(), link, sizeof link);
+        if (n < 0 || static_cast<std::size_t>(n) >= sizeof link)
+            return errorText(n < 0 ? errno : ENAMETOOLONG);
+        const std::size_t slash = current.rfind('/');
+        current =
+            (link[0] == '/' || slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) +
+            std::string(link, static_cast<std::size_t>(n));
+    }
+    return errorText(ELOOP);
 }
 
 // The folder must record the rename too, or a crash can bring the old name back empty.
@@ -91,7 +117,9 @@ FileHead PosixConfigFileAccess::readHead(const std::string& path, std::size_t ma
 }
 
 std::string PosixConfigFileAccess::replaceFile(const std::string& path, std::string_view bytes) {
-    const std::string target = fileBehind(path);
+    std::string target;
+    if (std::string refused = saveTarget(path, target); !refused.empty())
+        return refused;
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
