@@ -143,6 +143,11 @@ void RuntimeSession::start(std::function<void()> ended) {
         showVirtualDevice();
 }
 
+void RuntimeSession::closePortNow() {
+    if (!m_port->Serial.isVirtual())
+        m_port->Serial.ClosePort();
+}
+
 void RuntimeSession::finish() {
     if (m_running && m_running->Device) {
         m_running->Device.reset();

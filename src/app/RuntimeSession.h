@@ -52,6 +52,9 @@ public:
     void start(std::function<void()> ended);
     /// Shuts the engine down if the window did not, and says what the run could not type.
     void finish();
+    /// Lowers DTR and RTS and closes the port at once, without the window: for an end that leaves
+    /// the window no time to close (the display went away). Touches nothing of Qt.
+    void closePortNow();
     /// The runtime window; null before start.
     Hoxel* window() const;
     /// The port analyzer playing the device in Virtual Instrument Mode; null otherwise.

@@ -7,8 +7,10 @@
 
 #include "app/ConfigTools.h"
 #include "app/RuntimeSession.h"
+#include "app/StopSignals.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtUserPrompts.h"
+#include "runtime/Hoxel.h"
 
 namespace quorvane {
 
@@ -49,7 +51,18 @@ int RunWindow(int argc, char** argv, const CommandLine& line) {
     if (!session.openPort())
         return 1;
     session.start([] { QApplication::quit(); });
+    // A stop signal closes the window as its Quit does: the position is stored, the lines lowered,
+    // the port and its lock released. Message boxes open then are answered as if closed.
+    StopSignals stops([&session](int) {
+        DismissModalDialogs();
+        if (Hoxel* window = session.window())
+            window->close();
+    });
+    if (!stops.ok())
+        std::perror("quorvane: cannot install signal handlers");
+    CloseOnDisplayLoss([&session] { session.closePortNow(); });
     const int status = QApplication::exec();
+    CloseOnDisplayLoss({});
     session.finish();
     return status;
 }

@@ -8,12 +8,16 @@
 #include "config/ConfigFileFormat.h"
 #include "config/ConfigFiles.h"
 #include "fakes/TempDir.h"
+#include "platform/posix/UucpLock.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/x11/X11WindowSystem.h"
 #include "serial/PtyPair.h"
 #include "x11/XvfbSession.h"
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
 
 // Last: it brings Xlib, whose macros (None, Success, Status...) would clash with the names above.
 #include "x11/WindowCapture.h"
@@ -115,6 +119,70 @@ TEST(HoxelOnXvfb, ShowsRecordsServesThemAndEndsOnAppExitWithThePositionStored) {
         EXPECT_NO_THROW(static_cast<void>(std::stod(value))) << key << "=" << value;
     }
     unsetenv("XDG_CONFIG_HOME");
+}
+
+// The program on a pty under Xvfb, up and serving its items; XDG_CONFIG_HOME is the test's folder
+// while it lives.
+struct RunningProgram {
+    explicit RunningProgram(const test::XvfbSession& x)
+        : Lock(std::string(kUucpLockDirectory) + "/" + UucpLockName(Pty.slavePath())) {
+        setenv("XDG_CONFIG_HOME", Dir.path().c_str(), 1);
+        Program.emplace(std::vector<std::string>{QUORVANE_BINARY, writeBalanceConfiguration(Dir), "--device",
+                                                 Pty.slavePath()},
+                        x.environment(), Dir.file("quorvane.out"), Dir.file("quorvane.err"));
+        Up = waitUntil([&] { return item(Dir, "RecordNumber").has_value() || !Program->running(); },
+                       std::chrono::seconds(60)) &&
+             Program->running() && std::filesystem::exists(Lock);
+    }
+    ~RunningProgram() { unsetenv("XDG_CONFIG_HOME"); }
+    std::string errors() const { return ReadWholeFile(Dir.file("quorvane.err")).value_or(""); }
+    int waitForEnd() {
+        if (!waitUntil([&] { return !Program->running(); }, std::chrono::seconds(10)))
+            return -1;
+        return Program->exitStatus().value_or(-1);
+    }
+
+    test::TempDir Dir;
+    test::PtyPair Pty;
+    std::string Lock;
+    std::optional<ChildProcess> Program;
+    bool Up = false;
+};
+
+#define REQUIRE_XVFB(x)                                                                                      \
+    if (!(x).ready()) {                                                                                      \
+        if ((x).whyNot().find("not installed") != std::string::npos)                                         \
+            GTEST_SKIP() << (x).whyNot();                                                                    \
+        FAIL() << (x).whyNot();                                                                              \
+    }
+
+class HoxelStopSignal : public testing::TestWithParam<int> {};
+
+// A service manager, a closed terminal or Ctrl+C ends the window as its Quit does.
+TEST_P(HoxelStopSignal, ClosesTheWindowAsItsQuitDoes) {
+    test::XvfbSession x;
+    REQUIRE_XVFB(x);
+    RunningProgram run(x);
+    ASSERT_TRUE(run.Up) << run.errors();
+    ASSERT_EQ(::kill(run.Program->pid(), GetParam()), 0);
+    EXPECT_EQ(run.waitForEnd(), 0) << run.errors();
+    EXPECT_FALSE(std::filesystem::exists(run.Lock)) << "the port's lock is left";
+    QtSettingsStore store;
+    EXPECT_FALSE(store.GetSetting("Quorvane - COM1", "Settings", "MainLeft", "").empty()) << "no position";
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, HoxelStopSignal, testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const auto& p) { return std::string(sigabbrev_np(p.param)); });
+
+TEST(HoxelOnXvfb, DisplayLostUnderTheWindowReleasesThePortAndSaysSo) {
+    test::XvfbSession x;
+    REQUIRE_XVFB(x);
+    RunningProgram run(x);
+    ASSERT_TRUE(run.Up) << run.errors();
+    x.killServer();
+    EXPECT_EQ(run.waitForEnd(), 1) << run.errors();
+    EXPECT_FALSE(std::filesystem::exists(run.Lock)) << "the port's lock is left";
+    EXPECT_NE(run.errors().find("the display went away"), std::string::npos) << run.errors();
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "fakes/ChildProcess.h"
 #include "platform/x11/X11Display.h"
 
+#include <csignal>
 #include <optional>
 #include <string>
 #include <unistd.h>
@@ -59,6 +60,14 @@ public:
     _XDisplay* display() const { return m_display->get(); }
     /// Our environment with DISPLAY naming this server.
     std::vector<std::string> environment() const { return environmentWith("DISPLAY", m_name); }
+    /// Kills the X server under its clients, as a crash would; nothing of the session works after.
+    void killServer() {
+        m_display.reset();
+        if (m_server && m_server->ok())
+            ::kill(m_server->pid(), SIGKILL);
+        m_server.reset();
+        m_ready = false;
+    }
 
 private:
     bool windowManagerRunning();
