@@ -22,6 +22,9 @@ public:
     virtual bool lost() const = 0;
     /// Whether a delay follows each key event; the back end then waits for each to be handled.
     virtual void setDelayedEvents(std::function<bool()> delayed) = 0;
+    /// True when the window is one of this program's own, which the back end knows by another id
+    /// than the one the runtime window was given by its toolkit.
+    virtual bool isProgramWindow(WindowId) { return false; }
     /// A socket that the host's event loop watches while nothing is typed, calling dispatchEvents
     /// when it is readable; -1 when the back end needs none.
     virtual int eventSocket() const { return -1; }

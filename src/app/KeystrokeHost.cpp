@@ -114,10 +114,26 @@ public:
     std::string windowTitle(WindowId window) override {
         return live() ? m_connection->windows().windowTitle(window) : std::string();
     }
+    // The runtime window is known to keystroke output by its toolkit's id; a back end that lists it
+    // under an id of its own (Wayland) has that id stand for it both ways.
     WindowId foregroundWindow() override {
-        return live() ? m_connection->windows().foregroundWindow() : kNoWindow;
+        if (!live())
+            return kNoWindow;
+        const WindowId window = m_connection->windows().foregroundWindow();
+        if (m_runtimeWindow == kNoWindow || window == kNoWindow || !m_connection->isProgramWindow(window))
+            return window;
+        m_runtimeWindowListed = window;
+        return m_runtimeWindow;
     }
-    bool activate(WindowId window) override { return live() && m_connection->windows().activate(window); }
+    bool activate(WindowId window) override {
+        if (live() && window == m_runtimeWindow && m_runtimeWindowListed != kNoWindow)
+            window = m_runtimeWindowListed;
+        return live() && m_connection->windows().activate(window);
+    }
+    void setRuntimeWindow(WindowId window) {
+        m_runtimeWindow = window;
+        m_output.setRuntimeWindow(window);
+    }
     bool isMinimized(WindowId window) override {
         return live() && m_connection->windows().isMinimized(window);
     }
@@ -201,6 +217,8 @@ private:
     UserPrompts& m_prompts;
     PosixProgramLauncher m_launcher;
     std::unique_ptr<KeystrokeConnection> m_connection;
+    WindowId m_runtimeWindow = kNoWindow;
+    WindowId m_runtimeWindowListed = kNoWindow; // the back end's id of the runtime window, once seen
     std::optional<QSocketNotifier> m_notifier;
     KeystrokeOutput m_output;
     QTimer m_reconnect;
@@ -213,7 +231,7 @@ std::unique_ptr<KeystrokeHost> installKeystrokeOutput(Engine& engine, const Conf
                                                       UserPrompts& prompts, const Clock& clock,
                                                       WindowId runtimeWindow) {
     auto keystrokes = std::make_unique<SessionKeystrokes>(sessionBackends(), engine, config, prompts, clock);
-    keystrokes->output().setRuntimeWindow(runtimeWindow);
+    keystrokes->setRuntimeWindow(runtimeWindow);
     engine.setDelivery(0, *keystrokes);
     return keystrokes;
 }

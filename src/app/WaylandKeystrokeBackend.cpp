@@ -10,6 +10,9 @@ namespace quorvane {
 
 namespace {
 
+// The application id the compositor knows Quorvane's windows by: Qt sends the desktop file name.
+const std::string kProgramAppId = "quorvane";
+
 class WaylandKeystrokeConnection final : public KeystrokeConnection {
 public:
     WaylandKeystrokeConnection(std::unique_ptr<WaylandConnection> connection, const VirtualKeymap& keymap)
@@ -27,6 +30,7 @@ public:
         m_injector.setDelayedEvents(std::move(delayed));
     }
     // Window titles and states keep coming between records; unread, they would fill the socket.
+    bool isProgramWindow(WindowId window) override { return m_windows.hasAppId(window, kProgramAppId); }
     int eventSocket() const override { return m_connection->fileDescriptor(); }
     void dispatchEvents() override { m_connection->dispatchPending(); }
 

@@ -11,9 +11,11 @@
 namespace quorvane::test {
 
 // Three comma-separated fields ended by CR (its LF ignored): a preamble, tabs as postambles, and
-// the CR left in the last field typed as Enter through the default translation table.
+// the CR left in the last field typed as Enter through the default translation table. The device
+// gets `ack` once a record has been typed (or left untyped).
 inline std::string writeKeystrokeConfiguration(const test::TempDir& dir, const std::string& title,
-                                               const std::string& command = {}, std::int32_t delay = 1) {
+                                               const std::string& command = {}, std::int32_t delay = 1,
+                                               const std::string& ack = {}) {
     Configuration c;
     ResetConfiguration(c);
     c.DataBitsIndex = 3;
@@ -29,6 +31,7 @@ inline std::string writeKeystrokeConfiguration(const test::TempDir& dir, const s
     c.RecordPreamble = "<";
     c.FieldPostamble[1] = "{TAB}";
     c.FieldPostamble[2] = "{TAB}";
+    c.AckString = ack;
     const std::string path = dir.file("keys.QV3");
     WriteWholeFile(path, EncodeConfigFile(c));
     return path;

@@ -2,7 +2,8 @@
 // from a pseudo-terminal are typed through the virtual keyboard into wev, which reports each key's
 // text, and arrive exactly, from the first character on, whatever the layout sway gives its
 // keyboards and whatever Caps Lock the user's keyboard has; a target named by title is activated
-// and the user's window is active again afterwards. The keymap's character coverage is
+// and the user's window is active again afterwards; a compositor that goes away is said once and
+// typed into again once it is back. The keymap's character coverage is
 // VirtualKeymap_test's part.
 
 #include "config/CodePage.h"
@@ -46,11 +47,12 @@ protected:
 
     static std::string display() { return s_sway->socketPath(); }
     /// wev, whose window is titled "wev", logging keys to a file; it has the focus once shown.
-    void startWev() {
+    void startWev(const std::string& log = "wev.log") {
+        m_wevLog = m_dir.file(log);
         m_wev = std::make_unique<ChildProcess>(std::vector<std::string>{test::findProgram("stdbuf"), "-oL",
                                                                         test::findProgram("wev"), "-f",
                                                                         "wl_keyboard"},
-                                               s_sway->environment(), m_dir.file("wev.log"));
+                                               s_sway->environment(), m_wevLog);
         ASSERT_TRUE(waitUntil([&] { return windowTitled("wev") != kNoWindow; }));
         ASSERT_TRUE(waitUntil([&] { return m_windows->foregroundWindow() == windowTitled("wev"); }));
     }
@@ -73,7 +75,7 @@ protected:
     std::string typedLines(std::size_t lines) {
         std::string text;
         waitUntil([&] {
-            text = test::textTypedIntoWev(ReadWholeFile(m_dir.file("wev.log")).value_or(""));
+            text = test::textTypedIntoWev(ReadWholeFile(m_wevLog).value_or(""));
             return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) >= lines;
         });
         return text;
@@ -84,6 +86,7 @@ protected:
     test::PtyPair m_pty;
     std::unique_ptr<WaylandConnection> m_connection;
     std::unique_ptr<WaylandWindowSystem> m_windows;
+    std::string m_wevLog;
     std::unique_ptr<ChildProcess> m_wev;
     std::unique_ptr<ChildProcess> m_quorvane;
 };
@@ -119,15 +122,14 @@ TEST_F(KeystrokeOnSway, TheUsersCapsLockChangesNeitherTheTextNorStaysOff) {
 
     startQuorvane(test::writeKeystrokeConfiguration(m_dir, ""));
     send("Caps,lock,Off\r\n");
-    ASSERT_EQ(typedLines(1), "A<Caps\tlock\tOff\n") << ReadWholeFile(m_dir.file("wev.log")).value_or("");
+    ASSERT_EQ(typedLines(1), "A<Caps\tlock\tOff\n") << ReadWholeFile(m_wevLog).value_or("");
 
     // Caps Lock still holds for the user's keyboard afterwards.
     userKeyboard.sendKey('B', true);
     userKeyboard.sendKey('B', false);
     userKeyboard.restoreModifiers();
     EXPECT_TRUE(waitUntil([&] {
-        return test::textTypedIntoWev(ReadWholeFile(m_dir.file("wev.log")).value_or("")) ==
-               "A<Caps\tlock\tOff\nB";
+        return test::textTypedIntoWev(ReadWholeFile(m_wevLog).value_or("")) == "A<Caps\tlock\tOff\nB";
     }));
 }
 
@@ -145,6 +147,39 @@ TEST_F(KeystrokeOnSway, TheTargetIsActivatedByTitleAndTheUsersWindowIsActiveAgai
     send("to,the,target\r\n");
     EXPECT_EQ(typedLines(1), "<to\tthe\ttarget\n");
     EXPECT_TRUE(waitUntil([&] { return m_windows->foregroundWindow() == otherWindow; }));
+}
+
+// A session of its own: this one ends its compositor.
+class KeystrokeOnRestartedSway : public KeystrokeOnSway {
+protected:
+    static void SetUpTestSuite() { s_sway = new test::SwaySession(); }
+};
+
+TEST_F(KeystrokeOnRestartedSway, TheCompositorGoingAwayIsSaidOnceAndTypingGoesOnWhenItIsBack) {
+    startWev();
+    startQuorvane(test::writeKeystrokeConfiguration(m_dir, ""));
+    send("one,before,loss\r\n");
+    ASSERT_EQ(typedLines(1), "<one\tbefore\tloss\n");
+
+    m_windows.reset();
+    m_connection.reset();
+    m_wev.reset();
+    s_sway->stop();
+    ASSERT_TRUE(waitUntil([&] { return standardError().find("compositor was lost") != std::string::npos; }))
+        << standardError();
+    send("while,it,is gone\r\n");
+    ASSERT_TRUE(s_sway->restart()) << s_sway->whyNot();
+    ASSERT_TRUE(waitUntil([&] { return standardError().find("compositor is back") != std::string::npos; }))
+        << standardError();
+
+    m_connection = std::make_unique<WaylandConnection>(display().c_str());
+    m_windows = std::make_unique<WaylandWindowSystem>(*m_connection);
+    startWev("wev-after.log");
+    send("two,when,back\r\n");
+    EXPECT_EQ(typedLines(1), "<two\twhen\tback\n");
+    EXPECT_TRUE(m_quorvane->running());
+    const std::string err = standardError();
+    EXPECT_EQ(err.find("compositor was lost"), err.rfind("compositor was lost"));
 }
 
 } // namespace

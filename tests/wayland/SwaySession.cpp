@@ -20,7 +20,7 @@ std::vector<std::string> without(std::vector<std::string> env, const std::string
 
 } // namespace
 
-SwaySession::SwaySession(const std::string& layout) {
+SwaySession::SwaySession(const std::string& layout) : m_layout(layout) {
     for (const char* program : {"sway", "setpriv", "swaymsg"})
         if (findProgram(program).empty()) {
             m_whyNot = std::string(program) + " is not installed (package list: scripts/debian-packages.txt)";
@@ -40,17 +40,25 @@ SwaySession::SwaySession(const std::string& layout) {
         m_whyNot = "cannot hand the runtime folder to the unprivileged user";
         return;
     }
+    if (!start())
+        m_whyNot = "sway did not start: " + ReadWholeFile(m_files.file("sway.err")).value_or("");
+}
+
+bool SwaySession::start() {
     std::vector<std::string> env = without(without(environment(), "WAYLAND_DISPLAY"), "HOME");
     for (const char* setting : {"WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1",
                                 "XDG_CONFIG_HOME=/nonexistent"})
         env.emplace_back(setting);
-    env.push_back("HOME=" + runtime);
+    env.push_back("HOME=" + m_runtime.path().string());
     m_sway.emplace(std::vector<std::string>{findProgram("setpriv"), std::string("--reuid=") + kUnprivilegedId,
                                             std::string("--regid=") + kUnprivilegedId, "--clear-groups",
-                                            findProgram("sway"), "-c", config},
+                                            findProgram("sway"), "-c", m_runtime.file("config")},
                    env, m_files.file("sway.out"), m_files.file("sway.err"));
     // sway names its sockets itself: the Wayland one and the IPC one for swaymsg.
-    const bool up = waitUntil([&] {
+    const std::string previous = m_display;
+    m_display.clear();
+    m_ipcSocket.clear();
+    return waitUntil([&] {
         if (!m_sway->running())
             return false;
         for (const auto& entry : std::filesystem::directory_iterator(m_runtime.path())) {
@@ -60,10 +68,22 @@ SwaySession::SwaySession(const std::string& layout) {
             else if (name.starts_with("sway-ipc."))
                 m_ipcSocket = entry.path().string();
         }
-        return !m_display.empty() && !m_ipcSocket.empty();
+        return !m_display.empty() && !m_ipcSocket.empty() && (previous.empty() || m_display == previous);
     });
-    if (!up)
-        m_whyNot = "sway did not start: " + ReadWholeFile(m_files.file("sway.err")).value_or("");
+}
+
+void SwaySession::stop() {
+    if (m_sway)
+        m_sway->stop();
+    // A sway that was killed leaves its sockets behind.
+    for (const auto& entry : std::filesystem::directory_iterator(m_runtime.path()))
+        if (entry.path().filename().string() != "config")
+            std::filesystem::remove(entry.path());
+}
+
+bool SwaySession::restart() {
+    stop();
+    return start();
 }
 
 std::vector<std::string> SwaySession::environment() const {

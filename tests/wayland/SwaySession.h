@@ -16,6 +16,11 @@ public:
     /// Starts sway with the keyboard layout `layout` (xkb name) for its keyboards.
     explicit SwaySession(const std::string& layout = "us");
 
+    /// Ends sway, as when the desktop session goes away; the socket's name is then free.
+    void stop();
+    /// Starts sway again in the same runtime folder; true once its socket has the same name.
+    bool restart();
+
     /// Empty when the session is usable; otherwise why not.
     const std::string& whyNot() const { return m_whyNot; }
     /// True when whyNot() means a program is missing (the test is skipped, not failed).
@@ -33,6 +38,9 @@ public:
     const TempDir& files() const { return m_files; }
 
 private:
+    bool start();
+
+    std::string m_layout;
     std::string m_whyNot;
     bool m_notInstalled = false;
     TempDir m_runtime;

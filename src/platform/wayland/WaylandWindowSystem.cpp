@@ -37,7 +37,7 @@ struct ToplevelListener {
 
 const ToplevelListener kToplevelListener = {
     [](void* data, wl_proxy* handle, const char* title) { self(data).onTitle(handle, title); },
-    [](void*, wl_proxy*, const char*) {},
+    [](void* data, wl_proxy* handle, const char* appId) { self(data).onAppId(handle, appId); },
     [](void*, wl_proxy*, wl_proxy*) {},
     [](void*, wl_proxy*, wl_proxy*) {},
     [](void* data, wl_proxy* handle, wl_array* states) {
@@ -89,7 +89,7 @@ WaylandWindowSystem::~WaylandWindowSystem() {
 
 void WaylandWindowSystem::onToplevel(wl_proxy* handle) {
     const WindowId id = m_nextId++;
-    m_windows[id] = Toplevel{handle, {}, false, false};
+    m_windows[id] = Toplevel{handle, {}, {}, false, false};
     wl_proxy_add_listener(
         handle, reinterpret_cast<void (**)()>(const_cast<ToplevelListener*>(&kToplevelListener)), this);
 }
@@ -97,6 +97,16 @@ void WaylandWindowSystem::onToplevel(wl_proxy* handle) {
 void WaylandWindowSystem::onTitle(wl_proxy* handle, const char* title) {
     if (Toplevel* window = find(idOf(handle)))
         window->Title = Utf8ToBytes(title);
+}
+
+void WaylandWindowSystem::onAppId(wl_proxy* handle, const char* appId) {
+    if (Toplevel* window = find(idOf(handle)))
+        window->AppId = appId;
+}
+
+bool WaylandWindowSystem::hasAppId(WindowId window, const std::string& appId) {
+    const Toplevel* toplevel = find(window);
+    return toplevel != nullptr && toplevel->AppId == appId;
 }
 
 void WaylandWindowSystem::onState(wl_proxy* handle, bool minimized, bool activated) {

@@ -22,6 +22,8 @@ public:
 
     /// True when the compositor lists its windows.
     bool available() const { return m_manager != nullptr; }
+    /// True when the window's application id is appId (Qt programs use their desktop file name).
+    bool hasAppId(WindowId window, const std::string& appId);
 
     std::vector<WindowId> topLevelWindows() override;
     std::string windowTitle(WindowId window) override;
@@ -35,6 +37,7 @@ public:
     // Event handlers called by libwayland; not for other callers.
     void onToplevel(wl_proxy* handle);
     void onTitle(wl_proxy* handle, const char* title);
+    void onAppId(wl_proxy* handle, const char* appId);
     void onState(wl_proxy* handle, bool minimized, bool activated);
     void onClosed(wl_proxy* handle);
     void onFinished();
@@ -43,6 +46,7 @@ private:
     struct Toplevel {
         wl_proxy* Handle = nullptr;
         std::string Title; // in the code page
+        std::string AppId;
         bool Minimized = false;
         bool Activated = false;
     };
@@ -55,7 +59,9 @@ private:
     WaylandConnection& m_connection;
     wl_proxy* m_manager = nullptr;
     std::map<WindowId, Toplevel> m_windows; // by id, which grows with each new window
-    WindowId m_nextId = 1;
+    // Far above the small numbers toolkits hand out as window ids where they have none to give (Qt
+    // on Wayland says 1 for every window), so that no listed window passes for one of those.
+    WindowId m_nextId = WindowId{1} << 32;
 };
 
 } // namespace quorvane
