@@ -14,6 +14,7 @@
 #include "app/DdeHost.h"
 #include "app/HotKeyHost.h"
 #include "app/KeystrokeHost.h"
+#include "app/MqttHost.h"
 #include "config/CodePage.h"
 #include "config/ConfigLimits.h"
 #include "engine/bus/CommandInterpreter.h"
@@ -108,6 +109,11 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     ConfigReload reload({engine, config, port, items, extensions, prompts, configFiles});
     commands = std::make_unique<CommandInterpreter>(CommandTargets{
         engine, config, hotKeys->serialOutput(), dde->bridge(), items, prompts, clock, locale, reload});
+    const MqttStart mqtt = StartMqttHost(
+        {engine, config, store, prompts, clock, line.File, port.devicePath(), line.MqttUrl, line.Instrument,
+         QUORVANE_VERSION, [&commands](std::string_view c) { return commands && commands->execute(c); }});
+    if (mqtt.Failed)
+        return 1;
     const auto keystrokes = installKeystrokeOutput(engine, config, prompts, clock);
     // Nobody can answer a Retry/Cancel question here: records wait for the log in memory instead.
     QueuedLogOutput log(config, files, prompts, clock);
@@ -125,6 +131,8 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
             engine.Form_Unload();
         logRetry.stop();
         log.finish();
+        if (mqtt.Host)
+            mqtt.Host->stop();
         view.flush();
         app.quit();
     };
@@ -147,6 +155,8 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
         }
         if (log.waitingRecords() != 0 && !logRetry.isActive())
             logRetry.start(1000);
+        if (mqtt.Host)
+            mqtt.Host->afterEngineStep();
     });
     QObject::connect(&logRetry, &QTimer::timeout, &app, [&] {
         while (log.retry()) {
@@ -162,6 +172,8 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     if (!engine.closed())
         engine.Form_Unload();
     log.finish();
+    if (mqtt.Host)
+        mqtt.Host->stop();
     keystrokes->reportEndOfRun();
     return status;
 }

@@ -16,6 +16,9 @@ std::string UsageText() {
            "    --quiet                     print no record lines on standard output\n"
            "    --keystrokes NAME           type records through x11, wayland or uinput (the kernel's\n"
            "                                virtual keyboard), or auto: chosen for the session\n"
+           "    --mqtt URL                  also publish every record to the MQTT broker at URL\n"
+           "                                (mqtt://host:port or mqtts://host:port)\n"
+           "    --instrument NAME           the instrument's name in the MQTT topics\n"
            "  quorvane --dump FILE          print every setting of FILE, one Name=value per line\n"
            "  quorvane --convert IN OUT     read IN in any layout and write OUT in the current layout\n"
            "  quorvane --help               show this text\n"
@@ -63,6 +66,22 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
             line.Keystrokes = KeystrokeBackendOfName(args[++i]);
             if (!line.Keystrokes)
                 return "unknown keystroke back end " + args[i] + ": auto, x11, wayland or uinput";
+        } else if (arg == "--mqtt") {
+            if (i + 1 >= args.size())
+                return std::string("--mqtt needs a URL");
+            line.MqttUrl = args[++i];
+            if (!line.MqttUrl.starts_with("mqtt://") && !line.MqttUrl.starts_with("mqtts://"))
+                return "--mqtt needs a URL that starts with mqtt:// or mqtts://, not " + line.MqttUrl;
+            // A password in the URL would stand in the process list and the shell's history.
+            if (line.MqttUrl.find('@') != std::string::npos)
+                return std::string("--mqtt takes no user or password in the URL: the settings store names a "
+                                   "password file");
+        } else if (arg == "--instrument") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return std::string("--instrument needs a NAME");
+            line.Instrument = args[++i];
+            if (line.Instrument.find_first_of("/+#") != std::string::npos)
+                return "--instrument cannot hold /, + or #: " + line.Instrument;
         } else if (arg == "--wait-for-device") {
             line.WaitForDevice = true;
         } else if (arg == "--") {
@@ -84,6 +103,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         return std::string("--wait-for-device goes with --headless");
     if (line.Keystrokes && (dump || convert || files.empty()))
         return std::string("--keystrokes goes with a FILE to run");
+    if ((!line.MqttUrl.empty() || !line.Instrument.empty()) && (dump || convert || files.empty()))
+        return std::string("--mqtt and --instrument go with a FILE to run");
     if (line.TraceDde && (dump || convert || files.empty()))
         return std::string("--trace-dde goes with a FILE to run");
 

@@ -37,6 +37,10 @@ struct CommandLine {
     bool Quiet = false;
     /// --keystrokes NAME: the keystroke back end of this run, over the per-user setting.
     std::optional<KeystrokeBackend> Keystrokes;
+    /// --mqtt URL: the broker records are published to, over the settings store's.
+    std::string MqttUrl;
+    /// --instrument NAME: the instrument's name in the topics, over the settings store's.
+    std::string Instrument;
 };
 
 /// Parses the arguments after the program name; a text is the usage error to report.

@@ -1,0 +1,147 @@
+#include "app/MqttHost.h"
+
+#include "engine/Engine.h"
+#include "platform/mqtt/PahoMqttClient.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <random>
+
+namespace quorvane {
+
+namespace {
+
+constexpr int kStopTimeoutMs = 2000;
+
+std::string hostName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
+        return "localhost";
+    return name;
+}
+
+class QtMqttHost final : public MqttHost {
+public:
+    QtMqttHost(Engine& engine, std::unique_ptr<PahoMqttClient> client, std::unique_ptr<RecordBacklog> backlog,
+               std::unique_ptr<MqttPublisher> publisher)
+        : m_engine(engine), m_client(std::move(client)), m_backlog(std::move(backlog)),
+          m_publisher(std::move(publisher)) {
+        m_timer.setSingleShot(true);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            m_publisher->onTimer();
+            afterEngineStep();
+        });
+        m_wake = std::make_unique<QSocketNotifier>(m_client->wakeDescriptor(), QSocketNotifier::Read);
+        QObject::connect(m_wake.get(), &QSocketNotifier::activated, [this] {
+            m_publisher->serviceEvents();
+            afterEngineStep();
+        });
+        m_engine.addRecordObserver(*m_publisher);
+    }
+    ~QtMqttHost() override { stop(); }
+
+    void afterEngineStep() override {
+        if (m_stopped)
+            return;
+        const auto due = m_publisher->msUntilWork();
+        if (!due)
+            m_timer.stop();
+        else if (!m_timer.isActive() || static_cast<std::uint32_t>(m_timer.remainingTime()) > *due)
+            m_timer.start(static_cast<int>(*due));
+    }
+
+    void stop() override {
+        if (m_stopped)
+            return;
+        m_stopped = true;
+        m_engine.removeRecordObserver(*m_publisher);
+        m_timer.stop();
+        m_wake->setEnabled(false);
+        m_publisher->stop(kStopTimeoutMs);
+    }
+
+private:
+    Engine& m_engine;
+    std::unique_ptr<PahoMqttClient> m_client;
+    std::unique_ptr<RecordBacklog> m_backlog;
+    std::unique_ptr<MqttPublisher> m_publisher;
+    QTimer m_timer;
+    std::unique_ptr<QSocketNotifier> m_wake;
+    bool m_stopped = false;
+};
+
+} // namespace
+
+std::string MqttQueuePath(const std::string& instrument) {
+    std::string base;
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
+        base = state;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = std::string(home) + "/.local/state";
+    else
+        base = "/tmp";
+    return base + "/quorvane/mqtt/" + TopicLevel(instrument) + ".queue";
+}
+
+MqttStart StartMqttHost(MqttHostParts parts) {
+    MqttSettings settings = ReadMqttSettings(parts.Store);
+    if (!parts.Url.empty())
+        settings.Url = parts.Url;
+    if (!parts.Instrument.empty())
+        settings.Instrument = parts.Instrument;
+    if (settings.Url.empty())
+        return {};
+    const auto refuse = [&parts, &settings](const std::string& problem) {
+        parts.Prompts.notify("MQTT Not Started.\n" + settings.Url + ": " + problem, "Device Error",
+                             MessageIcon::Exclamation);
+        return MqttStart{nullptr, true};
+    };
+    if (const std::string problem = CheckMqttSettings(settings); !problem.empty())
+        return refuse(problem);
+
+    MqttRunInfo run;
+    std::random_device random;
+    run.StartedUnixMs = parts.Time.unixMilliseconds();
+    run.Run = MakeRunId(run.StartedUnixMs, (std::uint64_t{random()} << 32) | random());
+    run.Host = hostName();
+    run.Instrument = InstrumentName(settings, parts.ConfigFile);
+    run.Device = parts.DevicePath;
+    run.Version = parts.Version;
+
+    MqttConnectOptions options;
+    options.Url = settings.Url;
+    options.ClientId =
+        settings.ClientId.empty() ? "quorvane-" + run.Host + "-" + run.Instrument : settings.ClientId;
+    options.User = settings.User;
+    if (!settings.PasswordFile.empty()) {
+        std::string problem;
+        const auto password = ReadPasswordFile(settings.PasswordFile, problem);
+        if (!password)
+            return refuse(problem);
+        options.Password = *password;
+    }
+    options.CaFile = settings.CaFile;
+    options.CertFile = settings.CertFile;
+    options.KeyFile = settings.KeyFile;
+
+    auto backlog = std::make_unique<RecordBacklog>(MqttQueuePath(run.Instrument), settings.QueueLimitBytes);
+    if (std::string error; !backlog->open(error))
+        return refuse(error);
+    auto client = std::make_unique<PahoMqttClient>();
+    auto publisher =
+        std::make_unique<MqttPublisher>(MqttPublisherParts{*client, *backlog, parts.Config, parts.Prompts,
+                                                           parts.Time, std::move(parts.Commands)},
+                                        settings, std::move(options), std::move(run));
+    if (!publisher->start())
+        return {nullptr, true};
+    auto host = std::make_unique<QtMqttHost>(parts.Hoxel, std::move(client), std::move(backlog),
+                                             std::move(publisher));
+    host->afterEngineStep();
+    return {std::move(host), false};
+}
+
+} // namespace quorvane
