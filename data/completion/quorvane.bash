@@ -46,8 +46,12 @@ _quorvane() {
         _quorvane_devices "$cur"
     elif [[ $prev == --keystrokes ]]; then
         _quorvane_add compgen -W 'auto x11 wayland uinput' -- "$cur"
+    elif [[ $prev == --mqtt ]]; then
+        _quorvane_add compgen -W 'mqtt:// mqtts://' -- "$cur"
+    elif [[ $prev == --instrument ]]; then
+        return
     elif [[ $cur == -* ]]; then
-        _quorvane_add compgen -W '--headless --device --wait-for-device --trace-dde --quiet --keystrokes --dump --convert --help --version --' -- "$cur"
+        _quorvane_add compgen -W '--headless --device --wait-for-device --trace-dde --quiet --keystrokes --mqtt --instrument --dump --convert --help --version --' -- "$cur"
     else
         _quorvane_config_files "$cur"
     fi

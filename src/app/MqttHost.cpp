@@ -118,8 +118,13 @@ MqttStart StartMqttHost(MqttHostParts parts) {
         settings.ClientId.empty() ? "quorvane-" + run.Host + "-" + run.Instrument : settings.ClientId;
     options.User = settings.User;
     if (!settings.PasswordFile.empty()) {
+        // A service reads its password from the credentials systemd hands it (LoadCredential=).
+        std::string file = settings.PasswordFile;
+        constexpr std::string_view kCredentials = "$CREDENTIALS_DIRECTORY/";
+        if (const char* credentials = std::getenv("CREDENTIALS_DIRECTORY"); credentials && file.starts_with(kCredentials))
+            file = std::string(credentials) + "/" + file.substr(kCredentials.size());
         std::string problem;
-        const auto password = ReadPasswordFile(settings.PasswordFile, problem);
+        const auto password = ReadPasswordFile(file, problem);
         if (!password)
             return refuse(problem);
         options.Password = *password;

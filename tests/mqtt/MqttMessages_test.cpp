@@ -20,13 +20,13 @@ struct NumberCase {
     std::optional<double> Value;
 };
 
-class FieldNumbers : public testing::TestWithParam<NumberCase> {};
+class FieldValues : public testing::TestWithParam<NumberCase> {};
 
-TEST_P(FieldNumbers, FollowTheValRuleAndAreNullWhereItFindsNoNumber) {
-    EXPECT_EQ(FieldNumber(GetParam().Text), GetParam().Value) << GetParam().Text;
+TEST_P(FieldValues, FollowTheValRuleAndAreNullWhereItFindsNoNumber) {
+    EXPECT_EQ(FieldValue(GetParam().Text), GetParam().Value) << GetParam().Text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FieldNumbers,
+INSTANTIATE_TEST_SUITE_P(Cases, FieldValues,
                          testing::Values(NumberCase{" 12.5 g", 12.5}, NumberCase{"-0", -0.0},
                                          NumberCase{"1 000", 1000}, NumberCase{".5", 0.5},
                                          NumberCase{"&HFF", 255}, NumberCase{"0", 0},

@@ -265,7 +265,7 @@ std::string IsoUtc(std::int64_t unixMs) {
     return text;
 }
 
-std::optional<double> FieldNumber(std::string_view text) {
+std::optional<double> FieldValue(std::string_view text) {
     if (!holdsNumber(text))
         return std::nullopt;
     const auto value = TryVal(text);
@@ -324,7 +324,7 @@ std::string RecordPayload(const CompletedRecord& record, const MqttRunInfo& run,
     for (int i = 1; i <= record.FieldCount; ++i) {
         if (i > 1)
             out += ',';
-        if (const auto value = FieldNumber(record.field(i)))
+        if (const auto value = FieldValue(record.field(i)))
             appendNumber(out, *value);
         else
             out += "null";

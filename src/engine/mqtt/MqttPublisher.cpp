@@ -104,7 +104,7 @@ void MqttPublisher::announceFields(const CompletedRecord& record) {
     if (m_announced.size() < static_cast<std::size_t>(record.FieldCount) + 1)
         m_announced.resize(static_cast<std::size_t>(record.FieldCount) + 1, false);
     for (int i = 1; i <= record.FieldCount; ++i) {
-        if (m_announced[static_cast<std::size_t>(i)] || !FieldNumber(record.field(i)))
+        if (m_announced[static_cast<std::size_t>(i)] || !FieldValue(record.field(i)))
             continue;
         const DiscoveryMessage message = FieldDiscovery(m_settings.DiscoveryPrefix, m_topics, m_run, i);
         if (m_parts.Client.publish({message.Topic, message.Payload, 1, true, {}}))
