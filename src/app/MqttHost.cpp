@@ -121,7 +121,8 @@ MqttStart StartMqttHost(MqttHostParts parts) {
         // A service reads its password from the credentials systemd hands it (LoadCredential=).
         std::string file = settings.PasswordFile;
         constexpr std::string_view kCredentials = "$CREDENTIALS_DIRECTORY/";
-        if (const char* credentials = std::getenv("CREDENTIALS_DIRECTORY"); credentials && file.starts_with(kCredentials))
+        if (const char* credentials = std::getenv("CREDENTIALS_DIRECTORY");
+            credentials && file.starts_with(kCredentials))
             file = std::string(credentials) + "/" + file.substr(kCredentials.size());
         std::string problem;
         const auto password = ReadPasswordFile(file, problem);
