@@ -2,6 +2,7 @@
 // A real mosquitto on a free loopback port for tests, and mosquitto_sub / mosquitto_pub beside it.
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
@@ -196,6 +197,7 @@ public:
                                       m_probe};
         args.insert(args.end(), extra.begin(), extra.end());
         m_process.start(args, m_file);
+        m_extra = std::move(extra);
     }
     /// The lines received so far, probes left out.
     std::vector<std::string> lines() const {
@@ -209,7 +211,7 @@ public:
     /// Waits until the broker has the subscription: a probe published beside it comes back.
     bool waitReady(const MosquittoBroker& broker) {
         return waitFor([&] {
-            publishTo(broker, m_probe, "ready");
+            publishTo(broker, m_probe, "ready", m_extra);
             return waitFor([&] { return m_process.output().find(m_probe + " ready") != std::string::npos; },
                            std::chrono::milliseconds(200));
         });
@@ -223,6 +225,7 @@ private:
     static inline int s_count = 0;
     std::string m_file;
     std::string m_probe;
+    std::vector<std::string> m_extra;
     ChildProcess m_process;
 };
 
