@@ -46,7 +46,7 @@ printf 'xwayland disable\noutput HEADLESS-1 resolution 1024x768\n' >"$work/runti
 chown -R nobody:nogroup "$work/runtime"
 env -i PATH="$PATH" HOME="$work/runtime" XDG_RUNTIME_DIR="$work/runtime" WLR_BACKENDS=headless \
   WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
-  setpriv --reuid=nobody --regid=nogroup --clear-groups sway -c "$work/runtime/config" >/dev/null 2>&1 &
+  setpriv --reuid=nobody --regid=nogroup --clear-groups sway -c "$work/runtime/config" >/dev/null 2>"$work/sway.log" &
 pids+=($!)
 until ls "$work/runtime" | grep -q '^wayland-[0-9]*$'; do sleep 0.01; done
 export XDG_RUNTIME_DIR=$work/runtime
@@ -64,7 +64,7 @@ wait_for_size() { # file size deadline-seconds
 }
 start_terminal() { # title file
   # No echo: the terminal's drawing would otherwise set the pace for both.
-  foot -T "$1" sh -c "stty -echo; cat > '$2'" >/dev/null 2>&1 &
+  foot -T "$1" sh -c "stty -echo; cat > '$2'" >/dev/null 2>"$2.foot.log" &
   pids+=($!)
   until [ -f "$2" ]; do sleep 0.01; done
   sleep 0.2 # the new window takes the focus once it is mapped

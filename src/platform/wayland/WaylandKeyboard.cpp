@@ -16,6 +16,14 @@ namespace {
 // Without delays the events go out in batches; a round trip after each batch keeps Quorvane from
 // running ahead of the compositor (libwayland gives up on a connection whose socket stays full).
 constexpr unsigned kEventsPerConfirmation = 64;
+// The compositor hands each key on to the focused program at once, and drops a program whose
+// socket stays full (libwayland-server before 1.23 buffers nothing beyond the socket): typed
+// faster than it reads, the target is closed (foot after some 100 000 characters at 50 000 a
+// second). Without a delay the keys go out at most this fast, a few times what terminals and
+// editors read, so that long bursts cannot run ahead of them.
+constexpr unsigned kMostEventsPerSecond = 20000;
+constexpr auto kBatchTime =
+    std::chrono::microseconds(1000000ULL * kEventsPerConfirmation / kMostEventsPerSecond);
 // A seat without keyboards gains one with ours, and only then do the clients ask for theirs: keys
 // sent before that reach nobody. Real desktops always have a keyboard; kiosks and headless ones
 // may not.
@@ -121,9 +129,18 @@ void WaylandKeyboardInjector::sendKey(std::uint16_t virtualKey, bool down) {
 void WaylandKeyboardInjector::sync() {
     if (!ok())
         return;
-    if ((m_delayedEvents && m_delayedEvents()) || m_unconfirmed >= kEventsPerConfirmation) {
+    if (m_delayedEvents && m_delayedEvents()) {
         m_connection.roundtrip();
         m_unconfirmed = 0;
+    } else if (m_unconfirmed >= kEventsPerConfirmation) {
+        m_connection.roundtrip();
+        m_unconfirmed = 0;
+        // The compositor's events meanwhile are dispatched, not slept through.
+        const auto due = m_batchStart + kBatchTime;
+        for (auto now = std::chrono::steady_clock::now(); now < due && m_connection.ok();
+             now = std::chrono::steady_clock::now())
+            m_connection.dispatchFor(std::chrono::ceil<std::chrono::milliseconds>(due - now));
+        m_batchStart = std::chrono::steady_clock::now();
     } else {
         m_connection.flush();
     }

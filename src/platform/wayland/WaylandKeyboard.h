@@ -16,7 +16,9 @@ namespace quorvane {
 /// state from what the keyboard says, not from its keys: Shift, Control and Alt count as held
 /// between their press and release, Caps Lock and Num Lock toggle at each press, and the state is
 /// sent with every change. The user's own keys and locks are on another keyboard and do not mix
-/// with these. Keys still held are released by restoreModifiers and the destructor.
+/// with these. Without delays at most 20 000 events a second go out, so that a target that reads
+/// slower than that is not dropped by the compositor in a long burst. Keys still held are released by
+/// restoreModifiers and the destructor.
 class WaylandKeyboardInjector final : public KeyboardInjector {
 public:
     WaylandKeyboardInjector(WaylandConnection& connection, const VirtualKeymap& keymap);
@@ -53,6 +55,7 @@ private:
     std::uint32_t m_locked = 0;
     std::vector<std::uint32_t> m_pressed; // keycodes held down now
     unsigned m_unconfirmed = 0;           // events sent since the compositor last confirmed
+    std::chrono::steady_clock::time_point m_batchStart = std::chrono::steady_clock::now();
 };
 
 } // namespace quorvane
