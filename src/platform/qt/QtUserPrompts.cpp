@@ -103,12 +103,21 @@ MessageAnswer QtUserPrompts::messageBox(std::string_view text, std::string_view 
 }
 
 void QtUserPrompts::notify(std::string_view text, std::string_view title, MessageIcon icon) {
+    const QString caption = display(title.empty() ? kProgramTitle : title);
+    if (m_notice) {
+        m_notice->setIcon(boxIcon(icon));
+        m_notice->setWindowTitle(caption);
+        m_notice->setText(display(text));
+        m_notice->raise();
+        return;
+    }
     // Not modal: a modal box would hold back the engine's ticks until it is answered.
-    auto* box = new QMessageBox(boxIcon(icon), display(title.empty() ? kProgramTitle : title), display(text),
-                                QMessageBox::Ok, QApplication::activeWindow());
+    auto* box =
+        new QMessageBox(boxIcon(icon), caption, display(text), QMessageBox::Ok, QApplication::activeWindow());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();
+    m_notice = box;
 }
 
 std::optional<std::string> QtUserPrompts::inputBox(std::string_view prompt, std::string_view title,
