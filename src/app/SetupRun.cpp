@@ -1,16 +1,22 @@
 #include "app/SetupRun.h"
 
+#include "app/SetupRecovery.h"
+#include "app/StopSignals.h"
 #include "app/WindowRun.h"
 #include "platform/posix/PosixConfigFileAccess.h"
 #include "platform/qt/QtFileDialogs.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtUserPrompts.h"
+#include "runtime/Hoxel.h"
 #include "setup/HelpWindow.h"
 #include "setup/MainForm.h"
 
 #include <QApplication>
+#include <QPointer>
+#include <QTimer>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace quorvane {
 
@@ -107,6 +113,38 @@ int RunSetup(int argc, char** argv, const CommandLine& line) {
     // A file named on the command line that cannot be loaded ends the program before the loop runs.
     if (ended)
         return line.File.empty() ? 0 : 1;
+
+    const std::string keptChanges = store.folder().toStdString() + "/Recovery.QV3";
+    if (line.File.empty() && OfferKeptChanges(config, store, prompts, keptChanges))
+        form->setWindowTitle(QString::fromStdString(SetupCaption(config.ConfigFileName)));
+
+    // A stop signal ends the program as Exit does, without asking anyone: a run is closed first, as
+    // its Quit does, and unsaved changes are kept for the next start instead of asked about.
+    QPointer<MainForm> setup(form);
+    std::function<void()> stop;
+    stop = [&] {
+        DismissModalDialogs();
+        if (RuntimeSession* session = runtime.session(); session != nullptr && session->window() != nullptr) {
+            session->window()->close();
+            QTimer::singleShot(50, &app, stop); // the setup window follows once the run is over
+            return;
+        }
+        if (!setup) {
+            QApplication::quit();
+            return;
+        }
+        if (isSet(config.ConfigChanged)) {
+            std::error_code ignored;
+            std::filesystem::create_directories(store.folder().toStdString(), ignored);
+            // Kept nowhere, they are asked about as Exit asks rather than lost.
+            if (KeepUnsavedChanges(config, store, keptChanges))
+                config.ConfigChanged = kFalse;
+        }
+        setup->close();
+    };
+    StopSignals stops([&stop](int) { stop(); });
+    if (!stops.ok())
+        std::perror("quorvane: cannot install signal handlers");
     return QApplication::exec();
 }
 

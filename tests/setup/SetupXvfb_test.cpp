@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 // Last: it brings Xlib, whose macros (None, Success, Status...) would clash with the names above.
 #include "x11/WindowCapture.h"
 
@@ -64,6 +66,31 @@ TEST(SetupOnXvfb, ShowsTheSetupWindowOpensTheFileMenuAndExits) {
     // Down past New, Open..., Save and Save As... to Exit (no recent files yet).
     ASSERT_TRUE(xdotool(x, {"key", "x"}));
     ASSERT_TRUE(waitUntil([&] { return !program.running(); }));
+    EXPECT_EQ(program.exitStatus(), 0) << ReadWholeFile(dir.file("quorvane.err")).value_or("");
+}
+
+// A logout or a service manager ends the setup window as Exit does, without asking anyone.
+TEST(SetupOnXvfb, StopSignalEndsTheProgramAsExitDoes) {
+    test::XvfbSession x;
+    if (!x.ready()) {
+        if (x.whyNot().find("not installed") != std::string::npos)
+            GTEST_SKIP() << x.whyNot();
+        FAIL() << x.whyNot();
+    }
+    test::TempDir dir;
+    std::vector<std::string> env = x.environment();
+    env.push_back("XDG_CONFIG_HOME=" + dir.path().string());
+    ChildProcess program({QUORVANE_BINARY}, env, dir.file("quorvane.out"), dir.file("quorvane.err"));
+    X11WindowSystem windows(x.display());
+    ASSERT_TRUE(waitUntil([&] {
+        for (const WindowId w : windows.topLevelWindows())
+            if (windows.windowTitle(w) == "Quorvane Setup (Untitled)")
+                return true;
+        return !program.running();
+    }));
+    ASSERT_TRUE(program.running()) << ReadWholeFile(dir.file("quorvane.err")).value_or("");
+    ASSERT_EQ(::kill(program.pid(), SIGTERM), 0);
+    ASSERT_TRUE(waitUntil([&] { return !program.running(); }, std::chrono::seconds(10)));
     EXPECT_EQ(program.exitStatus(), 0) << ReadWholeFile(dir.file("quorvane.err")).value_or("");
 }
 

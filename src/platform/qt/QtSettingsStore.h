@@ -31,6 +31,8 @@ public:
     void SaveSetting(std::string_view application, std::string_view section, std::string_view key,
                      std::string_view value) override;
 
+    /// The folder of the INI files.
+    const QString& folder() const { return m_folder; }
     /// The INI file that holds an application's entries.
     QString fileFor(std::string_view application) const;
 
