@@ -9,15 +9,14 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace quorvane {
 
 namespace {
 
-constexpr const char* kTopicProperty = "helpTopic";
-
 int ownTopic(const QObject* object) {
-    const QVariant topic = object->property(kTopicProperty);
+    const QVariant topic = object->property(kHelpTopicProperty);
     return topic.isValid() ? topic.toInt() : 0;
 }
 
@@ -25,10 +24,6 @@ int ownTopic(const QObject* object) {
 
 QString HelpPagePath(int topic) {
     return QStringLiteral(":/help/%1.md").arg(topic);
-}
-
-void SetHelpTopic(QObject* object, int topic) {
-    object->setProperty(kTopicProperty, topic);
 }
 
 int HelpTopicOf(const QObject* object) {
@@ -84,6 +79,12 @@ void HelpWindow::showTopic(int topic) {
     if (!QFile::exists(HelpPagePath(topic)))
         topic = kSetupHelpTopic;
     m_text->setSource(QUrl(QStringLiteral("qrc") + HelpPagePath(topic)), QTextDocument::MarkdownResource);
+    // Asked for from a modal dialog, the window stands in front of it and takes input: a modal window
+    // blocks every window but its own transient children.
+    QWidget* modal = QApplication::activeModalWidget();
+    winId();
+    if (QWindow* window = windowHandle())
+        window->setTransientParent(modal != nullptr && modal != this ? modal->windowHandle() : nullptr);
     show();
     raise();
     activateWindow();

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include "setup/widgets/HelpTopic.h"
+
 #include <array>
 
 class QTextBrowser;
@@ -18,8 +20,6 @@ inline constexpr int kSetupHelpTopic = 10;
 
 /// The resource path of a topic's page (":/help/40.md").
 QString HelpPagePath(int topic);
-/// Gives a widget, menu or menu item its help topic.
-void SetHelpTopic(QObject* object, int topic);
 /// The topic of an object: its own, else its parent's, up to the window; 0 when none has one.
 int HelpTopicOf(const QObject* object);
 /// The topic F1 asks for now: the highlighted item of an open menu, else the control the key went

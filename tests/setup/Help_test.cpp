@@ -57,7 +57,7 @@ TEST(HelpPages, EveryTopicTheWindowsCarryIsListed) {
         objects.push_back(o);
     int carried = 0;
     for (QObject* o : objects)
-        if (const QVariant topic = o->property("helpTopic"); topic.isValid()) {
+        if (const QVariant topic = o->property(kHelpTopicProperty); topic.isValid()) {
             ++carried;
             EXPECT_NE(std::find(kHelpTopics.begin(), kHelpTopics.end(), topic.toInt()), kHelpTopics.end())
                 << o->objectName().toStdString() << " " << topic.toInt();
@@ -116,6 +116,101 @@ TEST(HelpWindow, FollowsLinksBetweenPagesAndSupportFallsBackToTheIndex) {
     rig.click("Tutor"); // no support page configured in this build's tests
     EXPECT_EQ(rig.Help.topic(), kSetupHelpTopic);
     EXPECT_FALSE(rig.Prompts.WaitCursor);
+}
+
+// F1 on a control of a dialog shows `topic`; the help window goes back to the index.
+void expectTopic(test::SetupRig& rig, QDialog& dialog, const char* control, int topic) {
+    QWidget* target = test::control(dialog, control);
+    target->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(target, Qt::Key_F1);
+    EXPECT_EQ(rig.Help.topic(), topic) << dialog.objectName().toStdString() << " " << control;
+    rig.Help.showTopic(kSetupHelpTopic);
+}
+
+// The record chain as far as the dialog `Last` (reached by the end event and structure buttons),
+// F1 in each dialog, and in the field editor on `EditorBox` under an output mode.
+struct ChainCase {
+    int EndButton;
+    int StructureButton;
+    const char* Last;
+    std::int16_t OutputMode = 0;
+    const char* EditorBox = "FieldExpression";
+    int EditorTopic = kRecordChainTopic;
+};
+
+class RecordChainHelp : public testing::TestWithParam<ChainCase> {};
+
+TEST_P(RecordChainHelp, F1ShowsTheDefineTopicAndTheMacroBoxesTheirModesTopic) {
+    const ChainCase& c = GetParam();
+    test::SetupRig rig;
+    rig.Help.watchF1Key();
+    rig.Config.OutputMode = c.OutputMode;
+    const auto last = [&](const QDialog& d) { return d.objectName() == QLatin1String(c.Last); };
+    rig.Runner.on("RecType", [&](QDialog& d) {
+        expectTopic(rig, d, "StartOfRec_0", kRecordChainTopic);
+        test::click(d, QStringLiteral("RecTypeSel_%1").arg(c.EndButton));
+        test::click(d, "RectypeOkButton");
+    });
+    rig.Runner.on("RecStructure", [&](QDialog& d) {
+        expectTopic(rig, d, "RecStrucSel_0", kRecordChainTopic);
+        test::click(d, QStringLiteral("RecStrucSel_%1").arg(c.StructureButton));
+        test::click(d, last(d) ? "CancelButton" : "OKButton");
+    });
+    rig.Runner.on("Delim", [&](QDialog& d) {
+        expectTopic(rig, d, "Text1", kRecordChainTopic);
+        test::click(d, "Command2");
+    });
+    rig.Runner.on("Fixed", [&](QDialog& d) {
+        expectTopic(rig, d, "Text1", kRecordChainTopic);
+        test::click(d, "Command2");
+    });
+    rig.Runner.on("Timed", [&](QDialog& d) {
+        expectTopic(rig, d, "ClockTicks", kRecordChainTopic);
+        test::click(d, "CancelButton");
+    });
+    rig.Runner.on("RecDefs", [&](QDialog& d) {
+        expectTopic(rig, d, c.EditorBox, c.EditorTopic);
+        test::click(d, "CancelButton");
+    });
+    rig.click("DefineRecords");
+    EXPECT_EQ(rig.Runner.Shown.back(), QLatin1String(c.Last));
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, RecordChainHelp,
+                         testing::Values(ChainCase{0, 0, "RecStructure"}, ChainCase{0, 1, "Delim"},
+                                         ChainCase{1, 0, "Timed"}, ChainCase{2, 0, "Fixed"},
+                                         ChainCase{0, 0, "RecDefs", 1},
+                                         ChainCase{0, 0, "RecDefs", 0, "PreambleMacro", 300},
+                                         ChainCase{0, 0, "RecDefs", 2, "FieldMacro", 320}));
+
+// Whether a window is blocked by a modal one, as the window is told.
+class BlockedState : public QObject {
+public:
+    bool Blocked = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowBlocked || event->type() == QEvent::WindowUnblocked)
+            Blocked = event->type() == QEvent::WindowBlocked;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+TEST(HelpWindow, AskedForFromAModalDialogTakesInput) {
+    test::SetupRig rig;
+    rig.Help.watchF1Key();
+    BlockedState help;
+    rig.Help.installEventFilter(&help);
+    QDialog dialog;
+    SetHelpTopic(&dialog, kRecordChainTopic);
+    auto* box = new QLineEdit(&dialog);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    box->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(box, Qt::Key_F1);
+    ASSERT_EQ(rig.Help.topic(), kRecordChainTopic);
+    EXPECT_FALSE(help.Blocked);
 }
 
 struct FilterCase {

@@ -4,6 +4,7 @@
 #include "config/CodePage.h"
 #include "config/RecordRules.h"
 #include "setup/records/DialogSupport.h"
+#include "setup/widgets/HelpTopic.h"
 #include "setup/widgets/AsciiChart.h"
 #include "setup/widgets/DigitBox.h"
 
@@ -18,6 +19,7 @@ Delim::Delim(Configuration& config, UserPrompts& prompts, QWidget* parent)
     : QDialog(parent), m_config(config), m_prompts(prompts), m_count(new DigitBox(this)),
       m_delimiters(new QListWidget(this)) {
     setObjectName("Delim");
+    SetHelpTopic(this, kRecordChainTopic);
     setWindowTitle("Delimited Record");
     m_count->setObjectName("Text1");
     m_count->onRefused = [this] { m_prompts.beep(); };

@@ -2,6 +2,7 @@
 
 #include "config/RecordRules.h"
 #include "setup/records/DialogSupport.h"
+#include "setup/widgets/HelpTopic.h"
 #include "setup/widgets/DigitBox.h"
 
 #include <QGridLayout>
@@ -12,6 +13,7 @@ namespace quorvane {
 Fixed::Fixed(Configuration& config, UserPrompts& prompts, QWidget* parent)
     : QDialog(parent), m_config(config), m_prompts(prompts), m_length(new DigitBox(this)) {
     setObjectName("Fixed");
+    SetHelpTopic(this, kRecordChainTopic);
     setWindowTitle("Fixed Length Record");
     auto* text = new QLabel(
         "Enter Total Record Length of Fixed Length Records (1-32766) Including trailing Cr or CrLf", this);

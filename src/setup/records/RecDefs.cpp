@@ -22,6 +22,8 @@ namespace {
 
 constexpr int kKeystrokeTopic = 300;
 constexpr int kAsciiChartTopic = 320;
+// The preamble and postamble boxes' topics by output mode: keystrokes, DDE server, log to disk.
+constexpr int kMacroBoxTopics[] = {300, 310, 320};
 constexpr const char* kLengthTitle = "Field Length Error";
 
 QString utf8(const std::string& bytes) {
@@ -58,6 +60,7 @@ RecDefs::RecDefs(Configuration& config, UserPrompts& prompts, PickerHost& picker
       m_asciiButton(namedButton("AsciiButton", "&ASCII Chart...", this)),
       m_ok(namedButton("OkButton", "OK", this)), m_cancel(namedButton("CancelButton", "Cancel", this)) {
     setObjectName("RecDefs");
+    SetHelpTopic(this, kRecordChainTopic);
     m_filter->setObjectName("FilterTypes");
     // Editable so that a loaded H, O or B code shows as its letter and stays selectable by typing it.
     m_filter->setEditable(true);
@@ -165,6 +168,8 @@ void RecDefs::prepare(bool bytesDefined, bool prevNext) {
                                            "Input Record Definition Editor - DDE Server Mode",
                                            "Input Record Definition Editor - Log To Disk Mode"};
     setWindowTitle(captions[std::clamp(mode, 0, 2)]);
+    for (QWidget* box : {static_cast<QWidget*>(m_preamble), static_cast<QWidget*>(m_postamble)})
+        SetHelpTopic(box, kMacroBoxTopics[std::clamp(mode, 0, 2)]);
     const bool macros = mode != 1;
     for (QWidget* w : {static_cast<QWidget*>(m_preamble), static_cast<QWidget*>(m_preambleLabel),
                        static_cast<QWidget*>(m_postamble), static_cast<QWidget*>(m_postambleLabel)})

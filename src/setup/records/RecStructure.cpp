@@ -2,6 +2,7 @@
 
 #include "config/RecordRules.h"
 #include "setup/records/DialogSupport.h"
+#include "setup/widgets/HelpTopic.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -13,6 +14,7 @@ namespace quorvane {
 RecStructure::RecStructure(Configuration& config, QWidget* parent)
     : QDialog(parent), m_config(config), m_options(new QButtonGroup(this)) {
     setObjectName("RecStructure");
+    SetHelpTopic(this, kRecordChainTopic);
     setWindowTitle("Input Record Structure");
     auto* text =
         new QLabel("Please select the overall structure of the data records that you will be receiving "

@@ -43,6 +43,7 @@ RecType::RecType(Configuration& config, UserPrompts& prompts, PickerHost& picker
       m_ok(namedButton("RectypeOkButton", "Continue...", this)),
       m_cancel(namedButton("RectypeCancelButton", "Cancel", this)) {
     setObjectName("RecType");
+    SetHelpTopic(this, kRecordChainTopic);
     setWindowTitle("Start and End Of Record Events");
     setAttribute(Qt::WA_DeleteOnClose, false);
     m_text1->setObjectName("Text1");

@@ -2,6 +2,7 @@
 
 #include "config/RecordRules.h"
 #include "setup/records/DialogSupport.h"
+#include "setup/widgets/HelpTopic.h"
 #include "setup/widgets/DigitBox.h"
 
 #include <QGridLayout>
@@ -12,6 +13,7 @@ namespace quorvane {
 Timed::Timed(Configuration& config, UserPrompts& prompts, QWidget* parent)
     : QDialog(parent), m_config(config), m_prompts(prompts), m_ticks(new DigitBox(this)) {
     setObjectName("Timed");
+    SetHelpTopic(this, kRecordChainTopic);
     setWindowTitle("Timed Input");
     auto* text =
         new QLabel("Please enter the minimum amount of time in clock ticks between the input of each "

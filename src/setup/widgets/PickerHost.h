@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/Configuration.h"
+#include "setup/widgets/HelpTopic.h"
 #include "setup/widgets/ModalRunner.h"
 #include "setup/widgets/PickerResults.h"
 
@@ -55,8 +56,5 @@ private:
     std::unique_ptr<GetAKey> m_keystroke;
     std::unique_ptr<GetAKey2> m_hotKey;
 };
-
-/// The property that carries a dialog's help topic number.
-inline constexpr char kHelpTopicProperty[] = "HelpContextID";
 
 } // namespace quorvane
