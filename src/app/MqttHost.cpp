@@ -100,9 +100,6 @@ MqttStart StartMqttHost(MqttHostParts parts) {
                              MessageIcon::Exclamation);
         return MqttStart{nullptr, true};
     };
-    if (const std::string problem = CheckMqttSettings(settings); !problem.empty())
-        return refuse(problem);
-
     MqttRunInfo run;
     std::random_device random;
     run.StartedUnixMs = parts.Time.unixMilliseconds();
@@ -112,27 +109,10 @@ MqttStart StartMqttHost(MqttHostParts parts) {
     run.Device = parts.DevicePath;
     run.Version = parts.Version;
 
-    MqttConnectOptions options;
-    options.Url = settings.Url;
-    options.ClientId =
-        settings.ClientId.empty() ? "quorvane-" + run.Host + "-" + run.Instrument : settings.ClientId;
-    options.User = settings.User;
-    if (!settings.PasswordFile.empty()) {
-        // A service reads its password from the credentials systemd hands it (LoadCredential=).
-        std::string file = settings.PasswordFile;
-        constexpr std::string_view kCredentials = "$CREDENTIALS_DIRECTORY/";
-        if (const char* credentials = std::getenv("CREDENTIALS_DIRECTORY");
-            credentials && file.starts_with(kCredentials))
-            file = std::string(credentials) + "/" + file.substr(kCredentials.size());
-        std::string problem;
-        const auto password = ReadPasswordFile(file, problem);
-        if (!password)
-            return refuse(problem);
-        options.Password = *password;
-    }
-    options.CaFile = settings.CaFile;
-    options.CertFile = settings.CertFile;
-    options.KeyFile = settings.KeyFile;
+    std::string problem;
+    auto options = ConnectOptionsOf(settings, "quorvane-" + run.Host + "-" + run.Instrument, problem);
+    if (!options)
+        return refuse(problem);
 
     auto backlog = std::make_unique<RecordBacklog>(MqttQueuePath(run.Instrument), settings.QueueLimitBytes);
     if (std::string error; !backlog->open(error))
@@ -141,7 +121,7 @@ MqttStart StartMqttHost(MqttHostParts parts) {
     auto publisher =
         std::make_unique<MqttPublisher>(MqttPublisherParts{*client, *backlog, parts.Config, parts.Prompts,
                                                            parts.Time, std::move(parts.Commands)},
-                                        settings, std::move(options), std::move(run));
+                                        settings, std::move(*options), std::move(run));
     if (!publisher->start())
         return {nullptr, true};
     auto host = std::make_unique<QtMqttHost>(parts.Hoxel, std::move(client), std::move(backlog),

@@ -67,7 +67,15 @@ PreferencesDialog::PreferencesDialog(Configuration& config, UserPrompts& prompts
     auto* ok = named(new QPushButton(QStringLiteral("&OK")), "Command1");
     auto* cancel = named(new QPushButton(QStringLiteral("&Cancel")), "Command2");
     ok->setDefault(true);
+    // Beside the documented controls, and shown only where a run can publish.
+    m_mqtt = named(new QPushButton(QStringLiteral("&MQTT...")), "MqttButton");
+    m_mqtt->hide();
+    connect(m_mqtt, &QPushButton::clicked, this, [this] {
+        MqttSettingsDialog dialog(*m_store, m_prompts, m_makeClient, this);
+        dialog.exec();
+    });
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_mqtt);
     buttons->addStretch(1);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -79,6 +87,12 @@ PreferencesDialog::PreferencesDialog(Configuration& config, UserPrompts& prompts
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     showForm(LoadPreferences(config));
+}
+
+void PreferencesDialog::enableMqtt(SettingsStore& store, MqttClientFactory makeClient) {
+    m_store = &store;
+    m_makeClient = std::move(makeClient);
+    m_mqtt->show();
 }
 
 void PreferencesDialog::showForm(const PreferencesForm& form) {

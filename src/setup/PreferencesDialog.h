@@ -5,6 +5,7 @@
 #include "config/Configuration.h"
 #include "config/Preferences.h"
 #include "platform/UserPrompts.h"
+#include "setup/MqttSettingsDialog.h"
 
 #include <QDialog>
 
@@ -12,6 +13,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 
 namespace quorvane {
@@ -24,6 +26,8 @@ public:
 
     /// The form as the controls show it now.
     PreferencesForm form() const;
+    /// Shows the "&MQTT..." button (MqttButton), which opens the MQTT settings of `store`.
+    void enableMqtt(SettingsStore& store, MqttClientFactory makeClient);
 
     /// Help topic of the dialog.
     static constexpr int kHelpTopic = 150;
@@ -40,6 +44,9 @@ private:
     QLineEdit* m_text1 = nullptr;
     std::array<QCheckBox*, 8> m_checks{};
     QLineEdit* m_text2 = nullptr;
+    QPushButton* m_mqtt = nullptr;
+    SettingsStore* m_store = nullptr;
+    MqttClientFactory m_makeClient;
 };
 
 } // namespace quorvane

@@ -2,6 +2,7 @@
 
 #include "serial/PortBindings.h"
 #include "setup/HelpWindow.h"
+#include "platform/mqtt/PahoMqttClient.h"
 #include "setup/PreferencesDialog.h"
 #include "setup/ports/AppSelect.h"
 #include "setup/ports/DDEParms.h"
@@ -111,6 +112,7 @@ SetupDialogs StandardSetupDialogs(PickerHost& pickers) {
     });
     dialogs.set(SetupCommand::Preferences, [](const SetupDialogContext& c) {
         PreferencesDialog dialog(c.Config, c.Prompts, c.Parent);
+        dialog.enableMqtt(c.Store, [] { return std::make_unique<PahoMqttClient>(); });
         dialog.exec();
     });
     return dialogs;

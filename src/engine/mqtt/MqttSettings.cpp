@@ -1,6 +1,7 @@
 #include "engine/mqtt/MqttSettings.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <fstream>
 
 namespace quorvane {
@@ -152,7 +153,12 @@ std::string InstrumentName(const MqttSettings& settings, std::string_view config
     return base.empty() ? std::string("quorvane") : std::string(base);
 }
 
-std::optional<std::string> ReadPasswordFile(const std::string& path, std::string& problem) {
+std::optional<std::string> ReadPasswordFile(const std::string& given, std::string& problem) {
+    std::string path = given;
+    constexpr std::string_view kCredentials = "$CREDENTIALS_DIRECTORY/";
+    if (const char* credentials = std::getenv("CREDENTIALS_DIRECTORY");
+        credentials && path.starts_with(kCredentials))
+        path = std::string(credentials) + "/" + path.substr(kCredentials.size());
     std::ifstream in(path, std::ios::binary);
     std::string line;
     if (!in || (!std::getline(in, line) && !in.eof())) {
@@ -162,6 +168,27 @@ std::optional<std::string> ReadPasswordFile(const std::string& path, std::string
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return line;
+}
+
+std::optional<MqttConnectOptions> ConnectOptionsOf(const MqttSettings& settings, const std::string& clientId,
+                                                   std::string& problem) {
+    problem = CheckMqttSettings(settings);
+    if (!problem.empty())
+        return std::nullopt;
+    MqttConnectOptions options;
+    options.Url = settings.Url;
+    options.ClientId = settings.ClientId.empty() ? clientId : settings.ClientId;
+    options.User = settings.User;
+    if (!settings.PasswordFile.empty()) {
+        const auto password = ReadPasswordFile(settings.PasswordFile, problem);
+        if (!password)
+            return std::nullopt;
+        options.Password = *password;
+    }
+    options.CaFile = settings.CaFile;
+    options.CertFile = settings.CertFile;
+    options.KeyFile = settings.KeyFile;
+    return options;
 }
 
 } // namespace quorvane

@@ -3,6 +3,7 @@
 // with the command line's broker and instrument over it. No secret is kept here: the password
 // stays in its file until the connection reads it.
 
+#include "platform/MqttClient.h"
 #include "platform/SettingsStore.h"
 
 #include <cstdint>
@@ -67,7 +68,13 @@ std::string CheckMqttSettings(const MqttSettings& settings);
 std::string InstrumentName(const MqttSettings& settings, std::string_view configFile);
 
 /// Reads the first line of a password file (its line end removed); nullopt with `problem` set when
-/// the file cannot be read.
+/// the file cannot be read. A path starting with "$CREDENTIALS_DIRECTORY/" is in the folder of the
+/// credentials systemd hands a service (LoadCredential=).
 std::optional<std::string> ReadPasswordFile(const std::string& path, std::string& problem);
+
+/// The connection options of the settings, the password read from its file; nullopt with `problem`
+/// set when the settings cannot be used.
+std::optional<MqttConnectOptions> ConnectOptionsOf(const MqttSettings& settings, const std::string& clientId,
+                                                   std::string& problem);
 
 } // namespace quorvane
