@@ -114,7 +114,9 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
          QUORVANE_VERSION, [&commands](std::string_view c) { return commands && commands->execute(c); }});
     if (mqtt.Failed)
         return 1;
-    const auto keystrokes = installKeystrokeOutput(engine, config, prompts, clock);
+    KeystrokeSettings keystrokeSettings = LoadKeystrokeSettings(store);
+    keystrokeSettings.Backend = line.Keystrokes.value_or(keystrokeSettings.Backend);
+    const auto keystrokes = installKeystrokeOutput(engine, config, prompts, clock, keystrokeSettings);
     // Nobody can answer a Retry/Cancel question here: records wait for the log in memory instead.
     QueuedLogOutput log(config, files, prompts, clock);
     engine.setDelivery(2, log);

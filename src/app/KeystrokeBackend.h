@@ -2,6 +2,7 @@
 // A way of typing records on this desktop: the display server or compositor it connects to, and
 // what it says when that is not there, goes away or comes back.
 
+#include "config/KeystrokeSettings.h"
 #include "platform/Keyboard.h"
 #include "platform/WindowSystem.h"
 
@@ -52,5 +53,9 @@ public:
 std::unique_ptr<KeystrokeBackend> makeX11KeystrokeBackend();
 /// Typing through the virtual-keyboard protocol of the compositor named by WAYLAND_DISPLAY.
 std::unique_ptr<KeystrokeBackend> makeWaylandKeystrokeBackend();
+/// Typing through the kernel's virtual keyboard (/dev/uinput) in the desktop's layout (or the one
+/// the settings name), with the settings' key delay and hold time; wait keeps the host running.
+std::unique_ptr<KeystrokeBackend> makeUinputKeystrokeBackend(const KeystrokeSettings& settings,
+                                                             std::function<void(int milliseconds)> wait);
 
 } // namespace quorvane

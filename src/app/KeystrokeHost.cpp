@@ -2,6 +2,7 @@
 
 #include "app/KeystrokeBackend.h"
 #include "engine/output/KeystrokeOutput.h"
+#include "platform/wayland/WaylandConnection.h"
 #include "platform/x11/ProgramLauncher.h"
 
 #include <QEventLoop>
@@ -26,19 +27,27 @@ void processEventsFor(int milliseconds) {
 // A connection to a server that is not there fails at once; trying once a second costs nothing.
 constexpr int kReconnectMs = 1000;
 
-bool environmentSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
-
-// On a Wayland desktop the X display (XWayland) reaches only X programs: the compositor's virtual
-// keyboard comes first, XTest only where the compositor has none.
-std::vector<std::unique_ptr<KeystrokeBackend>> sessionBackends() {
+// The back end of this run: the user's, or the one for the session. Under Wayland, XWayland's
+// display reaches only X programs: the compositor's virtual keyboard where it has one, else the
+// kernel's.
+std::vector<std::unique_ptr<KeystrokeBackend>> chosenBackends(const KeystrokeSettings& settings) {
+    const KeystrokeSession session = SessionOfEnvironment([](const char* name) { return std::getenv(name); });
     std::vector<std::unique_ptr<KeystrokeBackend>> backends;
-    if (environmentSet("WAYLAND_DISPLAY"))
+    switch (ChooseKeystrokeBackend(settings.Backend, session, [] {
+        const WaylandConnection compositor;
+        return compositor.ok() && compositor.offersVirtualKeyboard();
+    })) {
+    case KeystrokeBackendKind::Wayland:
         backends.push_back(makeWaylandKeystrokeBackend());
-    if (environmentSet("DISPLAY") || backends.empty())
+        break;
+    case KeystrokeBackendKind::Uinput:
+        backends.push_back(makeUinputKeystrokeBackend(settings, processEventsFor));
+        break;
+    case KeystrokeBackendKind::Auto:
+    case KeystrokeBackendKind::X11:
         backends.push_back(makeX11KeystrokeBackend());
+        break;
+    }
     return backends;
 }
 
@@ -52,9 +61,9 @@ class SessionKeystrokes final : public KeystrokeHost,
                                 public KeyLayout,
                                 public WindowSystem {
 public:
-    SessionKeystrokes(std::vector<std::unique_ptr<KeystrokeBackend>> backends, const Engine& engine,
-                      const Configuration& config, UserPrompts& prompts, const Clock& clock)
-        : m_backends(std::move(backends)), m_config(config), m_prompts(prompts),
+    SessionKeystrokes(const KeystrokeSettings& settings, const Engine& engine, const Configuration& config,
+                      UserPrompts& prompts, const Clock& clock)
+        : m_settings(settings), m_config(config), m_prompts(prompts),
           m_output(config, engine.state().TargetCommandLine,
                    KeystrokeServices{*this, m_launcher, prompts,
                                      KeyTypingHost{*this, *this, clock, processEventsFor}}) {
@@ -155,6 +164,8 @@ private:
 
     // The first back end that connects is the one of this run; when none does, the first one says why.
     void openFirst() {
+        // Chosen only now: other output modes never connect to anything.
+        m_backends = chosenBackends(m_settings);
         std::string firstProblem;
         for (auto& backend : m_backends) {
             std::string problem;
@@ -211,6 +222,7 @@ private:
         m_prompts.notify(m_backend->backMessage(), kProgramTitle, MessageIcon::Information);
     }
 
+    KeystrokeSettings m_settings;
     std::vector<std::unique_ptr<KeystrokeBackend>> m_backends;
     KeystrokeBackend* m_backend = nullptr;
     const Configuration& m_config;
@@ -229,8 +241,9 @@ private:
 
 std::unique_ptr<KeystrokeHost> installKeystrokeOutput(Engine& engine, const Configuration& config,
                                                       UserPrompts& prompts, const Clock& clock,
+                                                      const KeystrokeSettings& settings,
                                                       WindowId runtimeWindow) {
-    auto keystrokes = std::make_unique<SessionKeystrokes>(sessionBackends(), engine, config, prompts, clock);
+    auto keystrokes = std::make_unique<SessionKeystrokes>(settings, engine, config, prompts, clock);
     keystrokes->setRuntimeWindow(runtimeWindow);
     engine.setDelivery(0, *keystrokes);
     return keystrokes;

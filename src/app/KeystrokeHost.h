@@ -2,6 +2,7 @@
 // Keystroke output wired to the desktop for a host (the headless run or the runtime window).
 
 #include "config/Configuration.h"
+#include "config/KeystrokeSettings.h"
 #include "engine/Engine.h"
 #include "platform/Clock.h"
 #include "platform/UserPrompts.h"
@@ -20,15 +21,17 @@ public:
 };
 
 /// Builds keystroke output and registers it as the engine's delivery of output mode 0; call before
-/// Form_Load, keep the result as long as the engine. On a Wayland desktop (WAYLAND_DISPLAY) it types
-/// through the compositor's virtual keyboard, through XTest on the display named by DISPLAY
-/// otherwise or where the compositor has none. The connection is opened with the first record to
-/// type. Without a usable connection the records are shown
+/// Form_Load, keep the result as long as the engine. It types through the back end the settings
+/// name, or for Auto the session's: XTest on the X display named by DISPLAY, the virtual keyboard
+/// of the Wayland compositor (WAYLAND_DISPLAY) where it has one, the kernel's virtual keyboard
+/// otherwise. The back end is chosen and connected with the first record to type. Without a
+/// usable connection the records are shown
 /// and counted but not typed, which is said once through prompts; a server that goes away is said
 /// once, looked for again once a second, and said once more when it is back. Waits while typing run a nested
 /// Qt event loop. runtimeWindow is never typed into.
 std::unique_ptr<KeystrokeHost> installKeystrokeOutput(Engine& engine, const Configuration& config,
                                                       UserPrompts& prompts, const Clock& clock,
+                                                      const KeystrokeSettings& settings,
                                                       WindowId runtimeWindow = kNoWindow);
 
 } // namespace quorvane

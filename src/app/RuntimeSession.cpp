@@ -57,7 +57,9 @@ struct RuntimeSession::Running {
         Commands = std::make_unique<CommandInterpreter>(
             CommandTargets{Hoxel, s.m_config, HotKeys->serialOutput(), Dde->bridge(), Items, s.m_prompts,
                            port.Clock, Locale, *Reload});
-        Keystrokes = installKeystrokeOutput(Hoxel, s.m_config, s.m_prompts, port.Clock,
+        KeystrokeSettings keystrokes = LoadKeystrokeSettings(s.m_store);
+        keystrokes.Backend = s.m_options.Keystrokes.value_or(keystrokes.Backend);
+        Keystrokes = installKeystrokeOutput(Hoxel, s.m_config, s.m_prompts, port.Clock, keystrokes,
                                             static_cast<WindowId>(Window.winId()));
         Window.connectEngine({Hoxel, HotKeys->serialOutput(), Dde->bridge()});
         Views = std::make_unique<RecordViews>(Hoxel, s.m_store);

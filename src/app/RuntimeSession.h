@@ -4,6 +4,7 @@
 // setup window's activation both run the engine through it.
 
 #include "config/Configuration.h"
+#include "config/KeystrokeSettings.h"
 #include "engine/EngineState.h"
 #include "platform/SettingsStore.h"
 #include "platform/SoundBeep.h"
@@ -11,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace quorvane {
@@ -29,6 +31,8 @@ struct RuntimeOptions {
     /// The process's pickers, for the device window of Virtual Instrument Mode; a run without them
     /// (`quorvane FILE`, always Normal Mode) loads its own if it ever needs them.
     PickerHost* Pickers = nullptr;
+    /// --keystrokes NAME: the keystroke back end of this run, over the per-user setting.
+    std::optional<KeystrokeBackendKind> Keystrokes = std::nullopt;
 };
 
 /// Owns the port and, once started, the runtime window and the engine. Every reference must outlive

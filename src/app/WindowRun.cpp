@@ -46,8 +46,9 @@ int RunWindow(int argc, char** argv, const CommandLine& line) {
         return 1;
 
     QtSettingsStore store;
-    RuntimeSession session(config, prompts, prompts, store,
-                           {ActivationKind::Normal, line.Device, line.TraceDde});
+    RuntimeOptions options{ActivationKind::Normal, line.Device, line.TraceDde};
+    options.Keystrokes = line.Keystrokes;
+    RuntimeSession session(config, prompts, prompts, store, std::move(options));
     if (!session.openPort())
         return 1;
     session.start([] { QApplication::quit(); });

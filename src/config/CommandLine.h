@@ -36,7 +36,7 @@ struct CommandLine {
     /// --quiet: no record lines on standard output in a headless run.
     bool Quiet = false;
     /// --keystrokes NAME: the keystroke back end of this run, over the per-user setting.
-    std::optional<KeystrokeBackend> Keystrokes;
+    std::optional<KeystrokeBackendKind> Keystrokes;
     /// --mqtt URL: the broker records are published to, over the settings store's.
     std::string MqttUrl;
     /// --instrument NAME: the instrument's name in the topics, over the settings store's.

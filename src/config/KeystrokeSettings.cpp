@@ -12,11 +12,11 @@ namespace {
 constexpr std::string_view kApplication = "Quorvane";
 constexpr std::string_view kSection = "Keystrokes";
 
-constexpr std::array<std::pair<KeystrokeBackend, std::string_view>, 4> kNames{{
-    {KeystrokeBackend::Auto, "auto"},
-    {KeystrokeBackend::X11, "x11"},
-    {KeystrokeBackend::Wayland, "wayland"},
-    {KeystrokeBackend::Uinput, "uinput"},
+constexpr std::array<std::pair<KeystrokeBackendKind, std::string_view>, 4> kNames{{
+    {KeystrokeBackendKind::Auto, "auto"},
+    {KeystrokeBackendKind::X11, "x11"},
+    {KeystrokeBackendKind::Wayland, "wayland"},
+    {KeystrokeBackendKind::Uinput, "uinput"},
 }};
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
@@ -42,14 +42,14 @@ int storedTiming(const std::string& text) {
 
 } // namespace
 
-std::string_view KeystrokeBackendName(KeystrokeBackend backend) {
+std::string_view KeystrokeBackendName(KeystrokeBackendKind backend) {
     for (const auto& [b, name] : kNames)
         if (b == backend)
             return name;
     return "auto";
 }
 
-std::optional<KeystrokeBackend> KeystrokeBackendOfName(std::string_view name) {
+std::optional<KeystrokeBackendKind> KeystrokeBackendOfName(std::string_view name) {
     for (const auto& [backend, known] : kNames)
         if (sameIgnoringCase(name, known))
             return backend;
@@ -65,24 +65,24 @@ KeystrokeSession SessionOfEnvironment(const std::function<const char*(const char
     return session;
 }
 
-KeystrokeBackend ChooseKeystrokeBackend(KeystrokeBackend wanted, const KeystrokeSession& session,
-                                        const std::function<bool()>& compositorOffersVirtualKeyboard) {
-    if (wanted != KeystrokeBackend::Auto)
+KeystrokeBackendKind ChooseKeystrokeBackend(KeystrokeBackendKind wanted, const KeystrokeSession& session,
+                                            const std::function<bool()>& compositorOffersVirtualKeyboard) {
+    if (wanted != KeystrokeBackendKind::Auto)
         return wanted;
     // Under Wayland, DISPLAY names XWayland, which reaches only X programs: the session is Wayland's.
     if (session.Wayland)
         return compositorOffersVirtualKeyboard && compositorOffersVirtualKeyboard()
-                   ? KeystrokeBackend::Wayland
-                   : KeystrokeBackend::Uinput;
+                   ? KeystrokeBackendKind::Wayland
+                   : KeystrokeBackendKind::Uinput;
     if (session.X11)
-        return KeystrokeBackend::X11;
-    return KeystrokeBackend::Uinput;
+        return KeystrokeBackendKind::X11;
+    return KeystrokeBackendKind::Uinput;
 }
 
 KeystrokeSettings LoadKeystrokeSettings(const SettingsStore& store) {
     KeystrokeSettings settings;
     settings.Backend = KeystrokeBackendOfName(store.GetSetting(kApplication, kSection, "Backend", "auto"))
-                           .value_or(KeystrokeBackend::Auto);
+                           .value_or(KeystrokeBackendKind::Auto);
     settings.Layout = store.GetSetting(kApplication, kSection, "Layout", "");
     settings.Variant = store.GetSetting(kApplication, kSection, "Variant", "");
     settings.KeyDelay = storedTiming(store.GetSetting(kApplication, kSection, "KeyDelay", "0"));

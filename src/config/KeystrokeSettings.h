@@ -13,12 +13,12 @@ namespace quorvane {
 
 /// The ways of typing: XTest on an X display, the Wayland compositor's virtual keyboard, the
 /// kernel's virtual keyboard (/dev/uinput); Auto picks one for the session.
-enum class KeystrokeBackend { Auto, X11, Wayland, Uinput };
+enum class KeystrokeBackendKind { Auto, X11, Wayland, Uinput };
 
 /// The back end's name in the store and on the command line: "auto", "x11", "wayland", "uinput".
-std::string_view KeystrokeBackendName(KeystrokeBackend backend);
+std::string_view KeystrokeBackendName(KeystrokeBackendKind backend);
 /// The back end of a name, compared without regard to case; nothing for an unknown name.
-std::optional<KeystrokeBackend> KeystrokeBackendOfName(std::string_view name);
+std::optional<KeystrokeBackendKind> KeystrokeBackendOfName(std::string_view name);
 
 /// The desktop session the program runs in.
 struct KeystrokeSession {
@@ -34,12 +34,12 @@ KeystrokeSession SessionOfEnvironment(const std::function<const char*(const char
 /// The back end that types: the wanted one unless it is Auto; for Auto, x11 in an X11 session, in
 /// a Wayland session wayland when the compositor offers its virtual keyboard (asked only then),
 /// else uinput; uinput without any display.
-KeystrokeBackend ChooseKeystrokeBackend(KeystrokeBackend wanted, const KeystrokeSession& session,
-                                        const std::function<bool()>& compositorOffersVirtualKeyboard);
+KeystrokeBackendKind ChooseKeystrokeBackend(KeystrokeBackendKind wanted, const KeystrokeSession& session,
+                                            const std::function<bool()>& compositorOffersVirtualKeyboard);
 
 /// The user's keystroke settings.
 struct KeystrokeSettings {
-    KeystrokeBackend Backend = KeystrokeBackend::Auto;
+    KeystrokeBackendKind Backend = KeystrokeBackendKind::Auto;
     /// The layout typed in through uinput ("de", "fr", ...); empty: the desktop's own.
     std::string Layout;
     /// Its variant ("nodeadkeys", ...); used only with Layout.

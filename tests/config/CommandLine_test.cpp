@@ -34,8 +34,9 @@ TEST(ParseCommandLine, RecognisesEveryForm) {
     EXPECT_FALSE(headless.Quiet);
     EXPECT_TRUE(parsed({"--headless", "a.QV3", "--quiet"}).Quiet);
     EXPECT_EQ(headless.Keystrokes, std::nullopt);
-    EXPECT_EQ(parsed({"--headless", "a.QV3", "--keystrokes", "uinput"}).Keystrokes, KeystrokeBackend::Uinput);
-    EXPECT_EQ(parsed({"--keystrokes", "Wayland", "a.QV3"}).Keystrokes, KeystrokeBackend::Wayland);
+    EXPECT_EQ(parsed({"--headless", "a.QV3", "--keystrokes", "uinput"}).Keystrokes,
+              KeystrokeBackendKind::Uinput);
+    EXPECT_EQ(parsed({"--keystrokes", "Wayland", "a.QV3"}).Keystrokes, KeystrokeBackendKind::Wayland);
     EXPECT_EQ(parsed({"--dump", "a.QV3"}).Kind, Action::Dump);
     const CommandLine convert = parsed({"--convert", "old.QV1", "new.QV3"});
     EXPECT_EQ(convert.Kind, Action::Convert);

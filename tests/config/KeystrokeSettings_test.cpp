@@ -10,7 +10,7 @@
 namespace quorvane {
 namespace {
 
-using B = KeystrokeBackend;
+using B = KeystrokeBackendKind;
 
 struct ChoiceCase {
     std::map<std::string, std::string> Environment;

@@ -192,13 +192,14 @@ TEST_F(KeystrokeOnXvfb, CharactersWithoutAKeyInTheKeymapAreTypedThroughSpareKeyc
               "<caf\u00E9 \u00FC\u00DF\t\u00A3\u00A7\u00FF\t\u00E9\u00E9\n");
 }
 
-// Needs no X server: only that the program says why it cannot type, once, and goes on counting.
+// Needs no X server: only that the program told to type through X says why it cannot, once, and
+// goes on counting.
 TEST(KeystrokeWithoutDisplay, RecordsAreShownAndCountedAndTheReasonIsGivenOnce) {
     test::TempDir dir;
     test::PtyPair pty;
     ASSERT_TRUE(pty.ok());
     ChildProcess quorvane({QUORVANE_BINARY, "--headless", test::writeKeystrokeConfiguration(dir, "Target"),
-                           "--device", pty.slavePath()},
+                           "--device", pty.slavePath(), "--keystrokes", "x11"},
                           test::environmentWith("DISPLAY", std::nullopt), dir.file("stdout.txt"),
                           dir.file("stderr.txt"));
     auto err = [&] { return ReadWholeFile(dir.file("stderr.txt")).value_or(""); };

@@ -162,5 +162,21 @@ TEST(XkbKeymap, ServerKeymapTextCompilesAndBadTextOrNamesSayWhy) {
     EXPECT_TRUE(none.keyEdges('A', true).empty());
 }
 
+TEST(SystemLayoutNames, ReadsTheKeyboardFileAsTheShellWould) {
+    const XkbLayoutNames names = SystemLayoutNames("# KEYBOARD CONFIGURATION FILE\n"
+                                                   "XKBMODEL=\"pc105\"\n"
+                                                   "  XKBLAYOUT='de,us' # two\n"
+                                                   "XKBVARIANT=\"nodeadkeys,\"\n"
+                                                   "XKBOPTIONS=\"\"\r\n"
+                                                   "BACKSPACE=\"guess\"\n"
+                                                   "XKBLAYOUT");
+    EXPECT_EQ(names.Layout, "de,us");
+    EXPECT_EQ(names.Variant, "nodeadkeys,");
+    EXPECT_EQ(names.Model, "pc105");
+    EXPECT_EQ(names.Options, "");
+    EXPECT_TRUE(XkbKeymap::fromNames(names).ok());
+    EXPECT_EQ(SystemLayoutNames("").Layout, "");
+}
+
 } // namespace
 } // namespace quorvane

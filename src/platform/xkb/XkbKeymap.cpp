@@ -1,5 +1,6 @@
 #include "platform/xkb/XkbKeymap.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <xkbcommon/xkbcommon.h>
 
@@ -18,7 +19,54 @@ void setError(std::string* error, std::string text) {
         *error = std::move(text);
 }
 
+// A shell assignment's value: quotes removed, nothing expanded.
+std::string shellValue(std::string_view text) {
+    std::string value;
+    char quote = 0;
+    for (char c : text) {
+        if (quote != 0) {
+            if (c == quote)
+                quote = 0;
+            else
+                value += c;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '#' && value.empty()) {
+            break;
+        } else if (c != ' ' && c != '\t' && c != '\r') {
+            value += c;
+        } else {
+            break;
+        }
+    }
+    return value;
+}
+
 } // namespace
+
+XkbLayoutNames SystemLayoutNames(std::string_view keyboardFile) {
+    XkbLayoutNames names;
+    while (!keyboardFile.empty()) {
+        const std::size_t end = keyboardFile.find('\n');
+        std::string_view line = keyboardFile.substr(0, end);
+        keyboardFile = end == std::string_view::npos ? std::string_view() : keyboardFile.substr(end + 1);
+        line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            continue;
+        const std::string_view key = line.substr(0, equals);
+        const std::string value = shellValue(line.substr(equals + 1));
+        if (key == "XKBLAYOUT")
+            names.Layout = value;
+        else if (key == "XKBVARIANT")
+            names.Variant = value;
+        else if (key == "XKBMODEL")
+            names.Model = value;
+        else if (key == "XKBOPTIONS")
+            names.Options = value;
+    }
+    return names;
+}
 
 std::shared_ptr<xkb_context> newXkbContext() {
     // No environment: the keymap must not change with XKB_DEFAULT_* variables of the shell that

@@ -35,6 +35,10 @@ struct XkbLayoutNames {
     std::string Options;
 };
 
+/// The layout names of the system's keyboard configuration: the text of /etc/default/keyboard
+/// (XKBLAYOUT="de", XKBVARIANT=..., XKBMODEL, XKBOPTIONS), the console's and the login screen's.
+XkbLayoutNames SystemLayoutNames(std::string_view keyboardFile);
+
 /// A compiled keymap; copies share it.
 class XkbKeymap {
 public:
