@@ -71,13 +71,35 @@ void PlotData::add(const CompletedRecord& record) {
             continue;
         auto at = std::ranges::lower_bound(m_series, i, {}, &PlotSeries::Field);
         if (at == m_series.end() || at->Field != i) {
-            at = m_series.insert(at, PlotSeries{i, Ring<PlotPoint>(1)});
+            at = m_series.insert(at, PlotSeries{i, Ring<PlotPoint>(1), Ring<PointBlock>(1)});
             const std::size_t share = std::max<std::size_t>(m_budget / m_series.size(), 1);
             for (PlotSeries& series : m_series)
-                series.Points.setCapacity(share);
+                series.setCapacity(share);
         }
-        at->Points.push({stamp.UnixMs, stamp.Sequence, *y});
+        at->push({stamp.UnixMs, stamp.Sequence, *y});
     }
+}
+
+void PlotSeries::push(const PlotPoint& point) {
+    const std::uint64_t index = Points.pushed();
+    Points.push(point);
+    if (index % kPointBlock == 0 || Blocks.empty()) {
+        Blocks.push({index, 1, point, point, point.Y, point.Y, 0, 0});
+        return;
+    }
+    PointBlock& block = Blocks.back();
+    ++block.Count;
+    block.Last = point;
+    block.Min = std::min(block.Min, point.Y);
+    block.Max = std::max(block.Max, point.Y);
+    const double delta = point.Y - block.First.Y;
+    block.Sum += delta;
+    block.Squares += delta * delta;
+}
+
+void PlotSeries::setCapacity(std::size_t points) {
+    Points.setCapacity(points);
+    Blocks.setCapacity(points / kPointBlock + 2);
 }
 
 const PlotSeries* PlotData::seriesOf(int field) const {

@@ -39,10 +39,31 @@ struct PlotSpan {
 /// itself would give 0.
 std::optional<double> FieldNumber(std::string_view text);
 
-/// A field's points.
+/// Points a block summarizes.
+inline constexpr std::size_t kPointBlock = 64;
+
+/// kPointBlock consecutive points of a series (by push index), summarized so that a frame over a
+/// long span reads one block where its points fall in one pixel column, not every point.
+struct PointBlock {
+    std::uint64_t Start = 0; ///< push index of its first point
+    std::size_t Count = 0;
+    PlotPoint First;
+    PlotPoint Last;
+    double Min = 0;
+    double Max = 0;
+    double Sum = 0;     ///< of the differences from First.Y
+    double Squares = 0; ///< of the same differences, squared
+};
+
+/// A field's points, and their block summaries.
 struct PlotSeries {
     int Field = 0;
     Ring<PlotPoint> Points;
+    Ring<PointBlock> Blocks;
+
+    void push(const PlotPoint& point);
+    /// Keeps at most `points` points (the newest).
+    void setCapacity(std::size_t points);
 };
 
 /// Every series, in field order. The points of all series together stay within a budget: a new

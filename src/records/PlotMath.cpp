@@ -19,56 +19,141 @@ double roundStep(double rough) {
 
 } // namespace
 
-SeriesStatistics StatisticsOf(const Ring<PlotPoint>& points, std::size_t first, std::size_t last) {
-    SeriesStatistics stats;
-    last = std::min(last, points.size());
-    // Welford's running mean and sum of squares: no cancellation on large, close readings.
-    double mean = 0;
-    double squares = 0;
-    for (std::size_t i = first; i < last; ++i) {
-        const double y = points[i].Y;
-        if (stats.Count == 0) {
-            stats.Min = stats.Max = y;
-        } else {
-            stats.Min = std::min(stats.Min, y);
-            stats.Max = std::max(stats.Max, y);
-        }
-        ++stats.Count;
-        const double delta = y - mean;
-        mean += delta / static_cast<double>(stats.Count);
-        squares += delta * (y - mean);
-        stats.Last = y;
+namespace {
+
+// Statistics and pixel columns, fed point by point or a block at a time. Sums are of the
+// differences from the first value: no division per point, and no cancellation on large readings
+// that differ in their last digits.
+class SpanAccumulator {
+public:
+    SpanAccumulator(PlotAxis axis, PlotSpan span, int columns) : m_axis(axis), m_span(span) {
+        m_summary.Columns.resize(static_cast<std::size_t>(std::max(columns, 0)));
+        const double width = span.To - span.From;
+        m_binned = !m_summary.Columns.empty() && width > 0;
+        m_perColumn = m_binned ? static_cast<double>(columns) / width : 0;
     }
-    stats.Mean = mean;
-    stats.StdDev = stats.Count > 1 ? std::sqrt(squares / static_cast<double>(stats.Count - 1)) : 0;
-    return stats;
+
+    // The column of X, or -1 outside the span (or without columns).
+    std::ptrdiff_t columnOf(const PlotPoint& point) const {
+        const double x = PlotX(point, m_axis);
+        if (!m_binned || x < m_span.From || x > m_span.To)
+            return -1;
+        return static_cast<std::ptrdiff_t>(std::min(static_cast<std::size_t>((x - m_span.From) * m_perColumn),
+                                                    m_summary.Columns.size() - 1));
+    }
+
+    void point(const PlotPoint& point) {
+        const double y = point.Y;
+        SeriesStatistics& stats = m_summary.Stats;
+        if (stats.Count == 0)
+            m_reference = stats.Min = stats.Max = y;
+        stats.Min = std::min(stats.Min, y);
+        stats.Max = std::max(stats.Max, y);
+        ++stats.Count;
+        const double delta = y - m_reference;
+        m_sum += delta;
+        m_squares += delta * delta;
+        stats.Last = y;
+        if (const std::ptrdiff_t column = columnOf(point); column >= 0)
+            extend(static_cast<std::size_t>(column), y, y, y, y);
+    }
+
+    // A whole block whose points all fall in `column`.
+    void block(const PointBlock& block, std::size_t column) {
+        SeriesStatistics& stats = m_summary.Stats;
+        if (stats.Count == 0)
+            m_reference = stats.Min = stats.Max = block.First.Y;
+        stats.Min = std::min(stats.Min, block.Min);
+        stats.Max = std::max(stats.Max, block.Max);
+        const auto n = static_cast<double>(block.Count);
+        const double shift = block.First.Y - m_reference;
+        m_sum += block.Sum + n * shift;
+        m_squares += block.Squares + 2 * shift * block.Sum + n * shift * shift;
+        stats.Count += block.Count;
+        stats.Last = block.Last.Y;
+        extend(column, block.Min, block.Max, block.First.Y, block.Last.Y);
+    }
+
+    SpanSummary finish() {
+        SeriesStatistics& stats = m_summary.Stats;
+        if (stats.Count > 0) {
+            const auto n = static_cast<double>(stats.Count);
+            stats.Mean = m_reference + m_sum / n;
+            stats.StdDev =
+                stats.Count > 1 ? std::sqrt(std::max(m_squares - m_sum * m_sum / n, 0.0) / (n - 1)) : 0;
+        }
+        return std::move(m_summary);
+    }
+
+private:
+    void extend(std::size_t column, double low, double high, double first, double last) {
+        ColumnExtent& extent = m_summary.Columns[column];
+        if (!extent.Any) {
+            extent = {true, low, high, first, last};
+            return;
+        }
+        extent.Min = std::min(extent.Min, low);
+        extent.Max = std::max(extent.Max, high);
+        extent.Last = last;
+    }
+
+    PlotAxis m_axis;
+    PlotSpan m_span;
+    SpanSummary m_summary;
+    bool m_binned = false;
+    double m_perColumn = 0;
+    double m_reference = 0;
+    double m_sum = 0;
+    double m_squares = 0;
+};
+
+} // namespace
+
+SpanSummary SummarizeSpan(const Ring<PlotPoint>& points, std::size_t first, std::size_t last, PlotAxis axis,
+                          PlotSpan span, int columns) {
+    SpanAccumulator accumulator(axis, span, columns);
+    points.forEach(first, last, [&](const PlotPoint& point) { accumulator.point(point); });
+    return accumulator.finish();
+}
+
+SpanSummary SummarizeSeries(const PlotSeries& series, std::size_t first, std::size_t last, PlotAxis axis,
+                            PlotSpan span, int columns) {
+    SpanAccumulator accumulator(axis, span, columns);
+    const Ring<PlotPoint>& points = series.Points;
+    const Ring<PointBlock>& blocks = series.Blocks;
+    last = std::min(last, points.size());
+    const std::uint64_t base = points.firstIndex();
+    std::size_t i = first;
+    while (i < last) {
+        const std::uint64_t index = base + i;
+        // A whole block inside the range whose first and last points share a column is read as one.
+        if (index % kPointBlock == 0 && last - i >= kPointBlock && !blocks.empty()) {
+            const std::uint64_t newest = blocks.back().Start;
+            const std::uint64_t back = (newest - index) / kPointBlock;
+            if (index <= newest && back < blocks.size()) {
+                const PointBlock& block = blocks[blocks.size() - 1 - static_cast<std::size_t>(back)];
+                const std::ptrdiff_t column = accumulator.columnOf(block.First);
+                if (block.Start == index && block.Count == kPointBlock && column >= 0 &&
+                    column == accumulator.columnOf(block.Last)) {
+                    accumulator.block(block, static_cast<std::size_t>(column));
+                    i += kPointBlock;
+                    continue;
+                }
+            }
+        }
+        accumulator.point(points[i]);
+        ++i;
+    }
+    return accumulator.finish();
+}
+
+SeriesStatistics StatisticsOf(const Ring<PlotPoint>& points, std::size_t first, std::size_t last) {
+    return SummarizeSpan(points, first, last, PlotAxis::Record, {}, 0).Stats;
 }
 
 std::vector<ColumnExtent> DecimateColumns(const Ring<PlotPoint>& points, std::size_t first, std::size_t last,
                                           PlotAxis axis, PlotSpan span, int columns) {
-    std::vector<ColumnExtent> extents(static_cast<std::size_t>(std::max(columns, 0)));
-    const double width = span.To - span.From;
-    if (extents.empty() || !(width > 0))
-        return extents;
-    const double perColumn = static_cast<double>(columns) / width;
-    last = std::min(last, points.size());
-    for (std::size_t i = first; i < last; ++i) {
-        const double x = PlotX(points[i], axis);
-        const double y = points[i].Y;
-        if (!std::isfinite(y) || x < span.From || x > span.To)
-            continue;
-        const auto column =
-            std::min(static_cast<std::size_t>((x - span.From) * perColumn), extents.size() - 1);
-        ColumnExtent& extent = extents[column];
-        if (!extent.Any) {
-            extent = {true, y, y, y, y};
-            continue;
-        }
-        extent.Min = std::min(extent.Min, y);
-        extent.Max = std::max(extent.Max, y);
-        extent.Last = y;
-    }
-    return extents;
+    return SummarizeSpan(points, first, last, axis, span, columns).Columns;
 }
 
 AxisRange NiceRange(double low, double high, int ticks) {

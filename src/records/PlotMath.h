@@ -38,6 +38,22 @@ struct ColumnExtent {
 std::vector<ColumnExtent> DecimateColumns(const Ring<PlotPoint>& points, std::size_t first, std::size_t last,
                                           PlotAxis axis, PlotSpan span, int columns);
 
+/// Statistics and pixel columns of a series' points in the span, in one pass over them.
+struct SpanSummary {
+    SeriesStatistics Stats;
+    std::vector<ColumnExtent> Columns;
+};
+
+/// Points [first, last): their statistics, and binned into `columns` columns across the span (none
+/// when `columns` is 0) as DecimateColumns does.
+SpanSummary SummarizeSpan(const Ring<PlotPoint>& points, std::size_t first, std::size_t last, PlotAxis axis,
+                          PlotSpan span, int columns);
+
+/// SummarizeSpan over a series, reading a block summary in place of its points wherever a whole
+/// block lies in the range and in one column: the same result, most points unread on long spans.
+SpanSummary SummarizeSeries(const PlotSeries& series, std::size_t first, std::size_t last, PlotAxis axis,
+                            PlotSpan span, int columns);
+
 /// A Y range with its tick step.
 struct AxisRange {
     double Low = 0;

@@ -13,7 +13,7 @@ double PlotSpanEnd(const PlotData& data, const PlotSettings& settings) {
     return latest ? PlotX(*latest, settings.Axis) : 0;
 }
 
-PlotFrame ComputeFrame(const PlotData& data, const PlotSettings& settings) {
+PlotFrame ComputeFrame(const PlotData& data, const PlotSettings& settings, int columns) {
     PlotFrame frame;
     const double end = PlotSpanEnd(data, settings);
     frame.Span = {end - std::max(settings.SpanWidth, 1.0), end};
@@ -25,7 +25,10 @@ PlotFrame ComputeFrame(const PlotData& data, const PlotSettings& settings) {
         SeriesFrame shown;
         shown.Field = series.Field;
         std::tie(shown.First, shown.Last) = SpanIndices(series.Points, settings.Axis, frame.Span);
-        shown.Stats = StatisticsOf(series.Points, shown.First, shown.Last);
+        SpanSummary summary =
+            SummarizeSeries(series, shown.First, shown.Last, settings.Axis, frame.Span, columns);
+        shown.Stats = summary.Stats;
+        shown.Columns = std::move(summary.Columns);
         if (shown.Stats.Count > 0) {
             low = std::min(low, shown.Stats.Min);
             high = std::max(high, shown.Stats.Max);

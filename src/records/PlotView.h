@@ -38,6 +38,8 @@ struct SeriesFrame {
     std::size_t First = 0;
     std::size_t Last = 0;
     SeriesStatistics Stats;
+    /// Its points binned into the frame's pixel columns.
+    std::vector<ColumnExtent> Columns;
     /// The range it is drawn on.
     AxisRange Y;
 };
@@ -54,8 +56,8 @@ struct PlotFrame {
 double PlotSpanEnd(const PlotData& data, const PlotSettings& settings);
 
 /// The frame for the data and choices: the span ending at PlotSpanEnd, every series not hidden,
-/// its points and statistics in the span, and the Y ranges.
-PlotFrame ComputeFrame(const PlotData& data, const PlotSettings& settings);
+/// its points, statistics and `columns` pixel columns in the span, and the Y ranges.
+PlotFrame ComputeFrame(const PlotData& data, const PlotSettings& settings, int columns = 0);
 
 /// The record nearest to X among the frame's series, with each series' value in it.
 struct PlotReadout {

@@ -26,7 +26,22 @@ public:
     }
     /// The i-th oldest kept value, 0 <= i < size().
     const T& operator[](std::size_t i) const { return m_items[(m_head + i) % m_items.size()]; }
+    /// Calls `visit` on values [first, last) in order, without an index computation per value.
+    template <typename Visit>
+    void forEach(std::size_t first, std::size_t last, Visit&& visit) const {
+        last = std::min(last, m_items.size());
+        if (first >= last)
+            return;
+        const std::size_t start = (m_head + first) % m_items.size();
+        const std::size_t count = last - first;
+        const std::size_t straight = std::min(count, m_items.size() - start);
+        for (std::size_t i = 0; i < straight; ++i)
+            visit(m_items[start + i]);
+        for (std::size_t i = 0; i < count - straight; ++i)
+            visit(m_items[i]);
+    }
     const T& back() const { return (*this)[m_items.size() - 1]; }
+    T& back() { return m_items[(m_head + m_items.size() - 1) % m_items.size()]; }
     std::size_t size() const { return m_items.size(); }
     bool empty() const { return m_items.empty(); }
     std::size_t capacity() const { return m_capacity; }

@@ -21,8 +21,8 @@ class PlotCanvas final : public QWidget {
 public:
     static constexpr int kMinFrameMs = 33;
 
-    /// With QUORVANE_PAINT_LOG naming a file, each frame's paint time in microseconds is appended
-    /// to it, a line a frame (for the benchmark of the running program).
+    /// With QUORVANE_PAINT_LOG naming a file, each frame's paint time and the CPU time it took, in
+    /// microseconds, are appended to it, a line a frame (for the benchmark of the running program).
     PlotCanvas(const PlotData& plotData, const PlotSettings& settings, QWidget* parent = nullptr);
 
     /// Something to draw changed: redraws when the frame interval allows.

@@ -84,9 +84,10 @@ TEST(PlotStatistics, MatchTheTwoPassFormulas) {
     Ring<PlotPoint> points(5000);
     std::mt19937 random(29);
     std::normal_distribution<double> reading(100'000.012, 0.004);
-    for (int i = 0; i < 5000; ++i)
+    for (int i = 0; i < 6234; ++i) // the ring wraps at index 3766
         points.push({i, i, reading(random)});
-    for (const auto& [first, last] : {std::pair<std::size_t, std::size_t>{0, 5000}, {1200, 1300}, {7, 9}}) {
+    for (const auto& [first, last] :
+         {std::pair<std::size_t, std::size_t>{0, 5000}, {1200, 1300}, {3700, 3800}, {7, 9}}) {
         double sum = 0;
         double low = INFINITY;
         double high = -INFINITY;
@@ -148,6 +149,39 @@ TEST(PlotDecimation, LeavesColumnsWithoutPointsEmptyAndKeepsArrivalOrderPerColum
     EXPECT_FALSE(columns[2].Any);
     EXPECT_EQ(columns[4].Last, 4.0);
     EXPECT_TRUE(DecimateColumns(points, 0, points.size(), PlotAxis::Time, {5, 5}, 5)[0].Any == false);
+}
+
+TEST(PlotDecimation, ReadsBlockSummariesWithTheSameResultAsEveryPoint) {
+    PlotSeries series{3, Ring<PlotPoint>(1), Ring<PointBlock>(1)};
+    series.setCapacity(10'000);
+    std::mt19937 random(11);
+    std::normal_distribution<double> noise(5000.0, 2.0);
+    for (int i = 0; i < 25'037; ++i) // the ring wraps in the middle of a block
+        series.push({1000 + 3 * std::int64_t(i), i + 1, i == 21'111 ? 9000.0 : noise(random)});
+    const Ring<PlotPoint>& points = series.Points;
+    for (const auto& [axis, span, columns] : {std::tuple{PlotAxis::Time, PlotSpan{0, 1e9}, 800},
+                                              {PlotAxis::Time, PlotSpan{50'000, 70'000}, 333},
+                                              {PlotAxis::Record, PlotSpan{15'100, 25'037}, 97},
+                                              {PlotAxis::Record, PlotSpan{20'000, 20'100}, 800},
+                                              {PlotAxis::Record, PlotSpan{15'100, 25'037}, 0}}) {
+        const auto [first, last] = SpanIndices(points, axis, span);
+        const SpanSummary expected = SummarizeSpan(points, first, last, axis, span, columns);
+        const SpanSummary actual = SummarizeSeries(series, first, last, axis, span, columns);
+        EXPECT_EQ(actual.Stats.Count, expected.Stats.Count);
+        EXPECT_EQ(actual.Stats.Min, expected.Stats.Min);
+        EXPECT_EQ(actual.Stats.Max, expected.Stats.Max);
+        EXPECT_EQ(actual.Stats.Last, expected.Stats.Last);
+        EXPECT_NEAR(actual.Stats.Mean, expected.Stats.Mean, 1e-9);
+        EXPECT_NEAR(actual.Stats.StdDev, expected.Stats.StdDev, 1e-9);
+        ASSERT_EQ(actual.Columns.size(), expected.Columns.size());
+        for (std::size_t c = 0; c < actual.Columns.size(); ++c) {
+            const ColumnExtent& a = actual.Columns[c];
+            const ColumnExtent& e = expected.Columns[c];
+            EXPECT_TRUE(a.Any == e.Any && a.Min == e.Min && a.Max == e.Max && a.First == e.First &&
+                        a.Last == e.Last)
+                << "column " << c << " of " << columns;
+        }
+    }
 }
 
 struct RangeCase {
