@@ -17,6 +17,8 @@ struct AppendResult {
     std::size_t Written = 0;
     /// Empty on success; otherwise the system's description of the failure.
     std::string Error;
+    /// The file is a pipe whose reader has not taken what came before: worth trying again soon.
+    bool Busy = false;
     /// True when the whole text was written.
     bool ok() const { return Error.empty(); }
 };
@@ -37,7 +39,8 @@ public:
 class FileAccess {
 public:
     virtual ~FileAccess() = default;
-    /// Opens path for appending (creating it), writes bytes, closes it.
+    /// Opens path for appending (creating it), writes bytes, closes it. Never waits for a reader:
+    /// a FIFO without one, or one that is full, fails at once.
     virtual AppendResult appendToFile(const std::string& path, std::string_view bytes) = 0;
     /// Opens path for appending (creating it) and keeps it open; nullptr with error set when it
     /// cannot be opened.

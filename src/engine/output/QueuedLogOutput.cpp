@@ -18,8 +18,8 @@ constexpr std::size_t kKeptCapacity = std::size_t{64} << 10;
 
 QueuedLogOutput::QueuedLogOutput(const Settings& settings, FileAccess& files, UserPrompts& prompts,
                                  const Clock& clock, std::size_t limit)
-    : m_settings(settings), m_prompts(prompts), m_clock(clock), m_limit(limit),
-      m_append(files, settings.LogFileName) {}
+    : m_settings(settings), m_prompts(prompts), m_clock(clock), m_append(files, settings.LogFileName),
+      m_waiting(limit) {}
 
 void QueuedLogOutput::endBatch() {
     // The records are written; a network file system may still report at close that it could
@@ -40,30 +40,32 @@ DeliveryOutcome QueuedLogOutput::deliverRecord(const FieldSlots& slots, int fiel
     if (m_waiting.empty()) {
         // A failed append has closed the file before the note below is shown.
         const AppendResult result = m_append.append(m_text);
-        if (result.ok()) {
-            if (m_text.capacity() > kKeptCapacity)
-                std::string().swap(m_text);
-            return DeliveryOutcome::Delivered;
+        m_readerBusy = result.Busy;
+        if (!result.ok()) {
+            reportFailure(result.Error);
+            // A record cut by the failure waits with its written part marked.
+            if (m_waiting.push(m_text))
+                m_waiting.consume(std::min(result.Written, m_text.size()));
+            else
+                lose();
         }
-        m_frontWritten = std::min(result.Written, m_text.size());
-        reportFailure(result.Error);
+    } else if (!m_waiting.push(m_text)) {
+        lose();
     }
-    if (m_waitingBytes + m_text.size() > m_limit) {
-        ++m_lost;
-        if (!m_limitReported) {
-            m_limitReported = true;
-            m_prompts.messageBox("The records waiting for " + m_settings.LogFileName + " have reached " +
-                                     std::to_string(m_limit >> 20) +
-                                     " MiB: later records are lost until it can be written.",
-                                 title(true), MessageButtons::Ok, MessageIcon::Exclamation);
-        }
-        return DeliveryOutcome::Delivered;
-    }
-    m_waitingBytes += m_text.size();
-    m_waiting.push_back(m_text);
     if (m_text.capacity() > kKeptCapacity)
         std::string().swap(m_text);
     return DeliveryOutcome::Delivered;
+}
+
+void QueuedLogOutput::lose() {
+    ++m_lost;
+    if (m_limitReported)
+        return;
+    m_limitReported = true;
+    m_prompts.messageBox("The records waiting for " + m_settings.LogFileName + " have reached " +
+                             std::to_string(m_waiting.limit() >> 20) +
+                             " MiB: later records are lost until it can be written.",
+                         title(true), MessageButtons::Ok, MessageIcon::Exclamation);
 }
 
 void QueuedLogOutput::reportFailure(const std::string& error) {
@@ -77,29 +79,11 @@ void QueuedLogOutput::reportFailure(const std::string& error) {
 }
 
 bool QueuedLogOutput::writeSome() {
-    std::string batch;
-    std::size_t records = 0;
-    for (const std::string& record : m_waiting) {
-        const std::string_view rest = std::string_view(record).substr(records == 0 ? m_frontWritten : 0);
-        if (records != 0 && batch.size() + rest.size() > kBatchBytes)
-            break;
-        batch += rest;
-        ++records;
-    }
+    const std::string batch = m_waiting.peek(kBatchBytes);
     const AppendResult result = m_append.append(batch);
+    m_readerBusy = result.Busy;
     // Whole records the file took leave the queue; a record cut by the failure keeps its rest.
-    std::size_t written = std::min(result.Written, batch.size());
-    while (!m_waiting.empty()) {
-        const std::size_t rest = m_waiting.front().size() - m_frontWritten;
-        if (written < rest) {
-            m_frontWritten += written;
-            break;
-        }
-        written -= rest;
-        m_waitingBytes -= m_waiting.front().size();
-        m_waiting.pop_front();
-        m_frontWritten = 0;
-    }
+    m_waiting.consume(std::min(result.Written, batch.size()));
     if (!result.ok())
         reportFailure(result.Error);
     return result.ok();
@@ -110,7 +94,6 @@ bool QueuedLogOutput::retry() {
         return false;
     if (!m_waiting.empty())
         return true;
-    std::deque<std::string>().swap(m_waiting);
     std::string note = "Recovered: File I/O Error Writing To: " + m_settings.LogFileName;
     if (m_lost != 0)
         note += "\r" + std::to_string(m_lost) + " records were lost while it could not be written.";
@@ -126,12 +109,10 @@ void QueuedLogOutput::finish() {
     }
     if (m_waiting.empty() && m_lost == 0)
         return;
-    m_prompts.messageBox(std::to_string(m_waiting.size() + m_lost) + " records could not be written to " +
+    m_prompts.messageBox(std::to_string(m_waiting.records() + m_lost) + " records could not be written to " +
                              m_settings.LogFileName + ".",
                          title(true), MessageButtons::Ok, MessageIcon::Exclamation);
     m_waiting.clear();
-    m_waitingBytes = 0;
-    m_frontWritten = 0;
     m_lost = 0;
 }
 

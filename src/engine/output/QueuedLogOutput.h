@@ -4,21 +4,21 @@
 #include "config/Configuration.h"
 #include "engine/RecordDelivery.h"
 #include "engine/output/LogFileAppend.h"
+#include "engine/output/LogBacklog.h"
 #include "platform/Clock.h"
 #include "platform/FileAccess.h"
 #include "platform/UserPrompts.h"
 
 #include <cstdint>
-#include <deque>
 #include <string>
 
 namespace quorvane {
 
 /// Appends each record's text to LogFileName like LogOutput (the file opened once for the records of
 /// one read of the port), but asks no question when that fails:
-/// the record waits in memory, later records wait behind it in order (up to `limit` bytes; beyond
-/// that they are lost and counted), and the host retries. The failure, reaching the limit and the
-/// recovery are each reported once per outage as notes.
+/// the record waits in memory, later records wait behind it in order (up to `limit` bytes of memory,
+/// their bookkeeping included; beyond that they are lost and counted), and the host retries. The failure,
+/// reaching the limit and the recovery are each reported once per outage as notes.
 class QueuedLogOutput final : public RecordDelivery {
 public:
     static constexpr std::size_t kDefaultLimit = std::size_t{64} << 20;
@@ -38,25 +38,28 @@ public:
     /// are lost.
     void finish();
     /// Records waiting for the log.
-    std::size_t waitingRecords() const { return m_waiting.size(); }
+    std::size_t waitingRecords() const { return m_waiting.records(); }
+    /// Memory the waiting records hold, an upper bound.
+    std::size_t waitingBytes() const { return m_waiting.heldBytes(); }
+    /// True when the log is a pipe whose reader did not keep up: worth trying again soon.
+    bool readerBusy() const { return m_readerBusy; }
 
 private:
     bool writeSome();
     void reportFailure(const std::string& error);
+    void lose();
     std::string title(bool error) const;
 
     const Settings& m_settings;
     UserPrompts& m_prompts;
     const Clock& m_clock;
-    std::size_t m_limit;
     std::string m_text;
     LogFileAppend m_append;
-    std::deque<std::string> m_waiting;
-    std::size_t m_frontWritten = 0; // bytes of the first waiting record already in the file
-    std::size_t m_waitingBytes = 0;
+    LogBacklog m_waiting;
     std::uint64_t m_lost = 0;
     bool m_failing = false;
     bool m_limitReported = false;
+    bool m_readerBusy = false;
 };
 
 } // namespace quorvane

@@ -9,6 +9,7 @@
 #include "platform/posix/PosixFileAccess.h"
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <fcntl.h>
 #include <fstream>
@@ -242,6 +243,55 @@ TEST(PosixAppend, ReadFileRefusesFifosAndDevicesWithoutWaiting) {
     EXPECT_EQ(read.get(), std::nullopt);
     EXPECT_EQ(files.readFile("/dev/null", 100), std::nullopt);
 }
+
+enum class FifoReader { None, Stalled, Gone };
+
+class PosixAppendToFifo : public ::testing::TestWithParam<FifoReader> {};
+
+// A FIFO as the log: every append returns at once (a blocked one would stop the engine) and says
+// why it failed; a reader that left does not end the program through SIGPIPE.
+TEST_P(PosixAppendToFifo, FailsAtOnceAndSaysWhy) {
+    TempDir folder;
+    const std::string fifo = folder.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto previous = ::signal(SIGPIPE, SIG_DFL);
+    int reader = -1;
+    if (GetParam() != FifoReader::None)
+        reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    PosixFileAccess files;
+    std::string error;
+    std::unique_ptr<AppendFile> file = files.openForAppend(fifo, error);
+    const std::string bytes(1 << 20, 'r'); // more than a pipe holds
+    AppendResult result;
+    if (GetParam() == FifoReader::Gone)
+        ::close(reader);
+    auto append = std::async(std::launch::async, [&] {
+        return GetParam() == FifoReader::None ? files.appendToFile(fifo, bytes) : file->append(bytes);
+    });
+    ASSERT_EQ(append.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    result = append.get();
+    const char* const kWhy[] = {"no program is reading this FIFO",
+                                "the program reading this FIFO is not keeping up",
+                                "the program reading this FIFO has closed it"};
+    EXPECT_EQ(result.Error, kWhy[static_cast<int>(GetParam())]);
+    EXPECT_EQ(result.Busy, GetParam() == FifoReader::Stalled);
+    EXPECT_EQ(result.Written > 0, GetParam() == FifoReader::Stalled);
+    EXPECT_EQ(file == nullptr, GetParam() == FifoReader::None);
+    EXPECT_EQ(error.empty(), GetParam() != FifoReader::None);
+    file.reset();
+    if (GetParam() == FifoReader::Stalled)
+        ::close(reader);
+    ::signal(SIGPIPE, previous);
+}
+
+std::string fifoReaderName(const ::testing::TestParamInfo<FifoReader>& reader) {
+    constexpr const char* kNames[] = {"NoReader", "StalledReader", "ReaderGone"};
+    return kNames[static_cast<int>(reader.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, PosixAppendToFifo,
+                         ::testing::Values(FifoReader::None, FifoReader::Stalled, FifoReader::Gone),
+                         fifoReaderName);
 
 } // namespace
 } // namespace quorvane::test
