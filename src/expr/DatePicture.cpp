@@ -1,7 +1,9 @@
 #include "expr/DatePicture.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace quorvane {
@@ -104,10 +106,14 @@ std::string twoDigits(int v) {
     return s.size() < 2 ? "0" + s : s;
 }
 
+// No code is longer than six letters: counting further would make a long run of one letter cost
+// the square of its length.
+constexpr std::size_t kLongestCode = 6;
+
 std::size_t runLength(std::string_view s, std::size_t i) {
     const char lower = static_cast<char>(s[i] | 0x20);
     std::size_t n = 0;
-    while (i + n < s.size() && static_cast<char>(s[i + n] | 0x20) == lower) {
+    while (n < kLongestCode && i + n < s.size() && static_cast<char>(s[i + n] | 0x20) == lower) {
         ++n;
     }
     return n;
@@ -235,6 +241,72 @@ std::string generalDate(const LocalDateTime& t, const FormatLocale& locale, int 
     return out;
 }
 
+// The text of a code that shows part of the date or time; the same for every occurrence in one
+// picture, so each is worked out once however long the picture is.
+std::string codeText(Code code, const LocalDateTime& t, int hour, const FormatLocale& locale, int depth) {
+    const int month = clampIndex(t.Month, 1, 12);
+    switch (code) {
+    case Code::General:
+        return generalDate(t, locale, depth);
+    case Code::Day:
+        return std::to_string(t.Day);
+    case Code::Day2:
+        return twoDigits(t.Day);
+    case Code::DayAbbrev:
+        return locale.DayAbbreviations[static_cast<std::size_t>(weekday(t))];
+    case Code::DayName:
+        return locale.DayNames[static_cast<std::size_t>(weekday(t))];
+    case Code::ShortDate:
+        return formatNested(t, locale.ShortDate, locale, depth + 1);
+    case Code::LongDate:
+        return formatNested(t, locale.LongDate, locale, depth + 1);
+    case Code::Weekday:
+        return std::to_string(weekday(t) + 1);
+    case Code::Week:
+        return std::to_string(weekOfYear(t));
+    case Code::Month:
+        return std::to_string(t.Month);
+    case Code::Month2:
+        return twoDigits(t.Month);
+    case Code::MonthAbbrev:
+        return locale.MonthAbbreviations[static_cast<std::size_t>(month - 1)];
+    case Code::MonthName:
+        return locale.MonthNames[static_cast<std::size_t>(month - 1)];
+    case Code::Quarter:
+        return std::to_string((month - 1) / 3 + 1);
+    case Code::DayOfYear:
+        return std::to_string(dayOfYear(t));
+    case Code::Year2:
+        return twoDigits(t.Year % 100);
+    case Code::Year4:
+        return std::to_string(t.Year);
+    case Code::Hour:
+        return std::to_string(hour);
+    case Code::Hour2:
+        return twoDigits(hour);
+    case Code::Minute:
+        return std::to_string(t.Minute);
+    case Code::Minute2:
+        return twoDigits(t.Minute);
+    case Code::Second:
+        return std::to_string(t.Second);
+    case Code::Second2:
+        return twoDigits(t.Second);
+    case Code::LongTime:
+        return formatNested(t, locale.LongTime, locale, depth + 1);
+    case Code::AmPmLocale:
+        return t.Hour < 12 ? locale.AmText : locale.PmText;
+    case Code::Literal:
+    case Code::AmPm:
+    case Code::DateSeparator:
+    case Code::TimeSeparator:
+        break;
+    }
+    return {};
+}
+
+constexpr std::size_t kCodeCount = static_cast<std::size_t>(Code::TimeSeparator) + 1;
+
 std::string formatNested(const LocalDateTime& t, std::string_view section, const FormatLocale& locale,
                          int depth) {
     // Locale pictures may name each other; nesting stops rather than recursing without end.
@@ -247,14 +319,15 @@ std::string formatNested(const LocalDateTime& t, std::string_view section, const
         twelveHour = twelveHour || token.TokenCode == Code::AmPm || token.TokenCode == Code::AmPmLocale;
     }
     const int hour = twelveHour ? (t.Hour % 12 == 0 ? 12 : t.Hour % 12) : t.Hour;
-    const int month = clampIndex(t.Month, 1, 12);
 
+    std::array<std::optional<std::string>, kCodeCount> texts;
     std::string out;
     bool afterHour = false;
     for (const Token& token : tokens) {
-        bool hourCode = false;
+        Code code = token.TokenCode;
+        const bool hourCode = code == Code::Hour || code == Code::Hour2;
         bool keepsHour = false;
-        switch (token.TokenCode) {
+        switch (code) {
         case Code::Literal:
             out += token.Text;
             keepsHour = true;
@@ -267,86 +340,21 @@ std::string formatNested(const LocalDateTime& t, std::string_view section, const
             out += locale.TimeSeparator;
             keepsHour = true;
             break;
-        case Code::General:
-            out += generalDate(t, locale, depth);
-            break;
-        case Code::Day:
-            out += std::to_string(t.Day);
-            break;
-        case Code::Day2:
-            out += twoDigits(t.Day);
-            break;
-        case Code::DayAbbrev:
-            out += locale.DayAbbreviations[static_cast<std::size_t>(weekday(t))];
-            break;
-        case Code::DayName:
-            out += locale.DayNames[static_cast<std::size_t>(weekday(t))];
-            break;
-        case Code::ShortDate:
-            out += formatNested(t, locale.ShortDate, locale, depth + 1);
-            break;
-        case Code::LongDate:
-            out += formatNested(t, locale.LongDate, locale, depth + 1);
-            break;
-        case Code::Weekday:
-            out += std::to_string(weekday(t) + 1);
-            break;
-        case Code::Week:
-            out += std::to_string(weekOfYear(t));
-            break;
-        case Code::Month:
-            out += std::to_string(afterHour ? t.Minute : t.Month);
-            break;
-        case Code::Month2:
-            out += twoDigits(afterHour ? t.Minute : t.Month);
-            break;
-        case Code::MonthAbbrev:
-            out += locale.MonthAbbreviations[static_cast<std::size_t>(month - 1)];
-            break;
-        case Code::MonthName:
-            out += locale.MonthNames[static_cast<std::size_t>(month - 1)];
-            break;
-        case Code::Quarter:
-            out += std::to_string((month - 1) / 3 + 1);
-            break;
-        case Code::DayOfYear:
-            out += std::to_string(dayOfYear(t));
-            break;
-        case Code::Year2:
-            out += twoDigits(t.Year % 100);
-            break;
-        case Code::Year4:
-            out += std::to_string(t.Year);
-            break;
-        case Code::Hour:
-            out += std::to_string(hour);
-            hourCode = true;
-            break;
-        case Code::Hour2:
-            out += twoDigits(hour);
-            hourCode = true;
-            break;
-        case Code::Minute:
-            out += std::to_string(t.Minute);
-            break;
-        case Code::Minute2:
-            out += twoDigits(t.Minute);
-            break;
-        case Code::Second:
-            out += std::to_string(t.Second);
-            break;
-        case Code::Second2:
-            out += twoDigits(t.Second);
-            break;
-        case Code::LongTime:
-            out += formatNested(t, locale.LongTime, locale, depth + 1);
-            break;
         case Code::AmPm:
             out += t.Hour < 12 ? token.Text : token.After;
             break;
-        case Code::AmPmLocale:
-            out += t.Hour < 12 ? locale.AmText : locale.PmText;
+        default: {
+            // "m" right after an hour is the minute.
+            if (afterHour && (code == Code::Month || code == Code::Month2)) {
+                code = code == Code::Month ? Code::Minute : Code::Minute2;
+            }
+            std::optional<std::string>& text = texts[static_cast<std::size_t>(code)];
+            if (!text) {
+                text = codeText(code, t, hour, locale, depth);
+            }
+            out += *text;
             break;
+        }
         }
         afterHour = hourCode || (keepsHour && afterHour);
     }

@@ -3,6 +3,7 @@
 // and takes execute requests, and a client that executes, requests and follows items of other
 // applications. Texts are byte strings in the program's code page; implementations convert.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -11,6 +12,10 @@
 #include <vector>
 
 namespace quorvane {
+
+/// The longest execute command a server reads, in characters (bytes of the code page): anything
+/// longer is refused unread, so no client can hold the program up with one huge text.
+inline constexpr std::size_t kDdeMaxCommandLength = 262144;
 
 /// What a server asks of its owner when a client calls it.
 class DdeServerHandler {

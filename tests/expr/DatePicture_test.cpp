@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+
 namespace quorvane {
 namespace {
 
@@ -112,6 +115,32 @@ TEST(DatePicture, LocalePicturesThatNameEachOtherStop) {
     looping.LongTime = "c";
     EXPECT_NO_THROW(FormatDateTime(kAfternoon, "c", looping));
 }
+
+class LongPicture : public ::testing::TestWithParam<std::string> {};
+
+// A bus command carries a format of any length and the engine waits for it: 160,000 characters
+// take milliseconds (a run of one letter once took seconds). The bound leaves room for a debug
+// build on a busy machine; the fastest of three runs counts.
+TEST_P(LongPicture, OfAHundredAndSixtyThousandCharactersTakesMilliseconds) {
+    std::string format;
+    while (format.size() < 160000)
+        format += GetParam();
+    double best = 1e18;
+    for (int run = 0; run < 3; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::string text = FormatDateTime(kAfternoon, format, test::cLocale());
+        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        EXPECT_LE(text.size(), 40 * format.size());
+        best = std::min(best, took.count());
+    }
+    std::printf("[          ] %zu characters: %.1f ms\n", format.size(), best);
+    EXPECT_LT(best, 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, LongPicture,
+                         ::testing::Values("d", "m", "y", "h", "n", "s", "t", "w", "c", "x", "\\d", "\"q\"",
+                                           "yyyy-mm-dd hh:nn:ss ", "0", "#", "@", ";", "AM/PM"),
+                         [](const auto& row) { return "Pattern" + std::to_string(row.index); });
 
 } // namespace
 } // namespace quorvane

@@ -4,6 +4,7 @@
 #include "engine/bus/DdeItemView.h"
 #include "engine/Engine.h"
 #include "engine/output/SerialOutput.h"
+#include "platform/DdeBus.h"
 
 namespace quorvane {
 
@@ -68,6 +69,8 @@ const CommandInterpreter::Row CommandInterpreter::kTable[] = {
 CommandInterpreter::CommandInterpreter(CommandTargets targets) : m_targets(std::move(targets)) {}
 
 CommandAck CommandInterpreter::Form_LinkExecute(std::string_view command) {
+    if (command.size() > kDdeMaxCommandLength)
+        return CommandAck::Refused;
     const CommandText text = NormaliseCommand(command);
     if (text.Upper.empty())
         return CommandAck::Accepted;

@@ -55,7 +55,8 @@ class CommandInterpreter {
 public:
     explicit CommandInterpreter(CommandTargets targets);
 
-    /// Executes one command text; anything it does not recognise is refused and does nothing.
+    /// Executes one command text; anything it does not recognise, and any text longer than
+    /// kDdeMaxCommandLength, is refused and does nothing.
     CommandAck Form_LinkExecute(std::string_view command);
     /// Form_LinkExecute as the bus expects it: true when accepted.
     bool execute(std::string_view command) { return Form_LinkExecute(command) == CommandAck::Accepted; }

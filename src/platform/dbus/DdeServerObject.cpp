@@ -5,6 +5,9 @@
 namespace quorvane {
 
 bool DdeServerObject::Execute(const QString& command) {
+    // Every character of the code page is one UTF-16 unit: a longer text is longer as bytes too.
+    if (static_cast<std::size_t>(command.size()) > kDdeMaxCommandLength)
+        return false;
     return m_handler.execute(fromBusText(command));
 }
 

@@ -96,6 +96,14 @@ INSTANTIATE_TEST_SUITE_P(Forms, CommandBeep,
                                          std::pair{"{BEEP]", 1}, std::pair{"{BEEP}xyz", 1},
                                          std::pair{"{BEEP}{BEEP}", 0}, std::pair{"\t{BEEP}", 0}));
 
+// A text past the longest command is refused before anything reads it, even where what follows
+// the command would be ignored.
+INSTANTIATE_TEST_SUITE_P(Lengths, CommandBeep,
+                         testing::Values(std::pair{"{BEEP}" + std::string(kDdeMaxCommandLength - 6, ' '), 1},
+                                         std::pair{"{BEEP}" + std::string(kDdeMaxCommandLength - 5, ' '), 0},
+                                         std::pair{"{BEEP}" + std::string(std::size_t{4} << 20, 'x'), 0}),
+                         [](const auto& row) { return "Length" + std::to_string(row.param.first.size()); });
+
 TEST(CommandSendFile, QueuesTheFileWhenItFitsUnderTheQueueLimit) {
     CommandRig rig;
     rig.Files.Files["/Data/Mixed.Bin"] = std::string("a\0b", 3);
