@@ -84,10 +84,17 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     PosixSerialDevice device;
     SystemClock clock;
     SerialPort port(device, config, prompts, clock, bindings);
-    if (line.WaitForDevice)
-        port.waitForDevice();
-    else if (!port.OpenPort())
+    if (!(line.WaitForDevice ? port.waitForDevice() : port.OpenPort()))
         return 1;
+    // Said once, when the port first opens: which device this run captures from, and why that one.
+    bool deviceTold = false;
+    const auto tellDevice = [&] {
+        if (deviceTold || !port.isOpen())
+            return;
+        deviceTold = true;
+        prompts.messageBox(bindings.describeOpened(port.PortName()), "Quorvane - " + port.PortName(),
+                           MessageButtons::Ok, MessageIcon::Information);
+    };
 
     ConsoleEngineView view(STDOUT_FILENO, stderr, line.Quiet);
     DdeItemView items(view);
@@ -122,10 +129,14 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     engine.setDelivery(2, log);
     engine.Form_Load();
     view.flush();
+    tellDevice();
 
     // Typing waits in a nested event loop, so timer events and the stop signal can arrive while an
     // engine step is still running: the engine is shut down only once no step is on the stack.
     QTimer logRetry;
+    // A FIFO whose reader is behind takes more as soon as it reads; a failing file is tried once a
+    // second.
+    const auto retryInterval = [&log] { return log.readerBusy() ? 50 : 1000; };
     std::unique_ptr<TickScheduler> scheduler;
     auto shutDown = [&] {
         scheduler->stop();
@@ -149,6 +160,7 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
 
     // After each engine step: the end of the run, the log's backlog.
     scheduler = std::make_unique<TickScheduler>(engine, [&] {
+        tellDevice();
         prompts.reportRecovery();
         view.flush();
         if (engine.exitRequested() || view.closeRequested() || g_stopRequested != 0) {
@@ -156,7 +168,7 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
             return;
         }
         if (log.waitingRecords() != 0 && !logRetry.isActive())
-            logRetry.start(1000);
+            logRetry.start(retryInterval());
         if (mqtt.Host)
             mqtt.Host->afterEngineStep();
     });
@@ -168,6 +180,8 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
         }
         if (log.waitingRecords() == 0)
             logRetry.stop();
+        else
+            logRetry.setInterval(retryInterval());
     });
     scheduler->start([&device] { return device.descriptor(); });
     const int status = app.exec();
@@ -176,6 +190,7 @@ int RunHeadless(int argc, char** argv, const CommandLine& line) {
     log.finish();
     if (mqtt.Host)
         mqtt.Host->stop();
+    view.reportUnshownLines();
     keystrokes->reportEndOfRun();
     return status;
 }

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <cstdio>
+
 #include "analyzer/ComShow.h"
 #include "app/DdeHost.h"
 #include "app/HotKeyHost.h"
@@ -98,8 +100,14 @@ RuntimeSession::~RuntimeSession() {
 }
 
 bool RuntimeSession::openPort() {
-    if (m_options.Activation != ActivationKind::VirtualInstrument)
-        return m_port->Serial.OpenPort();
+    if (m_options.Activation != ActivationKind::VirtualInstrument) {
+        if (!m_port->Serial.OpenPort())
+            return false;
+        // Which device the window captures from, and why that one, for whoever started it.
+        const std::string opened = m_port->Bindings.describeOpened(m_port->Serial.PortName());
+        std::fprintf(stderr, "Quorvane - %s: %s\n", m_port->Serial.PortName().c_str(), opened.c_str());
+        return true;
+    }
     // No port: the engine's writes go to the device window, in display form.
     m_port->Serial.startVirtualMode([this](std::string_view shown) {
         if (m_running && m_running->Device)

@@ -23,6 +23,19 @@ void Engine::watchPort() {
                                       " is gone; waiting for it to come back.",
                                   "Device Error", MessageIcon::Exclamation);
         return;
+    case SerialPort::DeviceChange::Absent:
+    case SerialPort::DeviceChange::StillAway:
+        m_services.View.setCaption(caption(m_state.Suspended));
+        m_services.Prompts.notify("Device " + portName() + " Not Available.\n" + port.devicePath() + ": " +
+                                      port.waitReason() + "; waiting for it.",
+                                  "Device Error", MessageIcon::Exclamation);
+        return;
+    case SerialPort::DeviceChange::Arrived:
+        m_services.View.setCaption(caption(m_state.Suspended));
+        m_services.Prompts.notify("Device " + portName() + " Connected.\n" + port.devicePath() +
+                                      " is open; capture begins.",
+                                  kProgramTitle, MessageIcon::Information);
+        return;
     case SerialPort::DeviceChange::Back:
         m_services.View.setCaption(caption(m_state.Suspended));
         m_services.Prompts.notify("Device " + portName() + " Reconnected.\n" + port.devicePath() +

@@ -54,6 +54,20 @@ inline constexpr std::uint32_t kModemDsr = 0x20;
 inline constexpr std::uint32_t kModemRing = 0x40;
 inline constexpr std::uint32_t kModemCarrier = 0x80;
 
+/// What kept a device from opening, as far as waiting for it is concerned.
+enum class OpenFailure {
+    /// Anything else (permissions, a hung-up terminal): it may pass.
+    Other,
+    /// Nothing at the path (yet).
+    Absent,
+    /// Another program has it open or locked.
+    Busy,
+    /// The path leads to something that is no terminal: waiting cannot mend it.
+    NotTerminal,
+    /// The path is a directory: waiting cannot mend it.
+    Directory
+};
+
 /// One serial device, opened exclusively. Never blocks; never throws.
 class SerialDevice {
 public:
@@ -64,6 +78,8 @@ public:
     /// After a failed open, why, as the system puts it ("No such file or directory", "locked by process
     /// 1234 (cat)"); empty when unknown.
     virtual std::string openProblem() const { return {}; }
+    /// After a failed open, what kind of failure it was.
+    virtual OpenFailure openFailure() const { return OpenFailure::Other; }
     /// True once a read or write found the device gone (unplugged, hung up, its node removed); an open
     /// clears it.
     virtual bool gone() const { return false; }

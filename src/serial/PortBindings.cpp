@@ -22,6 +22,26 @@ std::string PortBindings::devicePathFor(std::string_view portName) const {
     return defaultDevicePath(portName);
 }
 
+BindingSource PortBindings::sourceFor(std::string_view portName) const {
+    if (!m_overridePort.empty() && portName == m_overridePort)
+        return BindingSource::ThisRun;
+    return boundPath(portName).empty() ? BindingSource::Default : BindingSource::Stored;
+}
+
+std::string PortBindings::describeOpened(std::string_view portName) const {
+    std::string line = std::string(portName) + " is open on " + devicePathFor(portName);
+    switch (sourceFor(portName)) {
+    case BindingSource::ThisRun:
+        return line + " (from --device).";
+    case BindingSource::Stored:
+        return line + " (from its binding in the settings store, [" + std::string(kSection) + "] " +
+               std::string(portName) + ").";
+    case BindingSource::Default:
+        return line + " (the default: the settings store binds no device to " + std::string(portName) + ").";
+    }
+    return line + ".";
+}
+
 void PortBindings::setOverride(std::string_view portName, std::string path) {
     m_overridePort = portName;
     m_overridePath = std::move(path);

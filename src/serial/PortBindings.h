@@ -9,6 +9,9 @@
 
 namespace quorvane {
 
+/// Where the device path of a port name came from.
+enum class BindingSource { ThisRun, Stored, Default };
+
 /// Port names bound to device paths in the per-user settings store ("Quorvane", "Ports", "COM3" =
 /// "/dev/ttyUSB0"); an unbound COMn is /dev/ttyS<n-1>. One port may be bound for this run only.
 class PortBindings {
@@ -19,6 +22,10 @@ public:
     /// The device path to open for `portName`: the run's override, else the stored binding, else the
     /// default; empty for a name that is not COM followed by a positive number.
     std::string devicePathFor(std::string_view portName) const;
+    /// Where devicePathFor(portName) comes from.
+    BindingSource sourceFor(std::string_view portName) const;
+    /// "COM1 is open on /dev/ttyUSB0 (from --device)": the one line a run says about its device.
+    std::string describeOpened(std::string_view portName) const;
     /// Binds `portName` to `path` for this run only, ahead of any stored binding (--device).
     void setOverride(std::string_view portName, std::string path);
     /// The stored binding of `portName`; empty when it is unbound.

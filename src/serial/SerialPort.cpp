@@ -42,6 +42,7 @@ bool SerialPort::OpenPort() {
     case ConfigureResult::Ok:
         m_dtr = settings.Dtr;
         m_rts = settings.Rts != RtsControl::Off;
+        m_everOpened = true;
         return true;
     case ConfigureResult::TimeoutsRefused:
         failConfigure("SetComTimeouts failed");
@@ -194,10 +195,17 @@ SerialPort::DeviceChange SerialPort::watchDevice() {
         closeDevice();
         m_waiting = m_lossToReport = true;
         m_attempted = false;
+        // The loss is news enough; only a different reason for not reopening is told.
+        m_reason = "not there yet";
+        m_reasonToReport = false;
     }
     if (m_lossToReport) {
         m_lossToReport = false;
-        return DeviceChange::Lost;
+        return m_everOpened ? DeviceChange::Lost : DeviceChange::Absent;
+    }
+    if (m_reasonToReport) {
+        m_reasonToReport = false;
+        return DeviceChange::StillAway;
     }
     if (!m_waiting)
         return DeviceChange::None;
@@ -207,18 +215,27 @@ SerialPort::DeviceChange SerialPort::watchDevice() {
         return DeviceChange::None;
     m_attempted = true;
     m_lastAttempt = now;
-    if (!reopen())
-        return DeviceChange::None;
+    if (!reopen()) {
+        if (!m_reasonToReport)
+            return DeviceChange::None;
+        m_reasonToReport = false;
+        return DeviceChange::StillAway;
+    }
     m_waiting = false;
-    return DeviceChange::Back;
+    const bool first = !m_everOpened;
+    m_everOpened = true;
+    return first ? DeviceChange::Arrived : DeviceChange::Back;
 }
 
 bool SerialPort::reopen() {
-    if (!m_device.open(m_path))
+    if (!m_device.open(m_path)) {
+        noteOpenFailure(false);
         return false;
+    }
     // A device that comes back half-initialised refuses its settings: it is tried again later.
     if (m_device.configure(LineSettingsFor(m_config)) != ConfigureResult::Ok) {
         closeDevice();
+        noteOpenFailure(true);
         return false;
     }
     m_device.setDtr(m_dtr);
@@ -226,7 +243,40 @@ bool SerialPort::reopen() {
     return true;
 }
 
-void SerialPort::waitForDevice() {
+void SerialPort::noteOpenFailure(bool configured) {
+    std::string reason;
+    m_lasting = false;
+    if (configured) {
+        reason = "does not take its line settings";
+    } else {
+        const std::string problem = m_device.openProblem();
+        switch (m_device.openFailure()) {
+        case OpenFailure::Absent:
+            reason = "not there yet";
+            break;
+        case OpenFailure::Busy:
+            reason = problem.starts_with("busy") ? problem : "busy (" + problem + ")";
+            break;
+        case OpenFailure::NotTerminal:
+            reason = "not a terminal";
+            m_lasting = true;
+            break;
+        case OpenFailure::Directory:
+            reason = "a directory";
+            m_lasting = true;
+            break;
+        case OpenFailure::Other:
+            reason = problem.empty() ? "cannot be opened" : problem;
+            break;
+        }
+    }
+    if (reason != m_reason) {
+        m_reason = std::move(reason);
+        m_reasonToReport = true;
+    }
+}
+
+bool SerialPort::waitForDevice() {
     if (m_device.isOpen())
         closeDevice();
     m_virtualSink = nullptr;
@@ -236,8 +286,22 @@ void SerialPort::waitForDevice() {
     m_dtr = settings.Dtr;
     m_rts = settings.Rts != RtsControl::Off;
     m_attempted = false;
+    m_everOpened = false;
+    m_reason.clear();
     // A device already there is simply used; only an absent one is announced and waited for.
-    m_waiting = m_lossToReport = !reopen();
+    const bool opened = !m_path.empty() && reopen();
+    m_everOpened = opened;
+    m_waiting = m_lossToReport = !opened;
+    // The first report says why; later reports only a change.
+    m_reasonToReport = false;
+    if (opened || (!m_lasting && !m_path.empty()))
+        return true;
+    m_waiting = m_lossToReport = false;
+    m_prompts.messageBox("Device " + m_portName + " Not Available.\n" + m_path + ": " +
+                             (m_path.empty() ? std::string("no device path") : m_reason) +
+                             "; waiting cannot change that.",
+                         "Device Error", MessageButtons::Ok, MessageIcon::Exclamation);
+    return false;
 }
 
 void SerialPort::stopVirtualMode() {

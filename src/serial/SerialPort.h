@@ -33,7 +33,19 @@ public:
     static constexpr std::uint32_t kReopenIntervalMs = 500;
 
     /// What watchDevice found.
-    enum class DeviceChange { None, Lost, Back };
+    enum class DeviceChange {
+        None,
+        /// The open device went away.
+        Lost,
+        /// A device waited for from the start is not there; waitReason() says why.
+        Absent,
+        /// Why the device that is waited for cannot be opened has changed; waitReason() says how.
+        StillAway,
+        /// The device that went away is open again.
+        Back,
+        /// The device waited for from the start is open.
+        Arrived
+    };
 
     /// The port settings are read from `config` at each OpenPort; `pause` defaults to sleeping.
     SerialPort(SerialDevice& device, const Configuration& config, UserPrompts& prompts, const Clock& clock,
@@ -86,11 +98,15 @@ public:
     /// kReopenIntervalMs, opens the same path again with the same line settings and DTR/RTS levels. Each
     /// change is reported once.
     DeviceChange watchDevice();
-    /// OpenPort without a word when the device cannot be opened: watchDevice then reports it lost and
-    /// waits for it.
-    void waitForDevice();
+    /// OpenPort that waits for a device that cannot be opened yet: watchDevice then reports it absent,
+    /// and why, and opens it once it can. False, with the port closed, after telling the user, when
+    /// waiting cannot help (the path is a directory or no terminal).
+    bool waitForDevice();
     /// True while the device is away and waited for.
     bool waitingForDevice() const { return m_waiting; }
+    /// Why the device waited for cannot be opened: "not there yet", "busy (in use by process 12
+    /// (minicom))", "not a terminal"...
+    const std::string& waitReason() const { return m_reason; }
     /// The path last opened or waited for.
     const std::string& devicePath() const { return m_path; }
 
@@ -113,6 +129,7 @@ private:
     void closeDevice();
     bool lineControlAllowed() const;
     bool reopen();
+    void noteOpenFailure(bool configured);
 
     SerialDevice& m_device;
     const Configuration& m_config;
@@ -131,6 +148,10 @@ private:
     bool m_rts = true;
     bool m_waiting = false;
     bool m_lossToReport = false;
+    bool m_everOpened = false; // since OpenPort or waitForDevice
+    bool m_reasonToReport = false;
+    bool m_lasting = false; // the last open failed in a way waiting cannot mend
+    std::string m_reason;
     bool m_attempted = false;
     std::uint32_t m_lastAttempt = 0;
 };

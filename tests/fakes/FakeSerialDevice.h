@@ -76,6 +76,7 @@ public:
     }
     bool isOpen() const override { return IsOpen; }
     std::string openProblem() const override { return OpenProblem; }
+    OpenFailure openFailure() const override { return FailureKind; }
     bool gone() const override { return Gone; }
 
     /// Calls that name `prefix` ("dtr", "write"...), in order.
@@ -104,6 +105,8 @@ public:
     bool FailLineControl = false;
     /// Why a failed open failed.
     std::string OpenProblem;
+    /// What kind of failure that was.
+    OpenFailure FailureKind = OpenFailure::Other;
     /// The device has gone away (a read or write found it unplugged); the next open clears it.
     bool Gone = false;
     /// What modemStatus answers.

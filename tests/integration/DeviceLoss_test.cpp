@@ -11,7 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "config/ConfigFiles.h"
 #include "fakes/TempDir.h"
@@ -95,22 +98,68 @@ TEST(DeviceLoss, hangUpMidRecordIsWaitedOutAndTheDeviceBehindTheSameLinkIsReopen
     EXPECT_EQ(occurrences(said, "QSocketNotifier"), 0u) << said;
 }
 
-TEST(DeviceLoss, waitForDeviceStartsWithoutTheDeviceAndCapturesOnceItAppears) {
+enum class Waited { Absent, Busy };
+
+class WaitForDevice : public testing::TestWithParam<Waited> {};
+
+// What keeps the device away is said, and said again when it changes; capture starts once it can.
+TEST_P(WaitForDevice, SaysWhyItWaitsAndCapturesOnceTheDeviceCanBeOpened) {
     test::TempDir dir;
     const std::string link = dir.file("usb-Scale_1234-if00");
-    HeadlessProcess quorvane(
-        dir, {"--headless", writeCaptureConfiguration(dir), "--device", link, "--wait-for-device"});
-    ASSERT_TRUE(quorvane.waitForMessage("Device COM1 Disconnected.\n" + link)) << quorvane.standardError();
     test::PtyPair pty;
     ASSERT_TRUE(pty.ok());
-    std::filesystem::create_symlink(pty.slavePath(), link);
-    ASSERT_TRUE(quorvane.waitForMessage("Device COM1 Reconnected.")) << quorvane.standardError();
+    std::optional<test::SpawnedProgram> holder;
+    if (GetParam() == Waited::Busy) {
+        holder.emplace(std::vector<std::string>{"sleep", "60"}, pty.slavePath());
+        std::filesystem::create_symlink(pty.slavePath(), link);
+    }
+    HeadlessProcess quorvane(
+        dir, {"--headless", writeCaptureConfiguration(dir), "--device", link, "--wait-for-device"});
+    const std::string away = "Device Error: Device COM1 Not Available.\n" + link + ": ";
+    if (GetParam() == Waited::Absent) {
+        ASSERT_TRUE(quorvane.waitForMessage(away + "not there yet; waiting for it.\n"))
+            << quorvane.standardError();
+        std::filesystem::create_symlink(pty.slavePath(), link);
+    } else {
+        ASSERT_TRUE(quorvane.waitForMessage(away + "busy (in use by process " +
+                                            std::to_string(holder->pid()) + " (sleep)); waiting for it.\n"))
+            << quorvane.standardError();
+        holder.reset();
+    }
+    ASSERT_TRUE(quorvane.waitForMessage("Device COM1 Connected.\n" + link + " is open; capture begins."))
+        << quorvane.standardError();
+    ASSERT_TRUE(quorvane.waitForMessage("COM1 is open on " + link + " (from --device).\n"))
+        << quorvane.standardError();
     const std::string sent = records("r", 20);
     ASSERT_TRUE(sendAll(pty, sent));
     ASSERT_TRUE(waitForFileSize(dir.file("capture.log"), sent.size()));
     quorvane.signal(SIGTERM);
     EXPECT_EQ(quorvane.wait(), 0) << quorvane.standardError();
     EXPECT_EQ(ReadWholeFile(dir.file("capture.log")).value_or(""), sent);
+    const std::string said = quorvane.standardError();
+    EXPECT_EQ(occurrences(said, "Not Available."), 1u) << said;
+    EXPECT_EQ(occurrences(said, "is open on"), 1u) << said;
+    EXPECT_EQ(occurrences(said, "Disconnected."), 0u) << said;
+}
+
+INSTANTIATE_TEST_SUITE_P(Reasons, WaitForDevice, testing::Values(Waited::Absent, Waited::Busy),
+                         [](const auto& row) { return row.param == Waited::Absent ? "absent" : "busy"; });
+
+// What waiting cannot mend ends the run at once.
+TEST(WaitForDevice, GivesUpOnADirectoryOrAFileThatIsNoTerminal) {
+    test::TempDir dir;
+    WriteWholeFile(dir.file("plain.txt"), "text");
+    std::filesystem::create_directories(dir.file("folder"));
+    for (const auto& [path, why] :
+         {std::pair{dir.file("plain.txt"), "not a terminal"}, std::pair{dir.file("folder"), "a directory"}}) {
+        HeadlessProcess quorvane(
+            dir, {"--headless", writeCaptureConfiguration(dir), "--device", path, "--wait-for-device"});
+        EXPECT_EQ(quorvane.wait(), 1) << quorvane.standardError();
+        EXPECT_NE(quorvane.standardError().find("Device Error: Device COM1 Not Available.\n" + path + ": " +
+                                                why + "; waiting cannot change that."),
+                  std::string::npos)
+            << quorvane.standardError();
+    }
 }
 
 enum class Unusable { MissingDevice, RegularFile, LockedByLivePid, DirectoryConfiguration, EmptyDevice };

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <cstdio>
 #include <string>
 
@@ -65,6 +67,47 @@ TEST(ConsoleEngineView, HoldsRecordLinesUntilTheStepEndsAndDropsThemWholeWhenOut
     close(pipeFds[0]);
     close(pipeFds[1]);
 }
+
+class UnshownAtTheEnd : public testing::TestWithParam<bool> {};
+
+// A reader that never comes back: the lines it missed are still counted, at the end of the run.
+TEST_P(UnshownAtTheEnd, AreCountedWhenTheReaderNeverReadsAgain) {
+    const bool readerLeaves = GetParam();
+    int pipeFds[2];
+    ASSERT_EQ(pipe2(pipeFds, O_NONBLOCK), 0);
+    fcntl(pipeFds[1], F_SETPIPE_SZ, 4096);
+    const std::string filler(4096, '.');
+    while (write(pipeFds[1], filler.data(), filler.size()) > 0) {
+    }
+    if (readerLeaves)
+        close(pipeFds[0]);
+    char* status = nullptr;
+    std::size_t statusSize = 0;
+    std::FILE* statusStream = open_memstream(&status, &statusSize);
+    const auto previous = signal(SIGPIPE, SIG_IGN);
+    {
+        ConsoleEngineView view(pipeFds[1], statusStream);
+        view.addFieldBox(1, "", 0, 0);
+        for (const char* number : {"1", "2"}) {
+            deliver(view, "y", number);
+            view.flush();
+        }
+        view.reportUnshownLines();
+    }
+    signal(SIGPIPE, previous);
+    std::fclose(statusStream);
+    EXPECT_EQ(std::string(status, statusSize),
+              readerLeaves ? "quorvane: standard output was closed: record lines are no longer shown\n"
+                             "quorvane: 2 record lines were not shown: standard output was closed\n"
+                           : "quorvane: 2 record lines were not shown: standard output was not ready\n");
+    std::free(status);
+    if (!readerLeaves)
+        close(pipeFds[0]);
+    close(pipeFds[1]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, UnshownAtTheEnd, testing::Bool(),
+                         [](const auto& row) { return row.param ? "leaves" : "stalls"; });
 
 TEST(LineOutlet, OnlyTheNullDeviceCountsAsDiscarding) {
     // A run whose standard output is the null device builds no record lines; anywhere else they

@@ -42,6 +42,17 @@ TEST_F(PortBindingsTest, overrideWinsOverTheStoreForItsPortAndIsNotStored) {
     EXPECT_EQ(store.Writes, 0);
 }
 
+// The line a run says about its device names the path and where it came from.
+TEST_F(PortBindingsTest, describesTheOpenedDeviceWithWhereItsPathCameFrom) {
+    store.Entries[{"Quorvane", "Ports", "COM2"}] = "/dev/ttyUSB0";
+    bindings.setOverride("COM1", "/dev/pts/7");
+    EXPECT_EQ(bindings.describeOpened("COM1"), "COM1 is open on /dev/pts/7 (from --device).");
+    EXPECT_EQ(bindings.describeOpened("COM2"),
+              "COM2 is open on /dev/ttyUSB0 (from its binding in the settings store, [Ports] COM2).");
+    EXPECT_EQ(bindings.describeOpened("COM3"),
+              "COM3 is open on /dev/ttyS2 (the default: the settings store binds no device to COM3).");
+}
+
 TEST_F(PortBindingsTest, namesThatAreNotComNumbersHaveNoDevice) {
     for (const char* name : {"COM", "COM0", "COM-1", "COM+1", "COMx", "COM1x", "LPT1", "com1", ""})
         EXPECT_EQ(PortBindings::defaultDevicePath(name), "") << name;

@@ -68,6 +68,19 @@ void ConsoleEngineView::writeHeldLines() {
     if (dropped != 0)
         std::fprintf(m_status, "quorvane: %llu record lines were not shown: standard output was not ready\n",
                      static_cast<unsigned long long>(dropped));
+    if (m_records.readerGone() && !m_goneReported) {
+        m_goneReported = true;
+        std::fprintf(m_status, "quorvane: standard output was closed: record lines are no longer shown\n");
+    }
+}
+
+void ConsoleEngineView::reportUnshownLines() {
+    writeHeldLines();
+    if (const std::uint64_t dropped = m_records.takeUnreported(); dropped != 0)
+        std::fprintf(m_status, "quorvane: %llu record lines were not shown: standard output %s\n",
+                     static_cast<unsigned long long>(dropped),
+                     m_records.readerGone() ? "was closed" : "was not ready");
+    std::fflush(m_status);
 }
 
 void ConsoleEngineView::messageBeep(std::uint32_t) {

@@ -57,6 +57,9 @@ public:
     /// Writes out the record lines held since the last call and pushes the status lines out to
     /// their stream. The host calls it after every step of the engine.
     void flush();
+    /// The end of the run: says how many record lines standard output never took since lines last
+    /// got through, as no later line will.
+    void reportUnshownLines();
 
 private:
     void writeHeldLines();
@@ -73,6 +76,7 @@ private:
     std::vector<std::optional<std::string>> m_fields;
     std::string m_lastCaption;
     bool m_closeRequested = false;
+    bool m_goneReported = false;
 };
 
 } // namespace quorvane

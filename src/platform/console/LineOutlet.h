@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quorvane {
 
@@ -23,6 +24,10 @@ public:
     std::uint64_t write(std::string_view lines, std::uint64_t count = 1);
     /// Lines dropped in this run.
     std::uint64_t dropped() const { return m_dropped; }
+    /// Lines dropped since output last flowed, not yet returned by write; counts them as told.
+    std::uint64_t takeUnreported() { return std::exchange(m_droppedUnreported, 0); }
+    /// True once the reader has closed its end for good.
+    bool readerGone() const { return m_gone; }
     /// True when the descriptor is the null device: whatever is written vanishes.
     bool discards() const { return m_discards; }
 

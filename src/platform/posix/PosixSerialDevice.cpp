@@ -27,11 +27,30 @@ std::string openErrorText(int error) {
     switch (error) {
     case ENOTTY:
         return "not a terminal";
+    case EISDIR:
+        return "a directory";
     case EBUSY:
     case EWOULDBLOCK:
         return "busy (in use by another program)";
     default:
         return std::strerror(error);
+    }
+}
+
+OpenFailure openFailureOf(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return OpenFailure::Absent;
+    case EBUSY:
+    case EWOULDBLOCK:
+        return OpenFailure::Busy;
+    case ENOTTY:
+        return OpenFailure::NotTerminal;
+    case EISDIR:
+        return OpenFailure::Directory;
+    default:
+        return OpenFailure::Other;
     }
 }
 
@@ -59,42 +78,49 @@ int PosixSerialDevice::ioctl(unsigned long request, void* argument) {
 bool PosixSerialDevice::open(const std::string& path) {
     close();
     m_problem.clear();
+    m_failure = OpenFailure::Other;
     m_gone = false;
     // Other programs lock the device's own name, not the /dev/serial/by-id/ link that leads to it.
     char resolved[PATH_MAX];
     if (::realpath(path.c_str(), resolved) == nullptr)
-        return failOpen(openErrorText(errno));
+        return failOpen(errno);
     if (const UucpLock::Result lock = m_lock.acquire(resolved); !lock.Acquired)
         return failOpen("locked by " + (lock.Holder > 0 ? DescribeProcess(lock.Holder)
-                                                        : "the lock file " + m_lock.lockPathFor(resolved)));
+                                                        : "the lock file " + m_lock.lockPathFor(resolved)),
+                        OpenFailure::Busy);
     // O_NONBLOCK also keeps open() from waiting for carrier detect.
     const int fd = RetryOnInterrupt(
         [&] { return m_calls.open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
     if (fd < 0)
-        return failOpen(openErrorText(errno));
+        return failOpen(errno);
     // TIOCEXCL keeps later openers out, but not root; flock also stops root and programs that lock
     // before they open. Neither sees a program that opened the device earlier without locking.
     m_fd = fd;
     if (RetryOnInterrupt([&] { return m_calls.flock(fd, LOCK_EX | LOCK_NB); }) != 0 ||
         ioctl(TIOCEXCL, nullptr) != 0)
-        return failOpen(openErrorText(errno));
+        return failOpen(errno);
     struct stat status {};
     if (RetryOnInterrupt([&] { return m_calls.fstat(fd, &status); }) != 0)
-        return failOpen(openErrorText(errno));
+        return failOpen(errno);
     if (const auto other = FindProcessHolding(status.st_rdev))
-        return failOpen("in use by " + DescribeProcess(*other));
+        return failOpen("in use by " + DescribeProcess(*other), OpenFailure::Busy);
     // The node of a pseudo-terminal whose other side closed still opens, already hung up.
     if (short events = 0; m_calls.poll(fd, POLLIN, events, 0) > 0 && (events & (POLLHUP | POLLERR)) != 0)
-        return failOpen("hung up");
+        return failOpen("hung up", OpenFailure::Other);
     m_pseudoTerminal = isPseudoTerminal(status.st_rdev);
     return true;
 }
 
-bool PosixSerialDevice::failOpen(std::string problem) {
+bool PosixSerialDevice::failOpen(std::string problem, OpenFailure failure) {
     close();
     m_lock.release();
     m_problem = std::move(problem);
+    m_failure = failure;
     return false;
+}
+
+bool PosixSerialDevice::failOpen(int error) {
+    return failOpen(openErrorText(error), openFailureOf(error));
 }
 
 void PosixSerialDevice::noteFailure() {

@@ -24,6 +24,7 @@ public:
     /// simply open (as a terminal, cat or a script holds it).
     bool open(const std::string& path) override;
     std::string openProblem() const override { return m_problem; }
+    OpenFailure openFailure() const override { return m_failure; }
     /// Set by EIO, ENXIO or ENODEV from a read or write, and by a hang-up seen when a read finds nothing.
     bool gone() const override { return m_gone; }
     /// Reads stay non-blocking; the speed may be any positive rate. Settings the driver did not take are
@@ -45,7 +46,8 @@ public:
 private:
     bool setModemLine(int line, bool on);
     int ioctl(unsigned long request, void* argument);
-    bool failOpen(std::string problem);
+    bool failOpen(std::string problem, OpenFailure failure);
+    bool failOpen(int error);
     void noteFailure();
 
     SystemCalls m_systemCalls;
@@ -54,6 +56,7 @@ private:
     int m_fd = -1;
     bool m_pseudoTerminal = false;
     std::string m_problem;
+    OpenFailure m_failure = OpenFailure::Other;
     bool m_gone = false;
 };
 
