@@ -21,6 +21,7 @@ std::string UsageText() {
            "    --instrument NAME           the instrument's name in the MQTT topics\n"
            "  quorvane --dump FILE          print every setting of FILE, one Name=value per line\n"
            "  quorvane --convert IN OUT     read IN in any layout and write OUT in the current layout\n"
+           "                                (OUT - writes to standard output)\n"
            "  quorvane --help               show this text\n"
            "  quorvane --version            show the version\n"
            "\n"
