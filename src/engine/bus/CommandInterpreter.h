@@ -19,6 +19,9 @@ class DdeBridge;
 class Engine;
 class SerialOutput;
 
+/// The longest format {SENDDATE(...)} takes; a longer one is refused.
+inline constexpr std::size_t kMaxSendDateFormat = 4096;
+
 /// The acknowledgement of a command (the documented Cancel flag).
 enum class CommandAck : std::int16_t { Accepted = 0, Refused = -1 };
 

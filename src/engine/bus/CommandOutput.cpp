@@ -56,6 +56,9 @@ bool CommandInterpreter::sendCode(std::string_view number) {
 }
 
 bool CommandInterpreter::sendDate(std::string_view format) {
+    // A date format is a few dozen characters; a longer one would only hold capture up.
+    if (format.size() > kMaxSendDateFormat)
+        return false;
     return m_targets.Hoxel.QueueOutput(FormatDateTime(m_targets.Time.now(), format, m_targets.Locale));
 }
 

@@ -19,6 +19,13 @@ void PrintTo(const QueueCase& c, std::ostream* os) {
     *os << '"' << c.Received << '"';
 }
 
+std::string repeated(std::string_view unit, std::size_t times) {
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i)
+        text += unit;
+    return text;
+}
+
 class CommandQueue : public testing::TestWithParam<QueueCase> {};
 
 TEST_P(CommandQueue, AcknowledgesAndQueuesExactlyTheseBytes) {
@@ -49,12 +56,16 @@ INSTANTIATE_TEST_SUITE_P(SendCodeTakesOneCharacterCode, CommandQueue,
                                          QueueCase{"{SENDCODE(1E999)}", kRefused, ""},
                                          QueueCase{"{SENDCODE(&HFFFFFFFFFF)}", kRefused, ""}));
 
-INSTANTIATE_TEST_SUITE_P(SendOutDecodesACharacterList, CommandQueue,
-                         testing::Values(QueueCase{"{SENDOUT('AB'13,10)}", kAccepted, "AB\r\n"},
-                                         QueueCase{"{sendout('ab' 300)}", kAccepted, "ab,"},
-                                         QueueCase{"{SENDOUT(x)}", kAccepted, ""},
-                                         QueueCase{"{SENDDATE(yyyy-mm-dd hh:nn:ss)}", kAccepted,
-                                                   "2026-12-07 14:05:09"}));
+INSTANTIATE_TEST_SUITE_P(
+    SendOutDecodesACharacterList, CommandQueue,
+    testing::Values(QueueCase{"{SENDOUT('AB'13,10)}", kAccepted, "AB\r\n"},
+                    QueueCase{"{sendout('ab' 300)}", kAccepted, "ab,"},
+                    QueueCase{"{SENDOUT(x)}", kAccepted, ""},
+                    QueueCase{"{SENDDATE(yyyy-mm-dd hh:nn:ss)}", kAccepted, "2026-12-07 14:05:09"},
+                    QueueCase{"{SENDDATE(" + repeated("yyyy", kMaxSendDateFormat / 4) + ")}", kAccepted,
+                              repeated("2026", kMaxSendDateFormat / 4)},
+                    QueueCase{"{SENDDATE(" + repeated("yyyy", kMaxSendDateFormat / 4) + "y)}", kRefused,
+                              ""}));
 
 INSTANTIATE_TEST_SUITE_P(PushNamesAButtonOrASignal, CommandQueue,
                          testing::Values(QueueCase{"{PUSH(string1)}", kAccepted, "S1\r"},
