@@ -8,6 +8,7 @@
 #include "app/DdeHost.h"
 #include "app/HotKeyHost.h"
 #include "app/KeystrokeHost.h"
+#include "app/MqttHost.h"
 #include "config/CodePage.h"
 #include "config/ConfigLimits.h"
 #include "engine/bus/CommandInterpreter.h"
@@ -59,6 +60,20 @@ struct RuntimeSession::Running {
         Commands = std::make_unique<CommandInterpreter>(
             CommandTargets{Hoxel, s.m_config, HotKeys->serialOutput(), Dde->bridge(), Items, s.m_prompts,
                            port.Clock, Locale, *Reload});
+        // A broker set in the settings store gets the records of windowed runs too; settings that
+        // cannot be used were reported and the run goes on without publishing.
+        if (s.m_options.Activation != ActivationKind::VirtualInstrument)
+            Mqtt = StartMqttHost({Hoxel,
+                                  s.m_config,
+                                  s.m_store,
+                                  s.m_prompts,
+                                  port.Clock,
+                                  s.m_config.ConfigFileName,
+                                  port.Serial.devicePath(),
+                                  {},
+                                  {},
+                                  QUORVANE_VERSION,
+                                  [this](std::string_view c) { return Commands && Commands->execute(c); }});
         KeystrokeSettings keystrokes = LoadKeystrokeSettings(s.m_store);
         keystrokes.Backend = s.m_options.Keystrokes.value_or(keystrokes.Backend);
         Keystrokes = installKeystrokeOutput(Hoxel, s.m_config, s.m_prompts, port.Clock, keystrokes,
@@ -81,6 +96,7 @@ struct RuntimeSession::Running {
     std::unique_ptr<DdeHost> Dde;
     std::unique_ptr<ConfigReload> Reload;
     std::unique_ptr<CommandInterpreter> Commands;
+    MqttStart Mqtt;
     std::unique_ptr<KeystrokeHost> Keystrokes;
     // The View menu's windows; they stop observing before the engine goes.
     std::unique_ptr<RecordViews> Views;
@@ -167,6 +183,8 @@ void RuntimeSession::finish() {
         return;
     if (!m_running->Hoxel.closed())
         m_running->Hoxel.Form_Unload();
+    if (m_running->Mqtt.Host)
+        m_running->Mqtt.Host->stop();
     m_running->Keystrokes->reportEndOfRun();
     m_running->Keystrokes.reset();
 }
