@@ -1,6 +1,7 @@
 #include "analyzer/ComShow.h"
 
 #include "config/CodePage.h"
+#include "config/DisplayText.h"
 #include "config/InputAnalysis.h"
 #include "serial/DisplayForm.h"
 #include "serial/SerialPort.h"
@@ -32,17 +33,29 @@ constexpr int kTickMs = 50;
 constexpr std::uint32_t kOptoRsFlowControl = 3;
 constexpr char kNulShown = '\xff';
 
-// Each byte is one character of the box, so box positions are byte positions. A CR starts a new line;
-// the LF of a CR LF pair stays as an invisible character instead of a second line break.
-QString boxText(std::string_view shown, char before) {
-    QString text = QString::fromStdString(BytesToUtf8(shown));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r')
-            text[i] = u'\n';
-        else if (text[i] == u'\n' && (i > 0 ? shown[static_cast<std::size_t>(i) - 1] : before) == '\r')
-            text[i] = QChar(0x200B);
-    }
-    return text;
+// Every byte is one character of the box in display form, so CR and LF show as their own signs. A
+// line break follows each LF and each CR that no LF follows: a CR LF pair ends one line. The breaks are
+// the box's only characters that are no bytes, so a position less its line number is a byte position.
+QString boxText(std::string_view shown) {
+    std::string utf8;
+    std::size_t line = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        if (shown[i] == '\n' || (shown[i] == '\r' && (i + 1 == shown.size() || shown[i + 1] != '\n'))) {
+            utf8 += BytesToDisplayUtf8(shown.substr(line, i + 1 - line));
+            utf8 += '\n';
+            line = i + 1;
+        }
+    utf8 += BytesToDisplayUtf8(shown.substr(line));
+    return QString::fromStdString(utf8);
+}
+
+// The line breaks in `bytes` as boxText puts them.
+std::size_t lineBreaks(std::string_view bytes) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')))
+            ++count;
+    return count;
 }
 
 QPushButton* button(const char* name, const char* caption, QWidget* parent) {
@@ -243,11 +256,18 @@ std::string ComShow::shownByte(unsigned char byte) const {
 void ComShow::appendReceived(std::string_view shown) {
     if (shown.empty())
         return;
-    const char before = m_text.empty() ? '\0' : m_text.back();
+    const bool crBefore = !m_text.empty() && m_text.back() == '\r';
     m_text.append(shown);
     QTextCursor end(m_buffer->document());
     end.movePosition(QTextCursor::End);
-    end.insertText(boxText(shown, before));
+    if (crBefore && shown.front() == '\n') {
+        // The CR's line break already stands: the LF joins the CR on its line.
+        end.movePosition(QTextCursor::PreviousCharacter);
+        end.insertText(QString::fromStdString(BytesToDisplayUtf8("\n")));
+        end.movePosition(QTextCursor::End);
+        shown.remove_prefix(1);
+    }
+    end.insertText(boxText(shown));
     if (m_text.size() > kBufferLimit)
         dropOldestLines();
     m_buffer->moveCursor(QTextCursor::End);
@@ -262,18 +282,24 @@ void ComShow::dropOldestLines() {
         drop = excess;
     else if (++drop < m_text.size() && m_text[drop - 1] == '\r' && m_text[drop] == '\n')
         ++drop;
+    const std::size_t breaks = lineBreaks(std::string_view(m_text).substr(0, drop));
     m_text.erase(0, drop);
     QTextCursor head(m_buffer->document());
-    head.setPosition(static_cast<int>(drop), QTextCursor::KeepAnchor);
+    head.setPosition(static_cast<int>(drop + breaks), QTextCursor::KeepAnchor);
     head.removeSelectedText();
+}
+
+int ComShow::bytePosition(int boxPosition) const {
+    return boxPosition - m_buffer->document()->findBlock(boxPosition).blockNumber();
 }
 
 void ComShow::refreshStatus() {
     const QTextCursor c = m_buffer->textCursor();
+    const int start = bytePosition(c.selectionStart());
     m_analyze->setEnabled(!m_text.empty());
     m_bufByteCount->setText(QString::number(m_text.size()));
-    m_selByteCount->setText(QString::number(c.selectionEnd() - c.selectionStart()));
-    m_selStartPosition->setText(QString::number(c.selectionStart() + 1));
+    m_selByteCount->setText(QString::number(bytePosition(c.selectionEnd()) - start));
+    m_selStartPosition->setText(QString::number(start + 1));
 }
 
 void ComShow::SendButton_Click() {
@@ -383,8 +409,8 @@ void ComShow::showEditMenu(QWidget* target, const QPoint& at) {
 
 void ComShow::copyBuffer() {
     const QTextCursor c = m_buffer->textCursor();
-    const auto start = static_cast<std::size_t>(c.selectionStart());
-    const auto length = static_cast<std::size_t>(c.selectionEnd() - c.selectionStart());
+    const auto start = static_cast<std::size_t>(bytePosition(c.selectionStart()));
+    const auto length = static_cast<std::size_t>(bytePosition(c.selectionEnd())) - start;
     const std::string text = length > 0 ? m_text.substr(start, length) : m_text;
     QClipboard* clipboard = QApplication::clipboard();
     clipboard->clear();

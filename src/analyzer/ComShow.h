@@ -96,6 +96,8 @@ private:
     void buildControls();
     void becomeVirtualDevice();
     void refreshStatus();
+    /// The byte of `Buffer` at a position of the box, which also holds line breaks.
+    int bytePosition(int boxPosition) const;
     std::string shownByte(unsigned char byte) const;
     void dropOldestLines();
     void showEditMenu(QWidget* target, const QPoint& at);

@@ -18,6 +18,8 @@
 #include "setup/widgets/CharEntryBox.h"
 #include "setup/widgets/PickerHost.h"
 
+#include "setup/RenderCheck.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -91,11 +93,10 @@ TEST(PortAnalyzerOnPty, ShowsWhatTheDeviceSendsAndSendsTheOutputBox) {
     pty.send(std::string("12.5\r\n\0x", 8));
     ASSERT_TRUE(rig.tickUntil([&] { return rig.Window->bufferText().size() == 8; }));
     EXPECT_EQ(rig.Window->bufferText(), "12.5\r\n\xffx");
-    // A CR LF pair breaks the line once; every byte keeps one position.
+    // A CR LF pair shows both signs and breaks the line once.
     const QPlainTextEdit* buffer = rig.child<QPlainTextEdit>("Buffer");
     EXPECT_EQ(buffer->document()->blockCount(), 2);
-    EXPECT_EQ(buffer->document()->firstBlock().text(), "12.5");
-    EXPECT_EQ(buffer->document()->characterCount() - 1, 8);
+    EXPECT_EQ(buffer->document()->firstBlock().text(), QString::fromUtf8("12.5\u240d\u240a"));
     rig.Window->Timer1_Timer();
     EXPECT_EQ(rig.label("BufByteCount"), "8");
     EXPECT_EQ(rig.label("SelStartPosition"), "9");
@@ -198,7 +199,9 @@ TEST(PortAnalyzerBuffer, KeepsTheNewestWholeLinesBeyondItsLimit) {
     EXPECT_EQ(text.size() % line.size(), 0u);
     EXPECT_EQ(text.substr(0, line.size()), line);
     const QPlainTextEdit* buffer = rig.child<QPlainTextEdit>("Buffer");
-    EXPECT_EQ(static_cast<std::size_t>(buffer->document()->characterCount() - 1), text.size());
+    // The box holds the bytes and a line break after each line.
+    EXPECT_EQ(buffer->document()->characterCount() - 1,
+              static_cast<int>(text.size()) + buffer->blockCount() - 1);
     EXPECT_EQ(rig.label("BufByteCount").toStdString(), std::to_string(text.size()));
 }
 
@@ -228,6 +231,48 @@ struct WindowUse {
 
 void PrintTo(const WindowUse& use, std::ostream* os) {
     *os << use.Screenshot;
+}
+
+// Buffer draws every control byte and DEL visibly and distinctly; CR, LF and CR LF each end a line and
+// look different, a pair split between reads as one received whole, and selections count bytes.
+TEST(PortAnalyzerDisplay, ShowsEveryControlByteAndTellsTheLineEndsApart) {
+    test::FakeSerialDevice device;
+    AnalyzerRig rig(device, "/dev/fake");
+    rig.Window->show();
+    auto* buffer = rig.child<QPlainTextEdit>("Buffer");
+    const auto picture = [&](std::initializer_list<std::string_view> reads) {
+        rig.Window->BufferClearButton_Click();
+        for (const std::string_view read : reads)
+            rig.Window->appendReceived(read);
+        buffer->moveCursor(QTextCursor::Start);
+        return buffer->viewport()->grab().toImage();
+    };
+    const std::vector<unsigned char> bytes = test::ControlBytes();
+    std::vector<QImage> shown;
+    for (const unsigned char b : bytes)
+        shown.push_back(picture({std::string(1, static_cast<char>(b))}));
+    EXPECT_EQ(test::BlankOrAlike(bytes, shown, picture({})), "");
+
+    const std::vector<unsigned char> ends{'\r', '\n', 0};
+    std::vector<QImage> lines;
+    for (const std::string_view received : {"1\r2", "1\n2", "1\r\n2"}) {
+        lines.push_back(picture({received}));
+        EXPECT_EQ(buffer->document()->blockCount(), 2) << received;
+    }
+    EXPECT_EQ(test::BlankOrAlike(ends, lines, picture({"12"})), "");
+    EXPECT_EQ(picture({"1\r", "\n2"}), lines[2]);
+    EXPECT_EQ(buffer->document()->blockCount(), 2);
+
+    buffer->selectAll();
+    rig.Window->Timer1_Timer();
+    EXPECT_EQ(rig.label("SelByteCount"), "4");
+    QTextCursor fromTwo = buffer->textCursor();
+    fromTwo.setPosition(buffer->document()->lastBlock().position());
+    fromTwo.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    buffer->setTextCursor(fromTwo);
+    rig.Window->Timer1_Timer();
+    EXPECT_EQ(rig.label("SelStartPosition"), "4");
+    EXPECT_EQ(rig.label("SelByteCount"), "1");
 }
 
 class PortAnalyzerLayout : public testing::TestWithParam<WindowUse> {};

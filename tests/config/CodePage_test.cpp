@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/CodePage.h"
+#include "config/DisplayText.h"
 
 namespace quorvane {
 namespace {
@@ -30,6 +31,25 @@ TEST(CodePage, ReplacesWhatTheCodePageCannotHoldAndMalformedUtf8) {
     EXPECT_EQ(Utf8ToBytes("\xC0\xAFz"), "?z");         // overlong
     EXPECT_EQ(Utf8ToBytes("\xED\xA0\x80", '_'), "_");  // surrogate
     EXPECT_EQ(Utf8ToBytes("\xF0\x9F\x98\x80x"), "?x"); // outside the code page
+}
+
+// The display form: every byte a visible character, NUL as the character of code 255, and text that
+// comes back from the screen reads as the bytes it shows.
+TEST(DisplayText, ShowsControlBytesAsTheirSignsAndReadsTheSignsBack) {
+    EXPECT_EQ(DisplayCodePoint(0), U'\u00FF');
+    EXPECT_EQ(DisplayCodePoint(1), U'\u2401');
+    EXPECT_EQ(DisplayCodePoint(13), U'\u240D');
+    EXPECT_EQ(DisplayCodePoint(31), U'\u241F');
+    EXPECT_EQ(DisplayCodePoint(127), U'\u2421');
+    EXPECT_EQ(DisplayCodePoint(32), U' ');
+    EXPECT_EQ(DisplayCodePoint(0x80), U'\u20AC');
+    EXPECT_EQ(BytesToDisplayUtf8(std::string("a\0\r\n\x7f\xe9", 6)),
+              "a\xC3\xBF\xE2\x90\x8D\xE2\x90\x8A\xE2\x90\xA1\xC3\xA9");
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all += static_cast<char>(b);
+    EXPECT_EQ(DisplayUtf8ToBytes(BytesToDisplayUtf8(all)), all);
+    EXPECT_EQ(DisplayUtf8ToBytes("\xE2\x90\x80|\xE2\x90\xA0|\xE2\x90\xA2"), std::string("\0|?|?", 5));
 }
 
 } // namespace

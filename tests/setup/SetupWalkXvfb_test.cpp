@@ -50,7 +50,8 @@ public:
     /// Cancels the window `title` with Escape and waits until it has gone.
     bool cancels(const std::string& title) { return press("Escape") && gone(title); }
     /// Presses `probe` and then `step` until the probe opens `title`, at most `tries` times.
-    bool reaches(const std::string& step, const std::string& probe, const std::string& title, int tries = 14) {
+    bool reaches(const std::string& step, const std::string& probe, const std::string& title,
+                 int tries = 14) {
         for (int i = 0; i < tries; ++i)
             if (!press(probe) || shows(title, 700ms) || !press(step))
                 return visible(title);
@@ -72,7 +73,8 @@ private:
         for (const WindowId w : m_windows.topLevelWindows()) {
             XWindowAttributes a{};
             if (m_windows.windowTitle(w) == title &&
-                XGetWindowAttributes(m_x.display(), static_cast<Window>(w), &a) != 0 && a.map_state == IsViewable)
+                XGetWindowAttributes(m_x.display(), static_cast<Window>(w), &a) != 0 &&
+                a.map_state == IsViewable)
                 return true;
         }
         return false;
@@ -154,7 +156,8 @@ TEST(SetupWalkOnXvfb, OpensEveryDialogAndPickerCancelsEachAndExitsWithStatus0) {
     ASSERT_TRUE(step(user.reaches("Tab", "space", kChart, 3), "AsciiChart from TransTbl"));
     ASSERT_TRUE(step(user.cancels(kChart), "AsciiChart cancelled"));
     ASSERT_TRUE(step(user.cancels("Pre-Input Character Translations"), "TransTbl cancelled"));
-    ASSERT_TRUE(step(user.opens(kDefine + " t", "Translation Table - Keystroke Mode"), "TransTbl keystrokes"));
+    ASSERT_TRUE(
+        step(user.opens(kDefine + " t", "Translation Table - Keystroke Mode"), "TransTbl keystrokes"));
     ASSERT_TRUE(step(user.reaches("Tab", "space", kKeystroke, 3), "GetAKey from TransTbl"));
     ASSERT_TRUE(step(user.cancels(kKeystroke), "GetAKey cancelled"));
     ASSERT_TRUE(step(user.cancels("Translation Table - Keystroke Mode"), "TransTbl cancelled"));

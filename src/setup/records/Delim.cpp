@@ -7,6 +7,7 @@
 #include "setup/widgets/HelpTopic.h"
 #include "setup/widgets/AsciiChart.h"
 #include "setup/widgets/DigitBox.h"
+#include "setup/widgets/ListRows.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -27,6 +28,7 @@ Delim::Delim(Configuration& config, UserPrompts& prompts, QWidget* parent)
     m_delimiters->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     for (int code = 0; code < 256; ++code)
         m_delimiters->addItem(CharacterListText(CharacterRow(code, true)));
+    ShowRows(*m_delimiters);
     auto* header = new QLabel(" ASCII     Char    Ctrl", this);
     header->setFont(m_delimiters->font());
     auto* ok = namedButton("Command1", "Continue...", this);

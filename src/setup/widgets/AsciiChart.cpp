@@ -1,7 +1,8 @@
 #include "setup/widgets/AsciiChart.h"
+#include "setup/widgets/ListRows.h"
 
 #include "config/CharEntry.h"
-#include "config/CodePage.h"
+#include "config/DisplayText.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -12,11 +13,16 @@
 namespace quorvane {
 
 QString CharacterListText(const std::string& row) {
-    QString text = QString::fromStdString(BytesToUtf8(EntryDisplayForm(row)));
-    for (QChar& c : text)
-        if (c.unicode() < 32 && c != u'\t')
-            c = QChar(static_cast<char16_t>(0x2400 + c.unicode()));
-    return text;
+    // The tabs part the columns; every other byte is shown in display form.
+    QString text;
+    std::size_t column = 0;
+    for (std::size_t tab = row.find('\t'); tab != std::string::npos; tab = row.find('\t', column)) {
+        text +=
+            QString::fromStdString(BytesToDisplayUtf8(std::string_view(row).substr(column, tab - column)));
+        text += u'\t';
+        column = tab + 1;
+    }
+    return text + QString::fromStdString(BytesToDisplayUtf8(std::string_view(row).substr(column)));
 }
 
 AsciiChart::AsciiChart(Configuration& config, PickerResults& results, QWidget* parent)
@@ -30,7 +36,6 @@ AsciiChart::AsciiChart(Configuration& config, PickerResults& results, QWidget* p
     header2->setFont(fixed);
     m_list->setObjectName("AsciiMenu");
     m_list->setFont(fixed);
-    m_list->setMinimumHeight(320);
     auto* ok = new QPushButton("&OK", this);
     ok->setObjectName("AsciiOkButton");
     ok->setDefault(true);
@@ -62,6 +67,7 @@ void AsciiChart::fill() {
     for (int code = 0; code < 256; ++code)
         m_list->addItem(CharacterListText(CharacterRow(code, false)));
     m_list->setCurrentRow(0);
+    ShowRows(*m_list);
 }
 
 void AsciiChart::accept() {

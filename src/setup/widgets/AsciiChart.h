@@ -13,8 +13,8 @@ class QListWidget;
 
 namespace quorvane {
 
-/// A character list's row as a list shows it: control characters as their pictures (U+2400 + code),
-/// so that a CR or LF does not break the row.
+/// A character list's row as a list shows it: the tabs between its columns kept, every other byte in
+/// display form, so a control character is its visible sign and a CR or LF does not break the row.
 QString CharacterListText(const std::string& row);
 
 /// The ASCII chart dialog. OK (or a double click) writes PickerResults::AsciiText and sets

@@ -1,18 +1,21 @@
 #include "setup/widgets/CharEntryBox.h"
 
 #include "config/CodePage.h"
+#include "config/DisplayText.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 namespace quorvane {
 
 namespace {
 
 QString shown(const std::string& bytes) {
-    return QString::fromStdString(BytesToUtf8(EntryDisplayForm(bytes)));
+    return QString::fromStdString(BytesToDisplayUtf8(bytes));
 }
 
 // Navigation keeps the box's own handling: it moves the caret or the selection, never the text.
@@ -88,6 +91,12 @@ CharEntryBox::CharEntryBox(std::string& internalClipboard, QWidget* parent)
     setDragEnabled(false);
     setAcceptDrops(false);
     setAttribute(Qt::WA_InputMethodEnabled, false);
+    // The last guard: a change that did not come through the rules (an accessibility tool's edit, a
+    // path of QLineEdit's own) is undone.
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (text != shown(m_stored))
+            setText(shown(m_stored));
+    });
 }
 
 void CharEntryBox::setStoredText(const std::string& bytes) {
@@ -135,23 +144,51 @@ void CharEntryBox::keyPressEvent(QKeyEvent* event) {
     if (press->Key == EntryKey::SystemPaste) {
         const QString text = QApplication::clipboard()->text();
         if (!text.isEmpty())
-            press->SystemClipboard = Utf8ToBytes(text.toStdString());
+            press->SystemClipboard = DisplayUtf8ToBytes(text.toStdString());
     }
-    const EntryState before = entryState();
-    const EntryEdit edit = EditEntry(before, *press);
-    if (edit.CopyToBoth) {
-        m_clipboard = *edit.CopyToBoth;
-        QApplication::clipboard()->setText(QString::fromStdString(BytesToUtf8(*edit.CopyToBoth)));
+    edit(entryState(), *press);
+}
+
+void CharEntryBox::edit(const EntryState& before, const EntryKeyPress& press) {
+    const EntryEdit result = EditEntry(before, press);
+    if (result.CopyToBoth) {
+        m_clipboard = *result.CopyToBoth;
+        QApplication::clipboard()->setText(QString::fromStdString(BytesToUtf8(*result.CopyToBoth)));
     }
-    if (edit.CopyToInternal)
-        m_clipboard = *edit.CopyToInternal;
-    if (edit.State != before) {
-        apply(edit.State);
+    if (result.CopyToInternal)
+        m_clipboard = *result.CopyToInternal;
+    if (result.State != before) {
+        apply(result.State);
         emit edited();
     }
 }
 
+void CharEntryBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::MiddleButton) {
+        QLineEdit::mouseReleaseEvent(event);
+        return;
+    }
+    // The X primary selection, pasted where the button was released.
+    event->accept();
+    const QClipboard* clipboard = QApplication::clipboard();
+    const QString text = clipboard->supportsSelection() ? clipboard->text(QClipboard::Selection) : QString();
+    if (text.isEmpty())
+        return;
+    EntryKeyPress press;
+    press.Key = EntryKey::SystemPaste;
+    press.SystemClipboard = DisplayUtf8ToBytes(text.toStdString());
+    edit({m_stored, static_cast<std::size_t>(cursorPositionAt(event->position().toPoint())), 0}, press);
+}
+
 void CharEntryBox::inputMethodEvent(QInputMethodEvent* event) {
+    event->ignore();
+}
+
+void CharEntryBox::dragEnterEvent(QDragEnterEvent* event) {
+    event->ignore();
+}
+
+void CharEntryBox::dropEvent(QDropEvent* event) {
     event->ignore();
 }
 

@@ -9,8 +9,10 @@
 
 namespace quorvane {
 
-/// The character entry box: the stored text is the value; the box shows it with NUL as code 255.
-/// Every edit goes through EditEntry; keys that would edit the box otherwise are discarded.
+/// The character entry box: the stored text is the value; the box shows it in display form. Every
+/// edit goes through EditEntry, whatever way it comes: keys, the middle button's paste of the
+/// selection (as Shift+Insert does with the clipboard). Drops and input method text are refused, and
+/// any other change of the shown text is undone, so the box always shows the stored text.
 class CharEntryBox : public QLineEdit {
     Q_OBJECT
 public:
@@ -32,10 +34,14 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void apply(const EntryState& state);
+    void edit(const EntryState& before, const EntryKeyPress& press);
 
     std::string& m_clipboard;
     std::string m_stored;

@@ -1,6 +1,8 @@
 #include "setup/widgets/DigitBox.h"
 
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QRegularExpressionValidator>
 #include <QTimer>
 
 namespace quorvane {
@@ -8,6 +10,12 @@ namespace quorvane {
 DigitBox::DigitBox(QWidget* parent) : QLineEdit(parent) {
     setContextMenuPolicy(Qt::NoContextMenu);
     setAcceptDrops(false);
+    // Keys are sorted below; the validator stops digits-only text being left by any other way in.
+    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+    connect(this, &QLineEdit::inputRejected, this, [this] {
+        if (onRefused)
+            onRefused();
+    });
 }
 
 void DigitBox::keyPressEvent(QKeyEvent* event) {
@@ -27,6 +35,14 @@ void DigitBox::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void DigitBox::dragEnterEvent(QDragEnterEvent* event) {
+    event->ignore();
+}
+
+void DigitBox::dropEvent(QDropEvent* event) {
+    event->ignore();
 }
 
 void DigitBox::focusInEvent(QFocusEvent* event) {

@@ -8,7 +8,8 @@
 namespace quorvane {
 
 /// A digit box. Other character keys are discarded, after `onRefused` (a beep, where the dialog wants
-/// one). `onFocus` runs before the text is selected on receiving the focus.
+/// one); so is any other input that is not all digits (the middle button's paste, a drop, input
+/// method text). `onFocus` runs before the text is selected on receiving the focus.
 class DigitBox : public QLineEdit {
     Q_OBJECT
 public:
@@ -22,6 +23,8 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 };
 
 } // namespace quorvane

@@ -1,4 +1,5 @@
 #include "setup/widgets/GetAKey.h"
+#include "setup/widgets/ListRows.h"
 
 #include "config/CodePage.h"
 #include "keys/KeyPickers.h"
@@ -23,6 +24,7 @@ GetAKey::GetAKey(Configuration& config, PickerResults& results, QWidget* parent)
     for (const auto& row : KeystrokeRows())
         m_list->addItem(QString::fromStdString(BytesToUtf8(row)));
     m_list->setCurrentRow(0);
+    ShowRows(*m_list);
     auto* ok = new QPushButton("&OK", this);
     ok->setObjectName("OKButton");
     ok->setDefault(true);

@@ -1,4 +1,5 @@
 #include "setup/widgets/GetAKey2.h"
+#include "setup/widgets/ListRows.h"
 
 #include "keys/KeyPickers.h"
 
@@ -22,6 +23,7 @@ GetAKey2::GetAKey2(Configuration& config, PickerResults& results, QWidget* paren
     for (const auto& key : KeyTable())
         m_list->addItem(QString::fromUtf8(key.Name.data(), static_cast<qsizetype>(key.Name.size())));
     m_list->setCurrentRow(0);
+    ShowRows(*m_list);
     auto* ok = new QPushButton("&OK", this);
     ok->setObjectName("OKButton");
     ok->setDefault(true);
