@@ -7,6 +7,8 @@ include(GNUInstallDirs)
 set(QUORVANE_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
 
 # Help pages, when the source tree has them (looked for at install time).
+# The licence, where Debian tools and users look for it.
+install(FILES ${QUORVANE_DATA_DIR}/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/help/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvane/help OPTIONAL)
 
 # Icons: the SVG, and PNGs rendered from it for desktops that want fixed sizes.
@@ -62,6 +64,7 @@ add_dependencies(quorvane_installed quorvane quorvane-sim quorvane-dde quorvane_
 # (scripts/build-deb). The package holds what the rules above install and nothing else.
 set(CPACK_PACKAGE_NAME quorvane)
 set(CPACK_PACKAGE_VENDOR "Quorvane")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_CONTACT "Quorvane developers <quorvane@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "serial instrument data capture")
 set(CPACK_PACKAGE_DESCRIPTION

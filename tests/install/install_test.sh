@@ -34,6 +34,7 @@ if [ -d "$source/docs/help" ]; then
   check "help pages" diff <(cd "$source/docs/help" && find . -type f | sort) <(cd "$top/share/quorvane/help" && find . -type f | sort)
 fi
 check "program runs" grep -q '^quorvane [0-9]' <("$top/bin/quorvane" --version)
+check "copyright names the licence" grep -qx 'License: GPL-3+' "$top/share/doc/quorvane/copyright"
 
 png_size() { # width and height from the IHDR chunk
   od -An -tu1 -j16 -N8 "$1" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }'
