@@ -139,9 +139,13 @@ public:
             window = m_runtimeWindowListed;
         return live() && m_connection->windows().activate(window);
     }
-    void setRuntimeWindow(WindowId window) {
-        m_runtimeWindow = window;
-        m_output.setRuntimeWindow(window);
+    // Records never go to the runtime window, nor to any other window isOwn knows (the virtual
+    // device, a dialog); on Wayland every window of the program stands for the runtime window.
+    void setOwnWindows(WindowId runtimeWindow, std::function<bool(WindowId)> isOwn) {
+        m_runtimeWindow = runtimeWindow;
+        m_output.setOwnWindows([this, isOwn = std::move(isOwn)](WindowId window) {
+            return window != kNoWindow && (window == m_runtimeWindow || (isOwn && isOwn(window)));
+        });
     }
     bool isMinimized(WindowId window) override {
         return live() && m_connection->windows().isMinimized(window);
@@ -242,9 +246,10 @@ private:
 std::unique_ptr<KeystrokeHost> installKeystrokeOutput(Engine& engine, const Configuration& config,
                                                       UserPrompts& prompts, const Clock& clock,
                                                       const KeystrokeSettings& settings,
-                                                      WindowId runtimeWindow) {
+                                                      WindowId runtimeWindow,
+                                                      std::function<bool(WindowId)> isOwnWindow) {
     auto keystrokes = std::make_unique<SessionKeystrokes>(settings, engine, config, prompts, clock);
-    keystrokes->setRuntimeWindow(runtimeWindow);
+    keystrokes->setOwnWindows(runtimeWindow, std::move(isOwnWindow));
     engine.setDelivery(0, *keystrokes);
     return keystrokes;
 }

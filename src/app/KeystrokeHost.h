@@ -8,6 +8,7 @@
 #include "platform/UserPrompts.h"
 #include "platform/WindowSystem.h"
 
+#include <functional>
 #include <memory>
 
 namespace quorvane {
@@ -28,10 +29,11 @@ public:
 /// usable connection the records are shown
 /// and counted but not typed, which is said once through prompts; a server that goes away is said
 /// once, looked for again once a second, and said once more when it is back. Waits while typing run a nested
-/// Qt event loop. runtimeWindow is never typed into.
+/// Qt event loop. Nothing is typed into runtimeWindow, nor into a window for which isOwnWindow is true.
 std::unique_ptr<KeystrokeHost> installKeystrokeOutput(Engine& engine, const Configuration& config,
                                                       UserPrompts& prompts, const Clock& clock,
                                                       const KeystrokeSettings& settings,
-                                                      WindowId runtimeWindow = kNoWindow);
+                                                      WindowId runtimeWindow = kNoWindow,
+                                                      std::function<bool(WindowId)> isOwnWindow = {});
 
 } // namespace quorvane

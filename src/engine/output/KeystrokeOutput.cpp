@@ -194,9 +194,9 @@ void KeystrokeOutput::DeliverKeystrokes(const FieldSlots& slots, int fieldCount)
     if (launchFailed)
         return;
     // Only the activation of another window has moved the foreground since the record began.
-    if (m_runtimeWindow != kNoWindow &&
-        (target == kNoWindow || target == previousForeground ? previousForeground
-                                                             : windows.foregroundWindow()) == m_runtimeWindow)
+    if (m_isOwnWindow &&
+        m_isOwnWindow(target == kNoWindow || target == previousForeground ? previousForeground
+                                                                          : windows.foregroundWindow()))
         return;
     typeRecordText();
     if (m_targetWasRestored)

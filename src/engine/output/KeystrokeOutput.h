@@ -8,6 +8,7 @@
 #include "platform/UserPrompts.h"
 #include "platform/WindowSystem.h"
 
+#include <functional>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,8 +36,9 @@ public:
     KeystrokeOutput(const Settings& settings, const std::string& targetCommandLine,
                     KeystrokeServices services);
 
-    /// The runtime window, into which records are never typed; kNoWindow when there is none.
-    void setRuntimeWindow(WindowId window) { m_runtimeWindow = window; }
+    /// Tells Quorvane's own windows (the runtime window, the virtual device, dialogs), into which
+    /// records are never typed: typing into them would feed records back to the program.
+    void setOwnWindows(std::function<bool(WindowId)> isOwn) { m_isOwnWindow = std::move(isOwn); }
     /// The engine's record number, named in the message about a record that cannot be typed; it
     /// must outlive this object.
     void setRecordNumber(const std::int64_t& recordNumber) { m_recordNumber = &recordNumber; }
@@ -71,7 +73,7 @@ private:
     const Settings& m_settings;
     const std::string& m_commandLine;
     KeystrokeServices m_services;
-    WindowId m_runtimeWindow = kNoWindow;
+    std::function<bool(WindowId)> m_isOwnWindow;
 
     std::string m_title;       // TargetAppTitle of this run
     std::string m_titleSource; // the configured title m_title was made from

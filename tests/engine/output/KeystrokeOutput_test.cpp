@@ -165,19 +165,33 @@ TEST(DeliverKeystrokes, MinimizedTargetIsRestoredTypedIntoAndMinimizedAgain) {
     EXPECT_EQ(rig.Windows.Log, order);
 }
 
-TEST(DeliverKeystrokes, WithoutATargetTheRecordGoesToTheForegroundUnlessThatIsTheRuntimeWindow) {
+TEST(DeliverKeystrokes, WithoutATargetTheRecordGoesToTheForegroundUnlessThatIsOneOfQuorvanesWindows) {
     KeystrokeRig rig;
     rig.Config.ActivateTargetApp = kFalse;
+    // The runtime window, and the virtual device window whose Send button Enter would press again.
     const WindowId runtime = rig.Windows.addWindow("Quorvane - COM1");
+    const WindowId device = rig.Windows.addWindow("Quorvane - Virtual Serial Device");
     const WindowId user = rig.Windows.addWindow("Editor");
-    rig.Output.setRuntimeWindow(runtime);
-    rig.Windows.Foreground = runtime;
-    rig.deliver("skipped");
-    EXPECT_EQ(rig.Keys.Typed, "");
+    rig.Output.setOwnWindows([&](WindowId w) { return w == runtime || w == device; });
+    for (const WindowId own : {runtime, device}) {
+        rig.Windows.Foreground = own;
+        rig.deliver("skipped~");
+        EXPECT_EQ(rig.Keys.Typed, "") << own;
+    }
     rig.Windows.Foreground = user;
     rig.deliver("typed");
     EXPECT_EQ(rig.Keys.Typed, "typed");
     EXPECT_TRUE(rig.Windows.Log.empty()) << "nothing is activated without a target";
+}
+
+TEST(DeliverKeystrokes, ATargetThatIsOneOfQuorvanesWindowsIsNotTypedInto) {
+    KeystrokeRig rig;
+    const WindowId device = rig.Windows.addWindow("Quorvane - Virtual Serial Device");
+    rig.Windows.Foreground = rig.Windows.addWindow("Editor");
+    rig.Config.TargetAppTitle = "Virtual Serial";
+    rig.Output.setOwnWindows([&](WindowId w) { return w == device; });
+    rig.deliver("skipped");
+    EXPECT_EQ(rig.Keys.Typed, "");
 }
 
 TEST(DeliverKeystrokes, LaunchedProgramIsTypedIntoAndFoundByItsRealTitleLater) {
