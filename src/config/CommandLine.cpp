@@ -8,6 +8,7 @@ std::string UsageText() {
     return "Usage:\n"
            "  quorvane                      open the setup window\n"
            "  quorvane FILE                 load FILE and activate it in Normal Mode\n"
+           "  quorvane --device PATH [FILE] the same with PATH for the configured port in this session\n"
            "  quorvane --headless FILE      run the engine on FILE without windows until SIGINT, SIGTERM\n"
            "                                or {APPEXIT}; messages go to standard error\n"
            "    --device PATH               use PATH for the configured port in this run\n"
@@ -96,8 +97,8 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
     }
     if (int(headless) + int(dump) + int(convert) > 1)
         return std::string("--headless, --dump and --convert cannot be combined");
-    if (!line.Device.empty() && !headless && (dump || convert || files.empty()))
-        return std::string("--device goes with a FILE to run");
+    if (!line.Device.empty() && (dump || convert))
+        return std::string("--device goes with a FILE to run or with the setup window");
     if (line.Quiet && !headless)
         return std::string("--quiet goes with --headless");
     if (line.WaitForDevice && !headless)

@@ -18,6 +18,8 @@ struct FileDialogRequest {
     bool FileMustExist = false;
     /// Open dialogs only: list only files the user may execute (and folders to browse).
     bool ExecutablesOnly = false;
+    /// Open dialogs only: list device files too (a serial port's /dev/ttyUSB0).
+    bool Devices = false;
 };
 
 /// Open and save dialogs. Paths, the initial name and the chosen one, are the operating system's bytes

@@ -107,6 +107,8 @@ SetupDialogs StandardSetupDialogs(PickerHost& pickers) {
         PortSetup dialog(
             c.Config, c.Prompts, bindings, [] { return ListSerialDevices(); }, c.Parent);
         SetHelpTopic(&dialog, PortSetup::kHelpTopic);
+        dialog.setFileDialogs(&c.Files);
+        dialog.setSessionDevice(c.SessionDevice);
         dialog.load();
         dialog.exec();
     });

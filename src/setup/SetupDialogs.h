@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <string>
 #include <string_view>
 
 class QWidget;
@@ -29,13 +30,15 @@ enum class SetupCommand {
 };
 
 /// What an opener is given: the setup window as the dialog's parent, the configuration it edits,
-/// the prompts for its messages, the per-user settings store and the file dialogs.
+/// the prompts for its messages, the per-user settings store, the file dialogs and the device the
+/// configured port uses in this session (--device; empty for its binding).
 struct SetupDialogContext {
     QWidget* Parent;
     Configuration& Config;
     UserPrompts& Prompts;
     SettingsStore& Store;
     FileDialogs& Files;
+    std::string SessionDevice = {};
 };
 
 /// Opens a dialog modally and returns when it closed.

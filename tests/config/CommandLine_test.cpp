@@ -44,6 +44,9 @@ TEST(ParseCommandLine, RecognisesEveryForm) {
     EXPECT_EQ(parsed({"--help"}).Kind, Action::Help);
     EXPECT_EQ(parsed({"--dump", "x", "--version"}).Kind, Action::Version);
     EXPECT_EQ(parsed({"--", "-odd name.QV3"}).File, "-odd name.QV3");
+    const CommandLine setup = parsed({"--device", "/dev/pts/3"});
+    EXPECT_EQ(setup.Kind, Action::Setup);
+    EXPECT_EQ(setup.Device, "/dev/pts/3");
 }
 
 TEST(ParseCommandLine, RefusesWhatItCannotDo) {
@@ -55,7 +58,6 @@ TEST(ParseCommandLine, RefusesWhatItCannotDo) {
                                                                   {"a.QV3", "b.QV3"},
                                                                   {"--dump", "a", "--convert", "b", "c"},
                                                                   {"--dump", "a", "--device", "/dev/x"},
-                                                                  {"--device", "/dev/x"},
                                                                   {"--dump", "a", "--trace-dde"},
                                                                   {"a.QV3", "--quiet"},
                                                                   {"a.QV3", "--keystrokes"},

@@ -10,9 +10,13 @@
 #include "setup/DialogLayoutCheck.h"
 #include "setup/SetupDialogRig.h"
 #include "setup/SetupRig.h"
+#include "serial/PtyPair.h"
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -202,7 +206,7 @@ TEST(PortSetup, ShowsEachPortsDeviceAndBindsTheSelectedOneToTheStablePath) {
     rig.Bindings.bind("COM4", "/dev/serial/by-id/usb-Unplugged_Adapter-if00-port0");
     PortSetup& d = rig.open();
     EXPECT_EQ(rig.portRow(0), "/dev/ttyS0");
-    EXPECT_EQ(rig.portRow(1), "/dev/ttyS1");
+    EXPECT_EQ(rig.portRow(254), "/dev/ttyS254 (absent)") << "unbound ports are marked too";
     EXPECT_EQ(rig.portRow(2).toStdString(), kFakeDevices[1].ByIdPath);
     EXPECT_EQ(rig.portRow(3), "/dev/serial/by-id/usb-Unplugged_Adapter-if00-port0 (absent)");
     auto* devices = control<QTreeWidget>(d, "DeviceList");
@@ -230,6 +234,62 @@ TEST(PortSetup, ShowsEachPortsDeviceAndBindsTheSelectedOneToTheStablePath) {
     click(d, "RescanDevices");
     EXPECT_EQ(devices->topLevelItemCount(), 0);
     EXPECT_EQ(rig.portRow(2).toStdString(), kFakeDevices[1].ByIdPath + " (absent)");
+}
+
+TEST(PortSetup, BindsATypedOrChosenTerminalPathAndUnbinds) {
+    PortRig rig;
+    test::FakeFileDialogs files;
+    test::PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    PortSetup& d = rig.open();
+    d.setFileDialogs(&files);
+    auto* ports = control<QTreeWidget>(d, "PortList");
+    auto* path = control<QLineEdit>(d, "DevicePath");
+    ports->setCurrentItem(ports->topLevelItem(2));
+    EXPECT_FALSE(control<QPushButton>(d, "UnbindPort")->isEnabled());
+
+    // Enter in the path box binds it; the dialog stays open.
+    path->setText(QString::fromStdString(pty.slavePath()));
+    QTest::keyClick(path, Qt::Key_Return);
+    EXPECT_EQ(rig.Bindings.boundPath("COM3"), pty.slavePath());
+    EXPECT_EQ(rig.portRow(2).toStdString(), pty.slavePath());
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_TRUE(rig.Prompts.Messages.empty());
+
+    // A path that is no terminal is refused with the reason; the binding stays.
+    files.Answers.push_back("/dev/null");
+    click(d, "BrowseDevice");
+    ASSERT_EQ(files.Requests.size(), 1u);
+    EXPECT_TRUE(files.Requests[0].Devices);
+    EXPECT_EQ(files.Requests[0].InitialName, pty.slavePath());
+    EXPECT_EQ(path->text(), "/dev/null");
+    click(d, "BindPath");
+    ASSERT_EQ(rig.Prompts.Messages.size(), 1u);
+    EXPECT_EQ(rig.Prompts.Messages[0].Title, "Invalid Device");
+    EXPECT_NE(rig.Prompts.Messages[0].Text.find("not a terminal device"), std::string::npos);
+    EXPECT_EQ(rig.Bindings.boundPath("COM3"), pty.slavePath());
+
+    // Choosing another port shows its own binding; unbinding returns it to its default device.
+    ports->setCurrentItem(ports->topLevelItem(0));
+    EXPECT_EQ(path->text(), "");
+    ports->setCurrentItem(ports->topLevelItem(2));
+    EXPECT_EQ(path->text().toStdString(), pty.slavePath());
+    click(d, "UnbindPort");
+    EXPECT_EQ(rig.Bindings.boundPath("COM3"), "");
+    EXPECT_TRUE(rig.portRow(2).startsWith("/dev/ttyS2"));
+    EXPECT_FALSE(control<QPushButton>(d, "UnbindPort")->isEnabled());
+    EXPECT_FALSE(isSet(rig.Config.ConfigChanged));
+}
+
+TEST(PortSetup, SaysWhichDeviceTheSessionUsesOnlyWhenOneWasGiven) {
+    PortRig rig;
+    PortSetup& d = rig.open();
+    auto* session = control<QLabel>(d, "SessionDevice");
+    EXPECT_FALSE(session->isVisible());
+    EXPECT_FALSE(control<QPushButton>(d, "BrowseDevice")->isVisible()) << "no file dialogs to browse with";
+    d.setSessionDevice("/dev/pts/4");
+    EXPECT_TRUE(session->isVisible());
+    EXPECT_TRUE(session->text().contains(QStringLiteral("/dev/pts/4")));
 }
 
 struct AppSelectRig {

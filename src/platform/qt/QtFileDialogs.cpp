@@ -51,6 +51,8 @@ std::optional<std::string> QtFileDialogs::openFileName(const FileDialogRequest& 
     dialog.setFileMode(request.FileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (request.ExecutablesOnly)
         dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
+    else if (request.Devices)
+        dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::System | QDir::NoDotAndDotDot);
     return run(dialog, request);
 }
 

@@ -2,6 +2,7 @@
 
 #include "config/ConfigLimits.h"
 #include "config/PortRules.h"
+#include "platform/posix/TerminalDevice.h"
 #include "setup/records/DialogSupport.h"
 #include "setup/widgets/DigitBox.h"
 
@@ -12,6 +13,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -77,8 +79,12 @@ QString usbText(const std::string& name, const std::string& id) {
 PortSetup::PortSetup(Configuration& config, UserPrompts& prompts, PortBindings& bindings,
                      SerialDeviceLister devices, QWidget* parent)
     : QDialog(parent), m_config(config), m_prompts(prompts), m_bindings(bindings),
-      m_lister(std::move(devices)), m_ports(new QTreeWidget(this)), m_deviceList(new QTreeWidget(this)),
+      m_lister(std::move(devices)), m_check(TerminalDeviceProblem), m_ports(new QTreeWidget(this)),
+      m_deviceList(new QTreeWidget(this)),
       m_bind(namedButton("BindDevice", QStringLiteral("B&ind Port to Device"), this)),
+      m_path(new QLineEdit(this)), m_browse(namedButton("BrowseDevice", QStringLiteral("Bro&wse..."), this)),
+      m_bindPath(namedButton("BindPath", QStringLiteral("Bind P&ort to Path"), this)),
+      m_unbind(namedButton("UnbindPort", QStringLiteral("&Unbind Port"), this)), m_session(new QLabel(this)),
       m_input(new BufferSizeBox(this)), m_output(new BufferSizeBox(this)) {
     setObjectName(QStringLiteral("PortSetup"));
     setWindowTitle(QStringLiteral("Quorvane Serial Port Settings"));
@@ -128,14 +134,42 @@ PortSetup::PortSetup(Configuration& config, UserPrompts& prompts, PortBindings& 
     devicesLayout->addWidget(rescan, 1, 1);
     devicesLayout->addWidget(m_bind, 1, 2);
 
+    auto* pathFrame = new QGroupBox(QStringLiteral("Device of the Selected Port"), this);
+    pathFrame->setObjectName(QStringLiteral("PathFrame"));
+    m_path->setObjectName(QStringLiteral("DevicePath"));
+    m_path->setPlaceholderText(QStringLiteral("/dev/ttyUSB0, /dev/rfcomm0, /dev/pts/3 ..."));
+    m_path->installEventFilter(this);
+    auto* pathLabel = new QLabel(QStringLiteral("Device P&ath:"), pathFrame);
+    pathLabel->setBuddy(m_path);
+    m_session->setObjectName(QStringLiteral("SessionDevice"));
+    m_session->setWordWrap(true);
+    m_session->setVisible(false);
+    auto* pathLayout = new QGridLayout(pathFrame);
+    pathLayout->addWidget(pathLabel, 0, 0);
+    pathLayout->addWidget(m_path, 0, 1);
+    pathLayout->setColumnStretch(1, 1);
+    for (QPushButton* button : {m_browse, m_bindPath, m_unbind}) {
+        button->setParent(pathFrame);
+        button->setAutoDefault(false);
+    }
+    pathLayout->addWidget(m_browse, 0, 2);
+    pathLayout->addWidget(m_bindPath, 0, 3);
+    pathLayout->addWidget(m_unbind, 0, 4);
+    pathLayout->addWidget(m_session, 1, 0, 1, 5);
+    m_browse->setVisible(false);
+
     auto* ok = namedButton("OK_Button", QStringLiteral("&OK"), this);
     auto* cancel = namedButton("Cancel_Button", QStringLiteral("&Cancel"), this);
     ok->setDefault(true);
 
     auto* sizes = new QGridLayout;
-    sizes->addWidget(new QLabel(QStringLiteral("Input Buffer Size:"), this), 0, 0);
+    auto* inputLabel = new QLabel(QStringLiteral("Input Buffer Size:"), this);
+    auto* outputLabel = new QLabel(QStringLiteral("Output Buffer Size:"), this);
+    inputLabel->setBuddy(m_input);
+    outputLabel->setBuddy(m_output);
+    sizes->addWidget(inputLabel, 0, 0);
     sizes->addWidget(m_input, 1, 0);
-    sizes->addWidget(new QLabel(QStringLiteral("Output Buffer Size:"), this), 0, 1);
+    sizes->addWidget(outputLabel, 0, 1);
     sizes->addWidget(m_output, 1, 1);
 
     auto* layout = new QGridLayout(this);
@@ -148,11 +182,12 @@ PortSetup::PortSetup(Configuration& config, UserPrompts& prompts, PortBindings& 
     layout->addWidget(flow, 2, 3);
     layout->addLayout(sizes, 3, 1, 1, 3);
     layout->addWidget(devicesFrame, 4, 0, 1, 4);
+    layout->addWidget(pathFrame, 5, 0, 1, 4);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
-    layout->addLayout(buttons, 5, 0, 1, 4);
+    layout->addLayout(buttons, 6, 0, 1, 4);
     // Wide enough for a typical by-id path beside its port name; longer ones are elided in the middle
     // and shown whole in the tooltip.
     m_ports->setTextElideMode(Qt::ElideMiddle);
@@ -163,12 +198,27 @@ PortSetup::PortSetup(Configuration& config, UserPrompts& prompts, PortBindings& 
     connect(cancel, &QPushButton::clicked, this, &PortSetup::reject);
     connect(rescan, &QPushButton::clicked, this, &PortSetup::rescan);
     connect(m_bind, &QPushButton::clicked, this, &PortSetup::bindSelected);
+    connect(m_bindPath, &QPushButton::clicked, this, &PortSetup::bindPath);
+    connect(m_unbind, &QPushButton::clicked, this, &PortSetup::unbindPort);
+    connect(m_browse, &QPushButton::clicked, this, &PortSetup::browseDevice);
+    connect(m_ports, &QTreeWidget::currentItemChanged, this, &PortSetup::portChosen);
     const auto updateBind = [this] {
         m_bind->setEnabled(m_ports->currentItem() != nullptr && m_deviceList->currentItem() != nullptr);
     };
     connect(m_ports, &QTreeWidget::currentItemChanged, this, updateBind);
     connect(m_deviceList, &QTreeWidget::currentItemChanged, this, updateBind);
     m_bind->setEnabled(false);
+}
+
+void PortSetup::setFileDialogs(FileDialogs* dialogs) {
+    m_fileDialogs = dialogs;
+    m_browse->setVisible(dialogs != nullptr);
+}
+
+void PortSetup::setSessionDevice(const std::string& path) {
+    m_session->setText(
+        QStringLiteral("For this session the configuration's port uses %1 (--device).").arg(fromPath(path)));
+    m_session->setVisible(!path.empty());
 }
 
 void PortSetup::load() {
@@ -212,8 +262,9 @@ void PortSetup::showPortDevices() {
         QTreeWidgetItem* row = m_ports->topLevelItem(n);
         const std::string name = row->text(0).toStdString();
         const std::string bound = m_bindings.boundPath(name);
-        QString device = fromPath(bound.empty() ? PortBindings::defaultDevicePath(name) : bound);
-        if (!bound.empty() && !present(bound))
+        const std::string path = bound.empty() ? PortBindings::defaultDevicePath(name) : bound;
+        QString device = fromPath(path);
+        if (!present(path))
             device += QStringLiteral(" (absent)");
         row->setText(1, device);
         row->setToolTip(1, device);
@@ -227,6 +278,69 @@ void PortSetup::bindSelected() {
         return;
     m_bindings.bind(port->text(0).toStdString(), m_devices[static_cast<std::size_t>(device)].stablePath());
     showPortDevices();
+    portChosen();
+}
+
+std::string PortSetup::selectedPortName() const {
+    const QTreeWidgetItem* port = m_ports->currentItem();
+    return port ? port->text(0).toStdString() : std::string();
+}
+
+void PortSetup::portChosen() {
+    const std::string bound = m_bindings.boundPath(selectedPortName());
+    m_path->setText(fromPath(bound));
+    m_unbind->setEnabled(!bound.empty());
+    m_bindPath->setEnabled(m_ports->currentItem() != nullptr);
+}
+
+void PortSetup::bindPath() {
+    const std::string name = selectedPortName();
+    if (name.empty())
+        return;
+    const QByteArray typed = m_path->text().trimmed().toUtf8();
+    const std::string path(typed.constData(), static_cast<std::size_t>(typed.size()));
+    const auto problem = path.empty()
+                             ? std::optional<std::string>("Type or choose the device for " + name + ".")
+                             : m_check(path);
+    if (problem) {
+        refuseInput(m_prompts, *problem, "Invalid Device", m_path);
+        return;
+    }
+    m_bindings.bind(name, path);
+    showPortDevices();
+    portChosen();
+}
+
+void PortSetup::unbindPort() {
+    m_bindings.bind(selectedPortName(), {});
+    showPortDevices();
+    portChosen();
+}
+
+void PortSetup::browseDevice() {
+    if (m_fileDialogs == nullptr)
+        return;
+    FileDialogRequest request;
+    request.Title = "Choose the Device for " + selectedPortName();
+    const QByteArray typed = m_path->text().trimmed().toUtf8();
+    request.InitialName = typed.isEmpty() ? std::string("/dev/") : typed.toStdString();
+    request.FileMustExist = true;
+    request.Devices = true;
+    if (const auto chosen = m_fileDialogs->openFileName(request); chosen && !chosen->empty())
+        m_path->setText(fromPath(*chosen));
+    m_path->setFocus(Qt::OtherFocusReason);
+}
+
+bool PortSetup::eventFilter(QObject* watched, QEvent* event) {
+    // Enter in the path box binds it rather than closing the dialog through its default button.
+    if (watched == m_path && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            bindPath();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void PortSetup::refuseTyping(BufferSizeBox* box) {
