@@ -1,6 +1,10 @@
 #include "app/RuntimeSession.h"
 
+#include <QApplication>
 #include <QObject>
+#include <QWidget>
+
+#include <algorithm>
 
 #include <cstdio>
 
@@ -11,6 +15,7 @@
 #include "app/MqttHost.h"
 #include "config/CodePage.h"
 #include "config/ConfigLimits.h"
+#include "config/ConfigSummary.h"
 #include "engine/bus/CommandInterpreter.h"
 #include "engine/bus/ConfigReload.h"
 #include "engine/Engine.h"
@@ -26,6 +31,22 @@
 #include "setup/widgets/PickerHost.h"
 
 namespace quorvane {
+
+namespace {
+
+// Any top-level window of this program on X11: the runtime window, the virtual device, a dialog or
+// a message box. Only windows that already have a native window can be the foreground. Wayland gives
+// Qt no window ids (the keystroke back end knows the program's windows by its application id).
+bool IsOwnWindow(WindowId window) {
+    if (window == kNoWindow || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return false;
+    const auto widgets = QApplication::topLevelWidgets();
+    return std::any_of(widgets.begin(), widgets.end(), [window](const QWidget* w) {
+        return static_cast<WindowId>(w->internalWinId()) == window;
+    });
+}
+
+} // namespace
 
 struct RuntimeSession::Port {
     Port(Configuration& config, UserPrompts& prompts, SettingsStore& store, const std::string& device)
@@ -77,7 +98,7 @@ struct RuntimeSession::Running {
         KeystrokeSettings keystrokes = LoadKeystrokeSettings(s.m_store);
         keystrokes.Backend = s.m_options.Keystrokes.value_or(keystrokes.Backend);
         Keystrokes = installKeystrokeOutput(Hoxel, s.m_config, s.m_prompts, port.Clock, keystrokes,
-                                            static_cast<WindowId>(Window.winId()));
+                                            static_cast<WindowId>(Window.winId()), IsOwnWindow);
         Window.connectEngine({Hoxel, HotKeys->serialOutput(), Dde->bridge()});
         Views = std::make_unique<RecordViews>(Hoxel, s.m_store);
         QObject::connect(&Window, &Hoxel::historyRequested, Views.get(), &RecordViews::showHistory);
@@ -158,8 +179,10 @@ void RuntimeSession::showVirtualDevice() {
 
 void RuntimeSession::start(std::function<void()> ended) {
     m_running = std::make_unique<Running>(*this, *m_port);
-    m_running->Window.setAboutInfo(
-        {m_config.ConfigFileName, m_port->Bindings.devicePathFor(PortName(m_config.PortIndex))});
+    m_running->Window.setAboutInfo([this] {
+        return AboutInfo{m_config.ConfigFileName,
+                         m_port->Bindings.devicePathFor(PortName(m_config.PortIndex)), LogFilePath(m_config)};
+    });
     QObject::connect(&m_running->Window, &Hoxel::unloaded, &m_running->Window, std::move(ended),
                      Qt::QueuedConnection);
     m_running->Hoxel.Form_Load();

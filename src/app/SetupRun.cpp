@@ -107,7 +107,7 @@ int RunSetup(int argc, char** argv, const CommandLine& line) {
         QApplication::quit();
     };
     auto* form = new MainForm({config, files, prompts, dialogs, store, commands, runtime, help, endProgram,
-                               QStringLiteral(QUORVANE_SUPPORT_URL)});
+                               QStringLiteral(QUORVANE_SUPPORT_URL), line.Device});
     form->setAttribute(Qt::WA_DeleteOnClose);
     form->Form_Load(line.File);
     // A file named on the command line that cannot be loaded ends the program before the loop runs.

@@ -14,9 +14,10 @@ QString AboutText(const AboutInfo& info) {
                           "<p>%2: captures data from serial instruments and delivers it as keystrokes, "
                           "over the message bus or to a log file.</p>"
                           "<p>%3</p>"
-                          "<p>Configuration file: %4<br>Device: %5</p>")
+                          "<p>Configuration file: %4<br>Device: %5%6</p>")
         .arg(QStringLiteral(QUORVANE_VERSION), QStringLiteral(QUORVANE_DESCRIPTION),
-             QStringLiteral(QUORVANE_LICENCE), orNone(info.ConfigFile), orNone(info.DevicePath));
+             QStringLiteral(QUORVANE_LICENCE), orNone(info.ConfigFile), orNone(info.DevicePath),
+             info.LogFile.empty() ? QString() : QStringLiteral("<br>Log file: ") + orNone(info.LogFile));
 }
 
 void ShowAboutBox(QWidget* parent, const AboutInfo& info) {

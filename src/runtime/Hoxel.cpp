@@ -596,7 +596,7 @@ void Hoxel::focusMoved(QWidget* now) {
 }
 
 void Hoxel::showAbout() {
-    ShowAboutBox(this, m_about);
+    ShowAboutBox(this, m_about ? m_about() : AboutInfo{});
 }
 
 void Hoxel::openFromTray() {

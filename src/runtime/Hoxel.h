@@ -40,6 +40,8 @@ struct HoxelTargets {
 struct AboutInfo {
     std::string ConfigFile;
     std::string DevicePath;
+    /// The log file's full path while records go to a log file; empty otherwise.
+    std::string LogFile;
 };
 
 /// The runtime window. Object names are the controls' names (`Field_3`, `StringButton_12`,
@@ -53,8 +55,8 @@ public:
 
     /// Connects the menus and buttons; call before the engine's Form_Load.
     void connectEngine(HoxelTargets targets);
-    /// The configuration file and device path shown in the about box.
-    void setAboutInfo(AboutInfo info) { m_about = std::move(info); }
+    /// What the about box shows, asked each time it opens (a reload may change the log file).
+    void setAboutInfo(std::function<AboutInfo()> source) { m_about = std::move(source); }
     /// Shows the window after Form_Load: minimized (or in the tray only) when the load asked for it.
     void present();
     /// Starts running the engine: Timer1 ticks while the engine has tick work, and bytes arriving
@@ -129,7 +131,7 @@ private:
     QPoint twipsToScreen(WindowPosition position) const;
 
     std::optional<HoxelTargets> m_targets;
-    AboutInfo m_about;
+    std::function<AboutInfo()> m_about;
 
     QMenu* m_editMenu = nullptr;
     QAction* m_editCopy = nullptr;

@@ -2,8 +2,12 @@
 
 #include "config/CodePage.h"
 #include "config/CommandLine.h"
+#include "config/ConfigLimits.h"
+#include "config/ConfigSummary.h"
 #include "config/InputAnalysis.h"
+#include "keys/KeyPickers.h"
 #include "runtime/AboutBox.h"
+#include "serial/PortBindings.h"
 #include "setup/HelpWindow.h"
 
 #include <QAction>
@@ -11,6 +15,7 @@
 #include <QDesktopServices>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QUrl>
 
 #include <cstdio>
@@ -59,13 +64,20 @@ MainForm::MainForm(SetupParts parts, QWidget* parent)
     : QMainWindow(parent), m_config(parts.Config), m_prompts(parts.Prompts), m_dialogs(parts.Dialogs),
       m_store(parts.Store), m_commands(parts.Commands), m_runtime(parts.Runtime), m_help(parts.Help),
       m_endProgram(std::move(parts.EndProgram)), m_supportUrl(std::move(parts.SupportUrl)),
-      m_recent(parts.Store),
+      m_sessionDevice(std::move(parts.SessionDevice)), m_recent(parts.Store),
       m_files(parts.Config, parts.Files, parts.Prompts, parts.Dialogs, m_recent, this) {
     setObjectName(QStringLiteral("MainForm"));
     SetHelpTopic(this, kSetupHelpTopic);
-    // The window has nothing but its menu bar.
-    setCentralWidget(new QWidget);
-    resize(520, 120);
+    // Beside the menu bar, the window shows what the configuration does, so that it can be checked
+    // without opening every dialog.
+    m_summary = new QPlainTextEdit(this);
+    m_summary->setObjectName(QStringLiteral("ConfigSummary"));
+    m_summary->setAccessibleName(QStringLiteral("Configuration summary"));
+    m_summary->setReadOnly(true);
+    m_summary->setFrameShape(QFrame::NoFrame);
+    m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setCentralWidget(m_summary);
+    resize(m_summary->fontMetrics().averageCharWidth() * 100, m_summary->fontMetrics().lineSpacing() * 22);
     buildMenus();
     captionChanged();
 }
@@ -83,6 +95,7 @@ QAction* MainForm::item(QMenu* menu, const char* name, const char* caption, void
         if (action->isCheckable())
             action->setChecked(!checked);
         (this->*handler)();
+        showSummary();
     });
     return action;
 }
@@ -118,7 +131,7 @@ void MainForm::buildMenus() {
     QMenu* mode = pullDown("XferMethod", "&Mode", kModeTopic);
     m_sendKeystrokes = item(mode, "SendKeystrokes", "&Send Keystrokes To...", &M::SendKeystrokes_Click);
     m_useDde = item(mode, "UseDDE", "&DDE Server...", &M::UseDDE_Click);
-    m_saveToFile = item(mode, "SaveToFile", "&Log To Disk...", &M::SaveToFile_Click, true);
+    m_saveToFile = item(mode, "SaveToFile", "&Log To Disk...", &M::SaveToFile_Click);
     for (QAction* a : {m_sendKeystrokes, m_useDde, m_saveToFile})
         a->setCheckable(true);
     SetHelpTopic(m_sendKeystrokes, kSendKeystrokesTopic);
@@ -172,6 +185,29 @@ void MainForm::buildMenus() {
 
 void MainForm::captionChanged() {
     setWindowTitle(QString::fromStdString(SetupCaption(m_config.ConfigFileName)));
+    showSummary();
+}
+
+void MainForm::showSummary() {
+    SummaryContext context;
+    if (!m_sessionDevice.empty()) {
+        context.DevicePath = m_sessionDevice;
+        context.SessionDevice = true;
+    } else {
+        context.DevicePath = PortBindings(m_store).devicePathFor(PortName(m_config.PortIndex));
+    }
+    context.HotKeyName = [](std::int16_t word) { return BytesToUtf8(HotKeyText(word)); };
+    const QString text = QString::fromStdString(ConfigSummary(m_config, context));
+    // Rewriting the same text would lose the reader's place and selection.
+    if (text != m_summary->toPlainText())
+        m_summary->setPlainText(text);
+}
+
+void MainForm::changeEvent(QEvent* event) {
+    // The port analyzer and the runtime window change the configuration from their own windows.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        showSummary();
+    QMainWindow::changeEvent(event);
 }
 
 void MainForm::showRecentFiles() {
@@ -195,10 +231,11 @@ void MainForm::showRecentFiles() {
 void MainForm::openRecentFile(int k) {
     m_files.OpenRecentFile(k);
     showRecentFiles();
+    showSummary();
 }
 
 void MainForm::openDialog(SetupCommand command) {
-    m_commands.open(command, {this, m_config, m_prompts, m_store, m_dialogs});
+    m_commands.open(command, {this, m_config, m_prompts, m_store, m_dialogs, m_sessionDevice});
 }
 
 // File menu.
@@ -324,6 +361,7 @@ void MainForm::RunTest_Click() {
 
 void MainForm::restoreAfterTestMode() {
     ActivationKind = kActivationNone;
+    showSummary();
     show();
 }
 
@@ -410,7 +448,7 @@ void MainForm::Tutor_Click() {
 }
 
 void MainForm::HelpAbout_Click() {
-    ShowAboutBox(this, {m_config.ConfigFileName, {}});
+    ShowAboutBox(this, {m_config.ConfigFileName, {}, LogFilePath(m_config)});
 }
 
 // Start-up and closing.

@@ -17,6 +17,7 @@
 
 class QAction;
 class QMenu;
+class QPlainTextEdit;
 
 namespace quorvane {
 
@@ -36,10 +37,13 @@ struct SetupParts {
     std::function<void()> EndProgram;
     /// The support web page; empty shows the help index instead.
     QString SupportUrl;
+    /// --device PATH: the device of the configured port for this session; empty for its binding.
+    std::string SessionDevice;
 };
 
 /// The setup window. Menus and items carry the controls' names as object names (`FilePullDown`,
-/// `FileNew`, `mnuMRU_0` ...) and their exact captions.
+/// `FileNew`, `mnuMRU_0` ...) and their exact captions. Its body, `ConfigSummary`, shows the
+/// configuration at a glance and follows every change.
 class MainForm final : public QMainWindow, private ConfigFilesListener {
 public:
     explicit MainForm(SetupParts parts, QWidget* parent = nullptr);
@@ -94,8 +98,12 @@ public:
     void Tutor_Click();
     void HelpAbout_Click();
 
+    /// Shows the configuration as it is now in the window's body.
+    void showSummary();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void captionChanged() override;
@@ -122,6 +130,7 @@ private:
     HelpWindow& m_help;
     std::function<void()> m_endProgram;
     QString m_supportUrl;
+    std::string m_sessionDevice;
     RecentFiles m_recent;
     ConfigFiles m_files;
 
@@ -134,6 +143,7 @@ private:
     QAction* m_saveToFile = nullptr;
     QAction* m_portControl = nullptr;
     QAction* m_dateTime = nullptr;
+    QPlainTextEdit* m_summary = nullptr;
 };
 
 } // namespace quorvane

@@ -9,11 +9,13 @@
 #include "runtime/HoxelRig.h"
 
 #include "platform/dbus/QtDdeClipboard.h"
+#include "runtime/AboutBox.h"
 #include "runtime/ItemBox.h"
 
 #include <QClipboard>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSystemTrayIcon>
@@ -370,6 +372,27 @@ TEST(HoxelWindow, TicksAndClosesWaitForTheTickThatShowsAMessageBox) {
     EXPECT_EQ(ticksMeanwhile, 0);
     EXPECT_TRUE(rig.Engine.closed());
     EXPECT_FALSE(rig.Window.isVisible());
+}
+
+TEST(HoxelAbout, NamesTheLicenceAndTheLogFileAsTheRunHasThemWhenItOpens) {
+    HoxelRig rig;
+    std::string logFile = "/data/day1.log";
+    rig.Window.setAboutInfo([&] { return AboutInfo{"/lab/scale.QV3", "/dev/ttyUSB0", logFile}; });
+    const auto aboutText = [&] {
+        rig.Window.findChild<QAction*>(QStringLiteral("MAbout"))->trigger();
+        auto* box = rig.Window.findChild<QMessageBox*>(QStringLiteral("About"));
+        EXPECT_NE(box, nullptr);
+        const QString text = box ? box->text() : QString();
+        delete box;
+        return text;
+    };
+    QString text = aboutText();
+    EXPECT_TRUE(text.contains(QStringLiteral("GPL-3.0-or-later"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Log file: /data/day1.log"))) << text.toStdString();
+    logFile = "/data/day2.log"; // a reload to another configuration
+    EXPECT_TRUE(aboutText().contains(QStringLiteral("Log file: /data/day2.log")));
+    logFile.clear(); // keystrokes or the bus: no log file
+    EXPECT_FALSE(aboutText().contains(QStringLiteral("Log file")));
 }
 
 } // namespace

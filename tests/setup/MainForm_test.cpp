@@ -35,7 +35,7 @@ const MenuItem kMenuTree[] = {
     {"FilePullDown", "FileExit", "E&xit", true},
     {"XferMethod", "SendKeystrokes", "&Send Keystrokes To...", true},
     {"XferMethod", "UseDDE", "&DDE Server...", true},
-    {"XferMethod", "SaveToFile", "&Log To Disk...", false},
+    {"XferMethod", "SaveToFile", "&Log To Disk...", true},
     {"PortPullDown", "PortSettings", "&Settings...", true},
     {"PortPullDown", "PortTest", "&Analyze...", true},
     {"PortPullDown", "PortControl", "&Beep On Input", false},

@@ -51,7 +51,7 @@ struct SetupRig {
 
     /// The window's parts, with `runtime` starting the engine.
     SetupParts parts(RuntimeHost& runtime) {
-        return {Config, Files, Prompts, Dialogs, Store, Commands, runtime, Help, [this] { ++Ends; }, {}};
+        return {Config, Files, Prompts, Dialogs, Store, Commands, runtime, Help, [this] { ++Ends; }, {}, {}};
     }
     /// A new window that activates through `runtime` (which must outlive it).
     void useRuntime(RuntimeHost& runtime) { Form = std::make_unique<MainForm>(parts(runtime)); }
