@@ -257,6 +257,10 @@ void ComShow::appendReceived(std::string_view shown) {
     if (shown.empty())
         return;
     const bool crBefore = !m_text.empty() && m_text.back() == '\r';
+    // New bytes follow the caret only when it waits at the end; a selection or a place the user
+    // moved to stays where it is.
+    const QTextCursor caret = m_buffer->textCursor();
+    const bool following = !caret.hasSelection() && caret.atEnd();
     m_text.append(shown);
     QTextCursor end(m_buffer->document());
     end.movePosition(QTextCursor::End);
@@ -270,7 +274,8 @@ void ComShow::appendReceived(std::string_view shown) {
     end.insertText(boxText(shown));
     if (m_text.size() > kBufferLimit)
         dropOldestLines();
-    m_buffer->moveCursor(QTextCursor::End);
+    if (following)
+        m_buffer->moveCursor(QTextCursor::End);
     refreshStatus();
 }
 

@@ -57,16 +57,15 @@ std::optional<int> FilterListIndex(std::string_view code) {
     return static_cast<int>(index);
 }
 
-std::string FilterCodeOfChoice(std::string_view text, std::string_view previous) {
-    for (std::size_t i = 0; i < std::size(kFilterCaptions); ++i)
-        if (text == kFilterCaptions[i])
-            return std::string(1, kFilterCodes[i]);
-    if (text.size() == 1) {
-        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-        if (kAllFilterCodes.find(letter) != std::string_view::npos)
-            return std::string(1, letter);
-    }
-    return std::string(previous);
+std::string FilterCaption(std::string_view code) {
+    static constexpr std::string_view kOtherCaptions[] = {"Hex To Decimal", "Octal To Decimal",
+                                                          "Binary To Hex"};
+    if (const auto index = FilterListIndex(code))
+        return std::string(kFilterCaptions[static_cast<std::size_t>(*index)]);
+    if (code.size() == 1)
+        if (const auto other = kAllFilterCodes.find(code[0]); other != std::string_view::npos && other >= 3)
+            return std::string(kOtherCaptions[other - 3]);
+    return "Filter " + std::string(code);
 }
 
 FieldLengthChange FieldLengthTyped(const Settings& settings, std::string_view text) {

@@ -37,11 +37,11 @@ std::string SignedNumberText(std::int64_t value);
 std::string FieldLengthSumMessage(std::int16_t recordLength);
 
 /// The list entry of a stored filter code: 0 "C", 1 "I", 2 "N"; nullopt for the codes the list does
-/// not offer (H, O, B), which the editor shows as their letter.
+/// not offer (H, O, B), which the editor adds as a fourth entry while such a field is shown.
 std::optional<int> FilterListIndex(std::string_view code);
-/// The code a chosen list entry or a typed text stands for: the entries' captions give C, I, N; a
-/// single letter of "CINHOB" (any case) gives itself; anything else keeps `previous`.
-std::string FilterCodeOfChoice(std::string_view text, std::string_view previous);
+/// The caption of any stored filter code: the list's for C, I, N, "Hex To Decimal", "Octal To
+/// Decimal" and "Binary To Hex" for H, O, B, and "Filter " with the code for anything else.
+std::string FilterCaption(std::string_view code);
 /// The captions of the filter list, in list order.
 inline constexpr std::string_view kFilterCaptions[] = {"None (No Filter)", "Ignore This Field",
                                                        "Numeric Data Only"};

@@ -221,6 +221,31 @@ TEST(PortAnalyzerBuffer, IsReadOnlyAndItsMenuOnlyCopies) {
     rig.child<QMenu>("mnuEdit")->hide();
 }
 
+TEST(PortAnalyzerBuffer, NewBytesKeepASelectionAndFollowOnlyACaretAtTheEnd) {
+    test::FakeSerialDevice device;
+    AnalyzerRig rig(device, "/dev/fake");
+    auto* buffer = rig.child<QPlainTextEdit>("Buffer");
+    rig.Window->appendReceived("12.5 g\r\n");
+    EXPECT_TRUE(buffer->textCursor().atEnd());
+    QTextCursor selection(buffer->document());
+    selection.setPosition(0);
+    selection.setPosition(4, QTextCursor::KeepAnchor);
+    buffer->setTextCursor(selection);
+    rig.Window->appendReceived("12.6 g\r\n");
+    EXPECT_EQ(buffer->textCursor().selectedText(), "12.5");
+    EXPECT_EQ(rig.label("SelByteCount"), "4");
+    EXPECT_EQ(rig.label("SelStartPosition"), "1");
+    // A caret placed inside stays; one moved back to the end follows again.
+    QTextCursor inside(buffer->document());
+    inside.setPosition(2);
+    buffer->setTextCursor(inside);
+    rig.Window->appendReceived("x");
+    EXPECT_EQ(buffer->textCursor().position(), 2);
+    buffer->moveCursor(QTextCursor::End);
+    rig.Window->appendReceived("y");
+    EXPECT_TRUE(buffer->textCursor().atEnd());
+}
+
 // A use of the window with what it received and what waits to be sent.
 struct WindowUse {
     const char* Screenshot;

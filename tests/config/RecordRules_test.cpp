@@ -7,6 +7,9 @@
 #include "config/FieldDefinitions.h"
 #include "config/RecordRules.h"
 
+#include <optional>
+#include <tuple>
+
 namespace quorvane {
 namespace {
 
@@ -148,14 +151,21 @@ TEST(FieldEditorRules, CommitChecksTheSumAndCountsFixedFields) {
     EXPECT_EQ(c.FieldCount, 1);
 }
 
-TEST(FieldEditorRules, FilterCodesOutsideTheListStayAsTheirLetter) {
-    EXPECT_EQ(FilterListIndex("C"), 0);
-    EXPECT_EQ(FilterListIndex("N"), 2);
-    EXPECT_EQ(FilterListIndex("H"), std::nullopt);
-    EXPECT_EQ(FilterCodeOfChoice("Ignore This Field", "C"), "I");
-    EXPECT_EQ(FilterCodeOfChoice("o", "C"), "O");
-    EXPECT_EQ(FilterCodeOfChoice("B", "C"), "B");
-    EXPECT_EQ(FilterCodeOfChoice("Ignore", "H"), "H");
+TEST(FieldEditorRules, EveryFilterCodeHasACaptionAndOnlyTheListedOnesAnEntry) {
+    const std::tuple<const char*, std::optional<int>, const char*> codes[] = {
+        {"C", 0, "None (No Filter)"},
+        {"I", 1, "Ignore This Field"},
+        {"N", 2, "Numeric Data Only"},
+        {"H", std::nullopt, "Hex To Decimal"},
+        {"O", std::nullopt, "Octal To Decimal"},
+        {"B", std::nullopt, "Binary To Hex"},
+        {"h", std::nullopt, "Filter h"},
+        {"", std::nullopt, "Filter "},
+        {"CI", std::nullopt, "Filter CI"}};
+    for (const auto& [code, index, caption] : codes) {
+        EXPECT_EQ(FilterListIndex(code), index) << code;
+        EXPECT_EQ(FilterCaption(code), caption) << code;
+    }
 }
 
 } // namespace

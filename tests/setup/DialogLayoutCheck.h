@@ -1,15 +1,19 @@
 #pragma once
-// A dialog at its opening size: no caption or button is narrower or lower than it needs, and none
-// overlaps a sibling. With QUORVANE_SCREENSHOTS naming a folder, the dialog is also saved there as a
-// PNG (docs/images holds the committed ones). checkLayout does the same for a window at its current
-// size.
+// A dialog at its opening size: no caption or button is narrower or lower than it needs, none
+// overlaps a sibling, and every input box has a name for assistive tools (its label as buddy). With
+// QUORVANE_SCREENSHOTS naming a folder, the dialog is also saved there as a PNG (docs/images holds the
+// committed ones). checkLayout does the same for a window at its current size.
 
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
@@ -38,6 +42,16 @@ inline void checkLayout(QWidget& d, const QString& file) {
                     << shown[j]->objectName().toStdString();
             }
         }
+    for (QWidget* w : d.findChildren<QWidget*>()) {
+        const bool box =
+            qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QComboBox*>(w);
+        // A combo box's own line edit is named through the combo box.
+        if (!box || !w->isVisibleTo(&d) || qobject_cast<QComboBox*>(w->parentWidget()))
+            continue;
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(w);
+        EXPECT_TRUE(accessible && !accessible->text(QAccessible::Name).isEmpty())
+            << file.toStdString() << ": " << w->objectName().toStdString() << " has no accessible name";
+    }
     const QByteArray folder = qgetenv("QUORVANE_SCREENSHOTS");
     if (!folder.isEmpty())
         d.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath(file));

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 
 #include "config/CodePage.h"
 #include "setup/records/RecDefs.h"
@@ -65,7 +66,9 @@ TEST_P(ChainDigitBox, StoresTheAcceptedValueAndRefusesTheOthersWithTheirMessage)
         EXPECT_EQ(control<QLineEdit>(d, c.Box)->text(), "7");
         EXPECT_EQ(rig.Prompts.Beeps, 1);
         retype(d, c.Box, c.Text);
-        click(d, c.Continue);
+        // Enter in the box presses the default button, Continue.
+        EXPECT_TRUE(control<QPushButton>(d, c.Continue)->isDefault());
+        QTest::keyClick(control<QLineEdit>(d, c.Box), Qt::Key_Return);
         if (!c.Accepted) {
             ASSERT_EQ(rig.Prompts.Messages.size(), 1u);
             EXPECT_EQ(rig.Prompts.Messages[0].Text, c.Message);
@@ -288,11 +291,28 @@ TEST_P(FieldEditorMode, ShowsTheBoxesAndButtonsOfTheOutputMode) {
     if (c.Macros) {
         EXPECT_EQ(control<QLabel>(d, "PreambleLabel")->text(), c.Preamble);
     }
-    EXPECT_EQ(control<QComboBox>(d, "FilterTypes")->currentText(), "H");
+    // A drop-down list; a code it does not offer is a fourth entry while its field is shown.
+    auto* filter = control<QComboBox>(d, "FilterTypes");
+    EXPECT_FALSE(filter->isEditable());
+    EXPECT_EQ(filter->currentText(), "Hex To Decimal");
+    EXPECT_EQ(filter->count(), 4);
+    QApplication::sendPostedEvents();
+    const int postambleY = control(d, "FieldMacro")->y();
     d.showField(2);
-    EXPECT_EQ(control<QComboBox>(d, "FilterTypes")->currentText(), "None (No Filter)");
-    // In keystroke mode the preamble belongs to field 1 only.
+    QApplication::sendPostedEvents();
+    EXPECT_EQ(filter->currentText(), "None (No Filter)");
+    EXPECT_EQ(filter->count(), 3);
+    filter->setCurrentIndex(1);
+    d.showField(1);
+    EXPECT_EQ(filter->currentText(), "Hex To Decimal");
+    d.showField(2);
+    EXPECT_EQ(filter->currentText(), "Ignore This Field");
+    // In keystroke mode the preamble belongs to field 1 only; the rows below it stay in place.
     EXPECT_EQ(!control(d, "PreambleMacro")->isHidden(), c.Macros && c.Mode != 0);
+    QApplication::sendPostedEvents();
+    if (c.Macros) {
+        EXPECT_EQ(control(d, "FieldMacro")->y(), postambleY);
+    }
     d.hide();
 }
 

@@ -132,13 +132,25 @@ TEST(TranslationWindow, KeystrokeModeTakesTheKeystrokePickersMacro) {
     EXPECT_EQ(rig.Config.KeystrokeTranslation[13], "^{F1}");
 }
 
+enum class Leave { Done, Escape, Close };
+
 struct TimerCase {
     const char* Interval;
     int Action;
     bool TimerOn;
     bool Accepted;
     std::int16_t Flags;
+    Leave By = Leave::Done; // Esc and closing the window keep the interval and action as OK does
 };
+
+void leave(QDialog& d, Leave by) {
+    if (by == Leave::Escape)
+        QTest::keyClick(&d, Qt::Key_Escape);
+    else if (by == Leave::Close)
+        d.close();
+    else
+        click(d, "DoneButton");
+}
 
 class OutputStringTimer : public testing::TestWithParam<TimerCase> {};
 
@@ -152,7 +164,7 @@ TEST_P(OutputStringTimer, StoresIntervalAndFlagsOnOkOrRefusesTheInterval) {
         EXPECT_EQ(control<QWidget>(d, "TimerString")->isVisibleTo(&d), c.Action == 0);
         if (c.TimerOn)
             click(d, "TimerOn");
-        click(d, "DoneButton");
+        leave(d, c.By);
         if (!c.Accepted) {
             ASSERT_EQ(rig.Prompts.Messages.size(), 1u);
             EXPECT_EQ(rig.Prompts.Messages[0].Text,
@@ -172,7 +184,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, OutputStringTimer,
                          testing::Values(TimerCase{"99999999", 0, false, true, 2},
                                          TimerCase{"100000000", 0, false, false, 2},
                                          TimerCase{"250", 2, true, true, 9},
-                                         TimerCase{"250", 1, false, true, 4}));
+                                         TimerCase{"250", 1, false, true, 4},
+                                         TimerCase{"250", 2, true, true, 9, Leave::Escape},
+                                         TimerCase{"1500", 1, false, true, 4, Leave::Close},
+                                         TimerCase{"100000000", 0, false, false, 2, Leave::Escape}));
 
 TEST(OutputStringEditor, EntryBoxesEditTheSettingsAndTheChartInsertsIntoTheFocusedOne) {
     TableDialogRig rig;

@@ -60,13 +60,14 @@ AppSelect::AppSelect(Configuration& config, UserPrompts& prompts, FileDialogs& f
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(label4, 0, 0, 1, 2);
-    layout->addWidget(new QLabel(QStringLiteral("Application Title Bar Text:"), this), 1, 0, 1, 2);
+    layout->addWidget(boxLabel(QStringLiteral("Application Title Bar Text:"), m_appName, this), 1, 0, 1, 2);
     layout->addWidget(m_appName, 2, 0, 1, 2);
-    layout->addWidget(new QLabel(QStringLiteral("Command Line:"), this), 3, 0, 1, 2);
+    layout->addWidget(boxLabel(QStringLiteral("Command Line:"), m_appCmd, this), 3, 0, 1, 2);
     layout->addWidget(m_appCmd, 4, 0);
     layout->addWidget(browse, 4, 1);
     layout->addWidget(label3, 5, 0, 1, 2);
-    layout->addWidget(new QLabel(QStringLiteral("Time Delay Between Keystrokes (ms):"), this), 6, 0, 1, 2);
+    layout->addWidget(boxLabel(QStringLiteral("Time Delay Between Keystrokes (ms):"), m_delay, this), 6, 0, 1,
+                      2);
     layout->addWidget(m_delay, 7, 0);
     layout->addWidget(label6, 8, 0, 1, 2);
     auto* buttons = new QHBoxLayout;

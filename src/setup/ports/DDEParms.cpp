@@ -51,11 +51,11 @@ DDEParms::DDEParms(Configuration& config, QWidget* parent)
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(label4, 0, 0);
-    layout->addWidget(new QLabel(QStringLiteral("DDE Application Name:"), this), 1, 0);
+    layout->addWidget(boxLabel(QStringLiteral("DDE Application Name:"), m_app, this), 1, 0);
     layout->addWidget(m_app, 2, 0);
-    layout->addWidget(new QLabel(QStringLiteral("DDE Topic:"), this), 3, 0);
+    layout->addWidget(boxLabel(QStringLiteral("DDE Topic:"), m_topic, this), 3, 0);
     layout->addWidget(m_topic, 4, 0);
-    layout->addWidget(new QLabel(QStringLiteral("DDE Command:"), this), 5, 0);
+    layout->addWidget(boxLabel(QStringLiteral("DDE Command:"), m_command, this), 5, 0);
     layout->addWidget(m_command, 6, 0);
     layout->addWidget(label5, 7, 0);
     auto* buttons = new QHBoxLayout;

@@ -35,7 +35,7 @@ Delim::Delim(Configuration& config, UserPrompts& prompts, QWidget* parent)
     auto* cancel = namedButton("Command2", "Cancel", this);
     ok->setDefault(true);
     auto* layout = new QGridLayout(this);
-    layout->addWidget(new QLabel("Maximum Number of Data Fields:", this), 0, 0, 1, 2);
+    layout->addWidget(boxLabel("Maximum Number of Data Fields:", m_count, this), 0, 0, 1, 2);
     layout->addWidget(m_count, 1, 0, 1, 2);
     layout->addWidget(new QLabel("Delimiter Character:", this), 2, 0, 1, 2);
     layout->addWidget(header, 3, 0, 1, 2);

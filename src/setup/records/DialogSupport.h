@@ -1,8 +1,9 @@
 #pragma once
-// Small helpers the record dialogs share: refusing an input, and laying out Continue/Cancel.
+// Small helpers the setup dialogs share: refusing an input, labels that name their boxes, buttons.
 
 #include <string>
 
+#include <QLabel>
 #include <QPushButton>
 #include <QWidget>
 
@@ -17,6 +18,13 @@ inline void refuseInput(UserPrompts& prompts, const std::string& message, const 
     prompts.messageBox(message, title, MessageButtons::Ok, icon);
     if (focus)
         focus->setFocus(Qt::OtherFocusReason);
+}
+
+/// A label that names `box`: its buddy, so that assistive tools read the caption as the box's name.
+inline QLabel* boxLabel(const QString& caption, QWidget* box, QWidget* parent) {
+    auto* label = new QLabel(caption, parent);
+    label->setBuddy(box);
+    return label;
 }
 
 /// A push button with its documented name and caption.

@@ -25,7 +25,7 @@ Fixed::Fixed(Configuration& config, UserPrompts& prompts, QWidget* parent)
     ok->setDefault(true);
     auto* layout = new QGridLayout(this);
     layout->addWidget(text, 0, 0, 1, 2);
-    layout->addWidget(new QLabel("Record Length:", this), 1, 0, 1, 2);
+    layout->addWidget(boxLabel("Record Length:", m_length, this), 1, 0, 1, 2);
     layout->addWidget(m_length, 2, 0, 1, 2);
     layout->addWidget(ok, 3, 0);
     layout->addWidget(cancel, 3, 1);

@@ -62,11 +62,12 @@ RecDefs::RecDefs(Configuration& config, UserPrompts& prompts, PickerHost& picker
     setObjectName("RecDefs");
     SetHelpTopic(this, kRecordChainTopic);
     m_filter->setObjectName("FilterTypes");
-    // Editable so that a loaded H, O or B code shows as its letter and stays selectable by typing it.
-    m_filter->setEditable(true);
-    m_filter->setInsertPolicy(QComboBox::NoInsert);
-    for (auto caption : kFilterCaptions)
-        m_filter->addItem(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    // A drop-down list: each entry carries its code. A field with a code the list does not offer
+    // (H, O, B from a file) gets a fourth entry while it is shown, so its filter is kept unless changed.
+    for (const char code : std::string_view("CIN")) {
+        const std::string caption = FilterCaption(std::string(1, code));
+        m_filter->addItem(QString::fromStdString(caption), QString(QChar::fromLatin1(code)));
+    }
     m_length->setObjectName("FieldLength");
     m_expression->setObjectName("FieldExpression");
     m_format->setObjectName("FieldFormat");
@@ -75,19 +76,22 @@ RecDefs::RecDefs(Configuration& config, UserPrompts& prompts, PickerHost& picker
     m_format->addItems({"General Number", "Currency", "Fixed", "Standard", "Percent", "Scientific", "Yes/No",
                         "True/False", "On/Off"});
     m_preamble->setObjectName("PreambleMacro");
+    m_lengthLabel->setBuddy(m_length);
+    m_preambleLabel->setBuddy(m_preamble);
+    m_postambleLabel->setBuddy(m_postamble);
     m_postamble->setObjectName("FieldMacro");
     m_ok->setDefault(true);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(new QLabel("Field", this), 0, 0);
-    layout->addWidget(new QLabel("Input Filter", this), 0, 1);
+    layout->addWidget(boxLabel("Input Filter", m_filter, this), 0, 1);
     layout->addWidget(m_lengthLabel, 0, 2);
     layout->addWidget(m_fieldName, 1, 0);
     layout->addWidget(m_filter, 1, 1);
     layout->addWidget(m_length, 1, 2);
-    layout->addWidget(new QLabel("Math Expression", this), 2, 0, 1, 3);
+    layout->addWidget(boxLabel("Math Expression", m_expression, this), 2, 0, 1, 3);
     layout->addWidget(m_expression, 3, 0, 1, 3);
-    layout->addWidget(new QLabel("Format Expression", this), 4, 0, 1, 3);
+    layout->addWidget(boxLabel("Format Expression", m_format, this), 4, 0, 1, 3);
     layout->addWidget(m_format, 5, 0, 1, 3);
     layout->addWidget(m_preambleLabel, 6, 0, 1, 3);
     layout->addWidget(m_preamble, 7, 0, 1, 3);
@@ -113,10 +117,9 @@ RecDefs::RecDefs(Configuration& config, UserPrompts& prompts, PickerHost& picker
     layout->setColumnStretch(1, 1);
     setMinimumWidth(480);
 
-    connect(m_filter, &QComboBox::currentTextChanged, this, [this](const QString& text) {
-        if (!m_loading)
-            m_copy.Filter[static_cast<std::size_t>(m_field)] =
-                FilterCodeOfChoice(bytes(text), m_copy.Filter[static_cast<std::size_t>(m_field)]);
+    connect(m_filter, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!m_loading && index >= 0)
+            m_copy.Filter[static_cast<std::size_t>(m_field)] = bytes(m_filter->itemData(index).toString());
     });
     connect(m_expression, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (!m_loading)
@@ -174,6 +177,13 @@ void RecDefs::prepare(bool bytesDefined, bool prevNext) {
     for (QWidget* w : {static_cast<QWidget*>(m_preamble), static_cast<QWidget*>(m_preambleLabel),
                        static_cast<QWidget*>(m_postamble), static_cast<QWidget*>(m_postambleLabel)})
         w->setVisible(macros);
+    // In keystroke mode the preamble shows on field 1 only; its rows keep their space on the other
+    // fields, so that nothing below it moves while the user steps through the fields.
+    for (QWidget* w : {static_cast<QWidget*>(m_preamble), static_cast<QWidget*>(m_preambleLabel)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(mode == 0);
+        w->setSizePolicy(policy);
+    }
     m_keyButton->setVisible(mode == 0);
     m_asciiButton->setVisible(mode == 2);
     m_preambleLabel->setText(mode == 0 ? "Record Preamble Keystrokes" : "Record Preamble Characters");
@@ -196,10 +206,14 @@ void RecDefs::showField(int n) {
     }
     m_prev->setEnabled(m_field > 1);
     m_next->setEnabled(m_field < m_config.FieldCount);
-    if (auto index = FilterListIndex(m_copy.Filter[f]))
+    while (m_filter->count() > static_cast<int>(std::size(kFilterCaptions)))
+        m_filter->removeItem(m_filter->count() - 1);
+    if (auto index = FilterListIndex(m_copy.Filter[f])) {
         m_filter->setCurrentIndex(*index);
-    else
-        m_filter->setEditText(utf8(m_copy.Filter[f]));
+    } else {
+        m_filter->addItem(utf8(FilterCaption(m_copy.Filter[f])), utf8(m_copy.Filter[f]));
+        m_filter->setCurrentIndex(m_filter->count() - 1);
+    }
     m_length->setText(QString::number(m_copy.Length[f]));
     m_lastLength = m_length->text();
     m_expression->setText(utf8(m_copy.Expression[f]));

@@ -27,8 +27,9 @@ Timed::Timed(Configuration& config, UserPrompts& prompts, QWidget* parent)
     ok->setDefault(true);
     auto* layout = new QGridLayout(this);
     layout->addWidget(text, 0, 0, 1, 2);
-    layout->addWidget(new QLabel("Min. time between the arrival of each data record (clock ticks):", this), 1,
-                      0, 1, 2);
+    layout->addWidget(
+        boxLabel("Min. time between the arrival of each data record (clock ticks):", m_ticks, this), 1, 0, 1,
+        2);
     layout->addWidget(m_ticks, 2, 0, 1, 2);
     layout->addWidget(ok, 3, 0);
     layout->addWidget(cancel, 3, 1);

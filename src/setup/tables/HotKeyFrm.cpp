@@ -84,6 +84,7 @@ HotKeyFrm::HotKeyFrm(Configuration& config, UserPrompts& prompts, PickerHost& pi
     m_key->setObjectName("HKKey");
     m_textLabel->setObjectName("Text1Label");
     m_text->setObjectName("Text1");
+    m_textLabel->setBuddy(m_text);
     m_ok->setDefault(true);
     m_loading = true;
     for (int i = 1; i <= kHotKeyCount; ++i)

@@ -90,7 +90,7 @@ SendStringForm::SendStringForm(Configuration& config, UserPrompts& prompts, Pick
     buttons->addWidget(m_done);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buttonFrame);
-    layout->addWidget(new QLabel("Acknowledgement String", this));
+    layout->addWidget(boxLabel("Acknowledgement String", m_ack, this));
     layout->addWidget(m_ack);
     layout->addWidget(timerFrame);
     layout->addLayout(buttons);
@@ -189,6 +189,12 @@ void SendStringForm::accept() {
         return;
     }
     QDialog::accept();
+}
+
+void SendStringForm::reject() {
+    // The strings are stored as they are typed; the caption, interval and timer action must not be
+    // the only edits a close throws away.
+    accept();
 }
 
 } // namespace quorvane

@@ -22,6 +22,7 @@ class PickerHost;
 
 /// The output string editor. It stays loaded (hidden) between uses; load() fills it for an opening.
 /// The entry boxes edit the settings directly; OK checks and stores the interval and TimerFlags.
+/// The dialog has no Cancel: Esc and closing the window keep every box's edits as OK does.
 class SendStringForm : public QDialog {
     Q_OBJECT
 public:
@@ -35,6 +36,7 @@ public:
 
 private:
     void accept() override;
+    void reject() override;
     void showString(int k);
     void storeCaption();
     void actionChosen();

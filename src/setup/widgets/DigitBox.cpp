@@ -20,8 +20,12 @@ DigitBox::DigitBox(QWidget* parent) : QLineEdit(parent) {
 
 void DigitBox::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
-    const bool character = text.size() == 1 && (text[0].unicode() >= 32 || event->key() == Qt::Key_Return ||
-                                                event->key() == Qt::Key_Enter);
+    // Enter goes on to the dialog, which presses its default button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    const bool character = text.size() == 1 && text[0].unicode() >= 32;
     const bool editsOtherwise = event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut) ||
                                 event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo);
     if (event->key() == Qt::Key_Backspace || (text.size() == 1 && text[0] >= u'0' && text[0] <= u'9')) {

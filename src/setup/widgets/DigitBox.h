@@ -9,7 +9,8 @@ namespace quorvane {
 
 /// A digit box. Other character keys are discarded, after `onRefused` (a beep, where the dialog wants
 /// one); so is any other input that is not all digits (the middle button's paste, a drop, input
-/// method text). `onFocus` runs before the text is selected on receiving the focus.
+/// method text). Enter is left to the dialog, whose default button it presses. `onFocus` runs before
+/// the text is selected on receiving the focus.
 class DigitBox : public QLineEdit {
     Q_OBJECT
 public:
