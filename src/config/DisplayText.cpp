@@ -50,8 +50,8 @@ std::string DisplayUtf8ToBytes(std::string_view utf8, char replacement) {
     plain.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const auto next = [&](std::size_t k) { return static_cast<unsigned char>(utf8[i + k]); };
-        if (i + 2 < utf8.size() && next(0) == 0xE2 && next(1) == 0x90 && (next(2) <= 0x9F || next(2) == 0xA1) &&
-            next(2) >= 0x80) {
+        if (i + 2 < utf8.size() && next(0) == 0xE2 && next(1) == 0x90 &&
+            (next(2) <= 0x9F || next(2) == 0xA1) && next(2) >= 0x80) {
             plain += next(2) == 0xA1 ? static_cast<char>(kDelete) : static_cast<char>(next(2) - 0x80);
             i += 2;
         } else {

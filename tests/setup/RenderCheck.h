@@ -28,7 +28,8 @@ inline std::string BlankOrAlike(const std::vector<unsigned char>& bytes, const s
             faults += "byte " + std::to_string(bytes[i]) + " is blank; ";
         for (std::size_t j = 0; j < i; ++j)
             if (pictures[i] == pictures[j])
-                faults += "bytes " + std::to_string(bytes[j]) + " and " + std::to_string(bytes[i]) + " look alike; ";
+                faults += "bytes " + std::to_string(bytes[j]) + " and " + std::to_string(bytes[i]) +
+                          " look alike; ";
     }
     return faults;
 }
