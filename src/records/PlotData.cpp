@@ -1,5 +1,7 @@
 #include "records/PlotData.h"
 
+#include "records/IndexSearch.h"
+
 #include "expr/ValRule.h"
 
 #include <algorithm>
@@ -115,13 +117,10 @@ std::size_t PlotData::pointCount() const {
 }
 
 std::pair<std::size_t, std::size_t> SpanIndices(const Ring<PlotPoint>& points, PlotAxis axis, PlotSpan span) {
-    const auto indices = std::views::iota(std::size_t{0}, points.size());
-    const auto first = std::ranges::partition_point(
-        indices, [&](std::size_t i) { return PlotX(points[i], axis) < span.From; });
-    const auto last = std::ranges::partition_point(
-        indices, [&](std::size_t i) { return PlotX(points[i], axis) <= span.To; });
-    const std::size_t a = first == indices.end() ? points.size() : *first;
-    const std::size_t b = last == indices.end() ? points.size() : *last;
+    const std::size_t a =
+        PartitionIndex(0, points.size(), [&](std::size_t i) { return PlotX(points[i], axis) < span.From; });
+    const std::size_t b =
+        PartitionIndex(0, points.size(), [&](std::size_t i) { return PlotX(points[i], axis) <= span.To; });
     return {a, std::max(a, b)};
 }
 

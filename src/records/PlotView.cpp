@@ -1,5 +1,7 @@
 #include "records/PlotView.h"
 
+#include "records/IndexSearch.h"
+
 #include <algorithm>
 #include <cmath>
 #include <ranges>
@@ -59,13 +61,13 @@ std::optional<PlotReadout> ReadoutAt(const PlotData& data, const PlotFrame& fram
         const PlotSeries* series = data.seriesOf(shown.Field);
         if (!series || shown.First >= shown.Last)
             continue;
-        const auto indices = std::views::iota(shown.First, std::min(shown.Last, series->Points.size()));
-        const auto after = std::ranges::partition_point(
-            indices, [&](std::size_t i) { return PlotX(series->Points[i], axis) < x; });
-        for (const auto candidate : {after, after == indices.begin() ? after : std::ranges::prev(after)}) {
-            if (candidate == indices.end())
+        const std::size_t end = std::min(shown.Last, series->Points.size());
+        const std::size_t after = PartitionIndex(
+            shown.First, end, [&](std::size_t i) { return PlotX(series->Points[i], axis) < x; });
+        for (const std::size_t candidate : {after, after == shown.First ? after : after - 1}) {
+            if (candidate >= end)
                 continue;
-            const PlotPoint& point = series->Points[*candidate];
+            const PlotPoint& point = series->Points[candidate];
             const double d = std::abs(PlotX(point, axis) - x);
             if (d < distance) {
                 distance = d;
@@ -81,11 +83,10 @@ std::optional<PlotReadout> ReadoutAt(const PlotData& data, const PlotFrame& fram
         std::optional<double> value;
         if (series) {
             const Ring<PlotPoint>& points = series->Points;
-            const auto indices = std::views::iota(std::size_t{0}, points.size());
-            const auto at = std::ranges::partition_point(
-                indices, [&](std::size_t i) { return points[i].Sequence < nearest->Sequence; });
-            if (at != indices.end() && points[*at].Sequence == nearest->Sequence)
-                value = points[*at].Y;
+            const std::size_t at = PartitionIndex(
+                0, points.size(), [&](std::size_t i) { return points[i].Sequence < nearest->Sequence; });
+            if (at != points.size() && points[at].Sequence == nearest->Sequence)
+                value = points[at].Y;
         }
         readout.Values.push_back(value);
     }
