@@ -1,6 +1,6 @@
 // Hot keys on a Wayland desktop: the quorvane program run headless on a pseudo-terminal binds its
 // hot keys through a stand-in GlobalShortcuts portal on the test's private session bus (this
-// process), with the triggers the portal specification names; the portal's Activated signal makes
+// process), with triggers in the form desktops take; the portal's Activated signal makes
 // the hot key's string reach the device. Without a portal the run says once that the hot keys are
 // off and goes on capturing. How triggers are named is tested key by key here too.
 
