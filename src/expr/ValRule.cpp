@@ -207,6 +207,28 @@ double Val(std::string_view text) {
     return TryVal(text).value_or(0.0);
 }
 
+std::optional<double> NumberAtStart(std::string_view text) {
+    ValCursor cursor(text);
+    if (!cursor.atEnd() && (cursor.peek() == '+' || cursor.peek() == '-'))
+        cursor.skip();
+    if (cursor.atEnd())
+        return std::nullopt;
+    int radix = 10;
+    if (cursor.peek() == '.') {
+        cursor.skip();
+    } else if (cursor.peek() == '&') {
+        cursor.skip();
+        const char letter = cursor.atEnd() ? '\0' : cursor.peek();
+        radix = (letter == 'H' || letter == 'h') ? 16 : (letter == 'O' || letter == 'o') ? 8 : 0;
+        if (radix == 0)
+            return std::nullopt;
+        cursor.skip();
+    }
+    if (cursor.atEnd() || digitValue(cursor.peek(), radix) < 0)
+        return std::nullopt;
+    return TryVal(text);
+}
+
 std::optional<double> StrictNumber(std::string_view text) {
     while (!text.empty() && isStrictBlank(text.front()))
         text.remove_prefix(1);

@@ -16,6 +16,12 @@ std::optional<double> TryVal(std::string_view text);
 /// TryVal, with 0 for a number that does not fit.
 double Val(std::string_view text);
 
+/// The number a text starts with by the val rule, where it starts with one: after the blanks the
+/// rule skips and a sign, a digit, a "." and a digit, or an "&H"/"&O" literal's first digit. So
+/// "  12.5 g" gives 12.5, while "ST", "-" and "" (which the rule reads as 0) give std::nullopt, as
+/// does a number that does not fit.
+std::optional<double> NumberAtStart(std::string_view text);
+
 /// The whole text as a number: blanks (space, tab, CR, LF) around it; an optionally signed
 /// decimal with "." and an E/e exponent, or an "&H"/"&O" literal with an optional "&" suffix.
 /// std::nullopt when the text is anything else (the empty text included) or does not fit.

@@ -9,66 +9,11 @@
 
 namespace quorvane {
 
-namespace {
-
-bool isValBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n';
-}
-
-bool isRadixDigit(char c, int radix) {
-    if (c >= '0' && c <= '7')
-        return true;
-    if (radix == 8)
-        return false;
-    return (c >= '8' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-// The characters after the blanks the val rule skips, from position `at`.
-std::string_view afterBlanks(std::string_view text, std::size_t& at) {
-    while (at < text.size() && isValBlank(text[at]))
-        ++at;
-    return text.substr(at);
-}
-
-} // namespace
-
-std::optional<double> FieldNumber(std::string_view text) {
-    std::size_t at = 0;
-    std::string_view rest = afterBlanks(text, at);
-    if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
-        ++at;
-        rest = afterBlanks(text, at);
-    }
-    if (rest.empty())
-        return std::nullopt;
-    bool starts = rest.front() >= '0' && rest.front() <= '9';
-    if (rest.front() == '.') {
-        ++at;
-        const std::string_view digits = afterBlanks(text, at);
-        starts = !digits.empty() && digits.front() >= '0' && digits.front() <= '9';
-    } else if (rest.front() == '&') {
-        ++at;
-        const std::string_view letter = afterBlanks(text, at);
-        const int radix = letter.empty()                                     ? 0
-                          : (letter.front() == 'H' || letter.front() == 'h') ? 16
-                          : (letter.front() == 'O' || letter.front() == 'o') ? 8
-                                                                             : 0;
-        if (radix != 0) {
-            ++at;
-            const std::string_view digits = afterBlanks(text, at);
-            starts = !digits.empty() && isRadixDigit(digits.front(), radix);
-        }
-    }
-    if (!starts)
-        return std::nullopt;
-    return TryVal(text);
-}
-
 void PlotData::add(const CompletedRecord& record) {
     const PlotPoint stamp{record.UnixMs, record.Sequence, 0};
     m_latest = stamp;
     for (int i = 1; i <= record.FieldCount; ++i) {
-        const std::optional<double> y = FieldNumber(record.field(i));
+        const std::optional<double> y = NumberAtStart(record.field(i));
         if (!y)
             continue;
         auto at = std::ranges::lower_bound(m_series, i, {}, &PlotSeries::Field);

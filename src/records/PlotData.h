@@ -34,11 +34,6 @@ struct PlotSpan {
     double To = 0;
 };
 
-/// The number a field's text holds by the val rule, or nullopt when the text does not start (after
-/// blanks and a sign) with one: "  12.5 g" reads as 12.5, "ST" and "" hold none, where the val rule
-/// itself would give 0.
-std::optional<double> FieldNumber(std::string_view text);
-
 /// Points a block summarizes.
 inline constexpr std::size_t kPointBlock = 64;
 

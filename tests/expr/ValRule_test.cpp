@@ -62,6 +62,31 @@ TEST(Val, StopsAtANulByte) {
               12.0);
 }
 
+// Where a text holds a number at all: the plot's series and the published values take a field only
+// then, not the 0 the val rule gives any text.
+class NumbersAtStart : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(NumbersAtStart, AreReadByTheValRuleOnlyWhereANumberStarts) {
+    EXPECT_EQ(NumberAtStart(GetParam().Text), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, NumbersAtStart,
+                         ::testing::Values(ReadCase{"  12.345", 12.345}, ReadCase{"12.5 g", 12.5},
+                                           ReadCase{"-0.25", -0.25}, ReadCase{"+ 3", 3.0},
+                                           ReadCase{"\t7", 7.0}, ReadCase{".5", 0.5}, ReadCase{"- . 5", -0.5},
+                                           ReadCase{"1e3", 1000.0}, ReadCase{"1,5", 1.0},
+                                           ReadCase{"1 000", 1000.0}, ReadCase{"0", 0.0},
+                                           ReadCase{"&HFF", 255.0}, ReadCase{"& h 1F", 31.0},
+                                           ReadCase{"&o17", 15.0}, ReadCase{"ST", std::nullopt},
+                                           ReadCase{"ST,+1", std::nullopt}, ReadCase{"", std::nullopt},
+                                           ReadCase{"   ", std::nullopt}, ReadCase{"-", std::nullopt},
+                                           ReadCase{"+-1", std::nullopt}, ReadCase{".", std::nullopt},
+                                           ReadCase{".x1", std::nullopt}, ReadCase{"&H", std::nullopt},
+                                           ReadCase{"&HG1", std::nullopt}, ReadCase{"&O9", std::nullopt},
+                                           ReadCase{"&X1", std::nullopt}, ReadCase{"\r12", std::nullopt},
+                                           ReadCase{"OVER", std::nullopt}, ReadCase{"1e999", std::nullopt},
+                                           ReadCase{"&H100000000", std::nullopt}));
+
 class StrictConversion : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(StrictConversion, AcceptsOnlyAWholeNumber) {

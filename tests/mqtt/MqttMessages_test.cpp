@@ -1,5 +1,5 @@
-// The texts that leave the program: timestamps, the numbers of fields by the val rule, topic
-// levels, the record message with code-page text and control characters, discovery.
+// The texts that leave the program: timestamps, topic levels, the record message with code-page
+// text and control characters, discovery.
 
 #include <gtest/gtest.h>
 
@@ -14,24 +14,6 @@ TEST(MqttMessages, TimestampsAreIsoUtcWithMilliseconds) {
     EXPECT_EQ(IsoUtc(951782400000), "2000-02-29T00:00:00.000Z");
     EXPECT_EQ(IsoUtc(-1), "1969-12-31T23:59:59.999Z");
 }
-
-struct NumberCase {
-    std::string Text;
-    std::optional<double> Value;
-};
-
-class FieldValues : public testing::TestWithParam<NumberCase> {};
-
-TEST_P(FieldValues, FollowTheValRuleAndAreNullWhereItFindsNoNumber) {
-    EXPECT_EQ(FieldValue(GetParam().Text), GetParam().Value) << GetParam().Text;
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, FieldValues,
-                         testing::Values(NumberCase{" 12.5 g", 12.5}, NumberCase{"-0", -0.0},
-                                         NumberCase{"1 000", 1000}, NumberCase{".5", 0.5},
-                                         NumberCase{"&HFF", 255}, NumberCase{"0", 0},
-                                         NumberCase{"ST,+1", std::nullopt}, NumberCase{"", std::nullopt},
-                                         NumberCase{"-", std::nullopt}, NumberCase{"1e999", std::nullopt}));
 
 TEST(MqttMessages, TopicLevelsCannotSplitOrMatchTopics) {
     EXPECT_EQ(TopicLevel("lab/1+#\x01"), "lab_1___");

@@ -1,4 +1,4 @@
-// The plot's model: which field texts are numbers, series from mixed records within the point
+// The plot's model: series from mixed records within the point
 // budget, the span's points, statistics, decimation, ranges and the CSV of the span.
 
 #include "records/PlotData.h"
@@ -16,29 +16,6 @@ namespace quorvane {
 namespace {
 
 using test::RecordFeed;
-
-struct NumberCase {
-    const char* Text;
-    std::optional<double> Number;
-};
-
-class FieldNumbers : public testing::TestWithParam<NumberCase> {};
-
-TEST_P(FieldNumbers, ReadByTheValRuleOnlyWhereANumberStarts) {
-    EXPECT_EQ(FieldNumber(GetParam().Text), GetParam().Number) << GetParam().Text;
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, FieldNumbers,
-                         testing::Values(NumberCase{"  12.345", 12.345}, NumberCase{"12.5 g", 12.5},
-                                         NumberCase{"-0.25", -0.25}, NumberCase{"+ 3", 3.0},
-                                         NumberCase{"\t7", 7.0}, NumberCase{".5", 0.5},
-                                         NumberCase{"1e3", 1000.0}, NumberCase{"1,5", 1.0},
-                                         NumberCase{"&HFF", 255.0}, NumberCase{"&o17", 15.0},
-                                         NumberCase{"ST", std::nullopt}, NumberCase{"", std::nullopt},
-                                         NumberCase{"   ", std::nullopt}, NumberCase{"-", std::nullopt},
-                                         NumberCase{".", std::nullopt}, NumberCase{"&H", std::nullopt},
-                                         NumberCase{"&HG1", std::nullopt}, NumberCase{"&O9", std::nullopt},
-                                         NumberCase{"\r12", std::nullopt}, NumberCase{"OVER", std::nullopt}));
 
 TEST(PlotData, MakesASeriesOfEachFieldThatReadsAsANumberAndSkipsItsTexts) {
     PlotData data;

@@ -6,7 +6,6 @@
 #include <array>
 #include <cctype>
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 
 namespace quorvane {
@@ -34,28 +33,6 @@ void civilFromDays(std::int64_t days, std::int64_t& year, unsigned& month, unsig
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n';
-}
-
-// Where the val rule would find a number: blanks skipped, a sign, then a digit, a point and a digit,
-// or an &H / &O literal.
-bool holdsNumber(std::string_view text) {
-    std::string compact;
-    for (const char c : text)
-        if (!isBlank(c))
-            compact += c;
-    std::string_view t = compact;
-    if (!t.empty() && (t.front() == '+' || t.front() == '-'))
-        t.remove_prefix(1);
-    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (!t.empty() && digit(t.front()))
-        return true;
-    if (t.size() >= 2 && t[0] == '.' && digit(t[1]))
-        return true;
-    if (t.size() >= 3 && t[0] == '&' && (t[1] == 'H' || t[1] == 'h'))
-        return std::isxdigit(static_cast<unsigned char>(t[2])) != 0;
-    if (t.size() >= 3 && t[0] == '&' && (t[1] == 'O' || t[1] == 'o'))
-        return t[2] >= '0' && t[2] <= '7';
-    return false;
 }
 
 // A small reader for the one JSON object a command request is.
@@ -265,15 +242,6 @@ std::string IsoUtc(std::int64_t unixMs) {
     return text;
 }
 
-std::optional<double> FieldValue(std::string_view text) {
-    if (!holdsNumber(text))
-        return std::nullopt;
-    const auto value = TryVal(text);
-    if (!value || !std::isfinite(*value))
-        return std::nullopt;
-    return *value;
-}
-
 std::string MakeRunId(std::int64_t unixMs, std::uint64_t random) {
     char text[40];
     std::snprintf(text, sizeof text, "%011llx-%08llx", static_cast<unsigned long long>(unixMs),
@@ -324,7 +292,7 @@ std::string RecordPayload(const CompletedRecord& record, const MqttRunInfo& run,
     for (int i = 1; i <= record.FieldCount; ++i) {
         if (i > 1)
             out += ',';
-        if (const auto value = FieldValue(record.field(i)))
+        if (const auto value = NumberAtStart(record.field(i)))
             appendNumber(out, *value);
         else
             out += "null";

@@ -43,10 +43,6 @@ std::string TopicLevel(std::string_view text);
 /// Milliseconds since 1970 UTC as ISO-8601 UTC with milliseconds, "2026-12-07T14:05:09.000Z".
 std::string IsoUtc(std::int64_t unixMs);
 
-/// The number a field holds by the val rule, or nullopt when it holds none (no digits where the
-/// rule reads, or beyond the range JSON can carry).
-std::optional<double> FieldValue(std::string_view text);
-
 /// A run id from the start time and a random number: hex, sortable by start time.
 std::string MakeRunId(std::int64_t unixMs, std::uint64_t random);
 

@@ -1,6 +1,7 @@
 #include "engine/mqtt/MqttPublisher.h"
 
 #include "engine/RecordAssembly.h"
+#include "expr/ValRule.h"
 
 #include <algorithm>
 
@@ -104,7 +105,7 @@ void MqttPublisher::announceFields(const CompletedRecord& record) {
     if (m_announced.size() < static_cast<std::size_t>(record.FieldCount) + 1)
         m_announced.resize(static_cast<std::size_t>(record.FieldCount) + 1, false);
     for (int i = 1; i <= record.FieldCount; ++i) {
-        if (m_announced[static_cast<std::size_t>(i)] || !FieldValue(record.field(i)))
+        if (m_announced[static_cast<std::size_t>(i)] || !NumberAtStart(record.field(i)))
             continue;
         const DiscoveryMessage message = FieldDiscovery(m_settings.DiscoveryPrefix, m_topics, m_run, i);
         if (m_parts.Client.publish({message.Topic, message.Payload, 1, true, {}}))
