@@ -2,6 +2,7 @@
 
 #include "engine/Engine.h"
 #include "platform/mqtt/PahoMqttClient.h"
+#include "platform/posix/PidFileLock.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -9,7 +10,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <random>
+#include <system_error>
 
 namespace quorvane {
 
@@ -26,10 +29,10 @@ std::string hostName() {
 
 class QtMqttHost final : public MqttHost {
 public:
-    QtMqttHost(Engine& engine, std::unique_ptr<PahoMqttClient> client, std::unique_ptr<RecordBacklog> backlog,
-               std::unique_ptr<MqttPublisher> publisher)
-        : m_engine(engine), m_client(std::move(client)), m_backlog(std::move(backlog)),
-          m_publisher(std::move(publisher)) {
+    QtMqttHost(Engine& engine, std::unique_ptr<PidFileLock> lock, std::unique_ptr<PahoMqttClient> client,
+               std::unique_ptr<RecordBacklog> backlog, std::unique_ptr<MqttPublisher> publisher)
+        : m_engine(engine), m_lock(std::move(lock)), m_client(std::move(client)),
+          m_backlog(std::move(backlog)), m_publisher(std::move(publisher)) {
         m_timer.setSingleShot(true);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             m_publisher->onTimer();
@@ -66,6 +69,8 @@ public:
 
 private:
     Engine& m_engine;
+    // Let go only after the queue is closed.
+    std::unique_ptr<PidFileLock> m_lock;
     std::unique_ptr<PahoMqttClient> m_client;
     std::unique_ptr<RecordBacklog> m_backlog;
     std::unique_ptr<MqttPublisher> m_publisher;
@@ -114,7 +119,15 @@ MqttStart StartMqttHost(MqttHostParts parts) {
     if (!options)
         return refuse(problem);
 
-    auto backlog = std::make_unique<RecordBacklog>(MqttQueuePath(run.Instrument), settings.QueueLimitBytes);
+    // Two runs sending one queue would send its records twice and cut each other's writes.
+    const std::string queue = MqttQueuePath(run.Instrument);
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(queue).parent_path(), ignored);
+    auto lock = std::make_unique<PidFileLock>(queue + ".lock");
+    if (std::string error; !lock->acquire(error))
+        return refuse("the queue of instrument \"" + run.Instrument + "\": " + error +
+                      "; give each run its own instrument name (--instrument NAME).");
+    auto backlog = std::make_unique<RecordBacklog>(queue, settings.QueueLimitBytes);
     if (std::string error; !backlog->open(error))
         return refuse(error);
     auto client = std::make_unique<PahoMqttClient>();
@@ -124,8 +137,8 @@ MqttStart StartMqttHost(MqttHostParts parts) {
                                         settings, std::move(*options), std::move(run));
     if (!publisher->start())
         return {nullptr, true};
-    auto host = std::make_unique<QtMqttHost>(parts.Hoxel, std::move(client), std::move(backlog),
-                                             std::move(publisher));
+    auto host = std::make_unique<QtMqttHost>(parts.Hoxel, std::move(lock), std::move(client),
+                                             std::move(backlog), std::move(publisher));
     host->afterEngineStep();
     return {std::move(host), false};
 }

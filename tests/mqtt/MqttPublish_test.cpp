@@ -1,12 +1,14 @@
 // The quorvane program on a pseudo-terminal publishing to a real mosquitto: exact record messages,
-// nothing lost or reordered while the broker is away (stopped mid-stream, not there at the start,
-// the program restarted meanwhile), presence and its last will. TLS and commands are in their own
+// the retained field values and discovery beside them, nothing lost or reordered while the broker
+// is away (stopped mid-stream, not there at the start, the program restarted meanwhile), presence
+// and its last will. TLS and commands are in their own
 // files; the publisher's rules with a fake client are in the unit tests.
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <regex>
@@ -20,12 +22,16 @@ namespace {
 
 using namespace test;
 
-TEST(MqttPublish, RecordsFromThePtyReachASubscriberWithExactPayloads) {
+TEST(MqttPublish, RecordsFromThePtyReachASubscriberWithExactPayloadsAndLeaveTheirFieldsRetained) {
     MqttRun run;
+    run.settings({"FieldTopics=true", "Discovery=true"});
     ASSERT_TRUE(run.Broker.start());
     Subscriber sub(run.Dir, run.Broker, run.topic("record"));
     ASSERT_TRUE(sub.waitReady(run.Broker));
     auto quorvane = run.start();
+    // Field values go out only while connected (they are not queued): wait for the presence.
+    Subscriber status(run.Dir, run.Broker, run.topic("status"));
+    ASSERT_TRUE(status.waitForLines(1)) << quorvane->standardError();
     ASSERT_TRUE(run.send(1, 3));
     ASSERT_TRUE(sub.waitForLines(3)) << quorvane->standardError();
 
@@ -49,6 +55,27 @@ TEST(MqttPublish, RecordsFromThePtyReachASubscriberWithExactPayloads) {
                                 value + "\",\"end\\r\"],\"values\":[null," + value + ",null],\"record\":\"r" +
                                 std::to_string(i) + "," + value + ",end\\r\\n\"}");
     }
+
+    // A subscriber that comes later is given what the broker retained: the last record's fields
+    // and the discovery of its one numeric field.
+    Subscriber late(run.Dir, run.Broker, run.topic("field/+"), {"-t", "homeassistant/#"});
+    ASSERT_TRUE(late.waitForLines(4));
+    std::vector<std::string> retained = late.lines();
+    std::sort(retained.begin(), retained.end());
+    ASSERT_EQ(retained.size(), 4u) << retained.back();
+    const std::string node = std::regex_replace(hostName(), std::regex("[^A-Za-z0-9_-]"), "_") + "_capture";
+    EXPECT_EQ(retained[0],
+              "homeassistant/sensor/" + node +
+                  "_field2/config {\"name\":\"capture field 2\",\"unique_id\":\"quorvane_" + node +
+                  "_field2\",\"state_topic\":\"" + run.topic("record") +
+                  "\",\"value_template\":\"{{ value_json['values'][1] }}\",\"availability_topic\":\"" +
+                  run.topic("status") +
+                  "\",\"availability_template\":\"{{ value_json.status }}\",\"device\":{"
+                  "\"identifiers\":[\"quorvane_" +
+                  node + "\"],\"name\":\"capture\",\"manufacturer\":\"Quorvane\"}}");
+    EXPECT_EQ(std::vector<std::string>(retained.begin() + 1, retained.end()),
+              (std::vector<std::string>{run.topic("field/1") + " r3", run.topic("field/2") + " 21",
+                                        run.topic("field/3") + " end\r"}));
 }
 
 TEST(MqttPublish, EverySequenceNumberArrivesInOrderWhenTheBrokerStopsMidStream) {
@@ -107,6 +134,29 @@ TEST(MqttPublish, RecordsOfARunStoppedWhileTheBrokerWasDownArriveWithTheNextRun)
     Subscriber sub(run.Dir, run.Broker, run.topic("record"));
     ASSERT_TRUE(waitFor([&] { return sub.lines().size() >= 60; })) << second->standardError();
     expectEverySequenceInOrder(sub.lines(), 2, 30);
+}
+
+TEST(MqttPublish, ASecondRunOfOneInstrumentIsRefusedNamingTheFirstWhoseRecordsGoOnWhole) {
+    MqttRun run;
+    ASSERT_TRUE(run.Broker.start());
+    Subscriber sub(run.Dir, run.Broker, run.topic("record"));
+    ASSERT_TRUE(sub.waitReady(run.Broker));
+    auto first = run.start();
+    ASSERT_TRUE(run.send(1, 20));
+    ASSERT_TRUE(sub.waitForLines(20)) << first->standardError();
+
+    TempDir elsewhere;
+    PtyPair device;
+    HeadlessProcess second(
+        elsewhere, {"--headless", run.Config, "--device", device.slavePath(), "--mqtt", run.Broker.url()});
+    EXPECT_EQ(second.wait(), 1);
+    EXPECT_NE(second.standardError().find("capture.queue.lock is in use by process " +
+                                          std::to_string(first->pid()) + " (quorvane)"),
+              std::string::npos)
+        << second.standardError();
+    ASSERT_TRUE(run.send(21, 20));
+    ASSERT_TRUE(waitFor([&] { return lastSequence(sub.lines()) >= 40; })) << first->standardError();
+    expectEverySequenceInOrder(sub.lines(), 1, 40);
 }
 
 TEST(MqttPublish, StatusIsOnlineWhileRunningAndTheLastWillSaysOfflineWhenKilled) {
