@@ -1,5 +1,7 @@
 #include "platform/x11/X11Keyboard.h"
 
+#include "platform/xkb/VirtualKeyTable.h"
+
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -10,30 +12,9 @@
 
 namespace quorvane {
 
-namespace {
-
-// The punctuation keys of a US keyboard, by the Windows code of their position.
-constexpr std::array<std::uint16_t, 12> kPunctuationKeys{186, 187, 188, 189, 190, 191,
-                                                         192, 219, 220, 221, 222, 226};
-
-bool isAsciiLetter(Keysym s) {
-    return (s >= XK_a && s <= XK_z) || (s >= XK_A && s <= XK_Z);
-}
-
-} // namespace
-
 std::optional<KeyStroke> X11KeyLayout::keyForCharacter(unsigned char character) const {
-    switch (character) {
-    case 8:
-    case 9:
-    case 27:
-        return KeyStroke{character, 0};
-    case 10:
-    case 13:
-        return KeyStroke{vk::kEnter, 0};
-    default:
-        break;
-    }
+    if (auto control = keyOfControlByte(character))
+        return control;
     const Keysym keysym = keysymOfByte(character);
     if (keysym == kNoKeysym)
         return std::nullopt;
@@ -47,18 +28,8 @@ std::optional<KeyStroke> X11KeyLayout::keyForCharacter(unsigned char character) 
         const auto other = m_keymap.find(keysymOfVirtualKey(virtualKey));
         return other && other->Keycode == position->Keycode && other->Level == 0;
     };
-    std::uint16_t candidate = 0;
-    if (isAsciiLetter(keysym))
-        candidate = static_cast<std::uint16_t>('A' + (keysym | 0x20) - XK_a);
-    else if (keysym >= XK_0 && keysym <= XK_9)
-        candidate = static_cast<std::uint16_t>(keysym);
-    else if (keysym == XK_space)
-        candidate = 32;
-    if (candidate != 0 && sameKey(candidate))
-        return KeyStroke{candidate, shift};
-    for (std::uint16_t virtualKey : kPunctuationKeys)
-        if (sameKey(virtualKey))
-            return KeyStroke{virtualKey, shift};
+    if (const std::uint16_t virtualKey = virtualKeyNaming(keysym, sameKey))
+        return KeyStroke{virtualKey, shift};
     return KeyStroke{static_cast<std::uint16_t>(x11vk::kKeycodeBase + position->Keycode), shift};
 }
 

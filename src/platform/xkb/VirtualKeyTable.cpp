@@ -64,6 +64,10 @@ constexpr std::array<std::pair<char32_t, Keysym>, 21> kLegacyKeysyms{{
     {U'\u017E', XKB_KEY_zcaron},
 }};
 
+// The punctuation keys of a US keyboard, by the Windows code of their position.
+constexpr std::array<std::uint16_t, 12> kPunctuationKeys{186, 187, 188, 189, 190, 191,
+                                                         192, 219, 220, 221, 222, 226};
+
 } // namespace
 
 Keysym keysymOfVirtualKey(std::uint16_t virtualKey) {
@@ -103,6 +107,36 @@ Keysym keysymOfByte(unsigned char byte) {
         if (cp == codePoint)
             return keysym;
     return 0x01000000 | codePoint;
+}
+
+std::optional<KeyStroke> keyOfControlByte(unsigned char byte) {
+    switch (byte) {
+    case 8:
+    case 9:
+    case 27:
+        return KeyStroke{byte, 0};
+    case 10:
+    case 13:
+        return KeyStroke{vk::kEnter, 0};
+    default:
+        return std::nullopt;
+    }
+}
+
+std::uint16_t virtualKeyNaming(Keysym keysym, const std::function<bool(std::uint16_t)>& isThatKey) {
+    std::uint16_t candidate = 0;
+    if ((keysym >= XKB_KEY_a && keysym <= XKB_KEY_z) || (keysym >= XKB_KEY_A && keysym <= XKB_KEY_Z))
+        candidate = static_cast<std::uint16_t>('A' + (keysym | 0x20) - XKB_KEY_a);
+    else if (keysym >= XKB_KEY_0 && keysym <= XKB_KEY_9)
+        candidate = static_cast<std::uint16_t>(keysym);
+    else if (keysym == XKB_KEY_space)
+        candidate = 32;
+    if (candidate != 0 && isThatKey(candidate))
+        return candidate;
+    for (std::uint16_t virtualKey : kPunctuationKeys)
+        if (isThatKey(virtualKey))
+            return virtualKey;
+    return 0;
 }
 
 } // namespace quorvane

@@ -16,10 +16,6 @@ namespace quorvane {
 
 namespace {
 
-// The punctuation keys of a US keyboard, by the Windows code of their position.
-constexpr std::array<std::uint16_t, 12> kPunctuationKeys{186, 187, 188, 189, 190, 191,
-                                                         192, 219, 220, 221, 222, 226};
-
 constexpr std::uint32_t kEvdevOffset = 8;
 
 // Keys of a real keyboard's main block, right-hand modifiers and keypad (Linux input codes 1 to 88
@@ -261,17 +257,8 @@ std::vector<KeyChord> XkbLayout::chordsFor(unsigned char character) const {
 }
 
 std::optional<KeyStroke> XkbLayout::keyForCharacter(unsigned char character) const {
-    switch (character) {
-    case 8:
-    case 9:
-    case 27:
-        return KeyStroke{character, 0};
-    case 10:
-    case 13:
-        return KeyStroke{vk::kEnter, 0};
-    default:
-        break;
-    }
+    if (auto control = keyOfControlByte(character))
+        return control;
     const std::vector<KeyChord>& chords = m_chords[character];
     if (chords.empty())
         return std::nullopt;
@@ -288,19 +275,8 @@ std::optional<KeyStroke> XkbLayout::keyForCharacter(unsigned char character) con
         const auto position = find(keysymOfVirtualKey(virtualKey));
         return position && position->Keycode == chord.Keycode && position->Mask == 0;
     };
-    const Keysym keysym = keysymOfByte(character);
-    std::uint16_t candidate = 0;
-    if ((keysym >= XKB_KEY_a && keysym <= XKB_KEY_z) || (keysym >= XKB_KEY_A && keysym <= XKB_KEY_Z))
-        candidate = static_cast<std::uint16_t>('A' + (keysym | 0x20) - XKB_KEY_a);
-    else if (keysym >= XKB_KEY_0 && keysym <= XKB_KEY_9)
-        candidate = static_cast<std::uint16_t>(keysym);
-    else if (keysym == XKB_KEY_space)
-        candidate = 32;
-    if (candidate != 0 && sameKey(candidate))
-        return KeyStroke{candidate, shift};
-    for (std::uint16_t virtualKey : kPunctuationKeys)
-        if (sameKey(virtualKey))
-            return KeyStroke{virtualKey, shift};
+    if (const std::uint16_t virtualKey = virtualKeyNaming(keysymOfByte(character), sameKey))
+        return KeyStroke{virtualKey, shift};
     return KeyStroke{static_cast<std::uint16_t>(xkbvk::kKeycodeBase + chord.Keycode), shift};
 }
 
