@@ -59,10 +59,17 @@ PreferencesDialog::PreferencesDialog(Configuration& config, UserPrompts& prompts
         layout->addWidget(m_checks[static_cast<std::size_t>(i)]);
     }
     auto* formatRow = new QHBoxLayout;
-    formatRow->addWidget(named(new QLabel(QStringLiteral("Date/Time Format:")), "Label1"));
+    auto* formatLabel = named(new QLabel(QStringLiteral("Date/Time Format:")), "Label1");
+    formatRow->addWidget(formatLabel);
     m_text2 = named(new QLineEdit, "Text2");
+    formatLabel->setBuddy(m_text2);
     formatRow->addWidget(m_text2, 1);
     layout->addLayout(formatRow);
+    m_text1->setAccessibleName(QStringLiteral("DDE Topic"));
+    // Beside the documented controls, and shown only where the user's store is at hand.
+    m_keystrokes = new KeystrokePreferencesBox;
+    m_keystrokes->hide();
+    layout->addWidget(m_keystrokes);
 
     auto* ok = named(new QPushButton(QStringLiteral("&OK")), "Command1");
     auto* cancel = named(new QPushButton(QStringLiteral("&Cancel")), "Command2");
@@ -93,6 +100,12 @@ void PreferencesDialog::enableMqtt(SettingsStore& store, MqttClientFactory makeC
     m_store = &store;
     m_makeClient = std::move(makeClient);
     m_mqtt->show();
+}
+
+void PreferencesDialog::enableKeystrokes(SettingsStore& store) {
+    m_keystrokeStore = &store;
+    m_keystrokes->load(store);
+    m_keystrokes->show();
 }
 
 void PreferencesDialog::showForm(const PreferencesForm& form) {
@@ -131,6 +144,8 @@ void PreferencesDialog::ok() {
         m_text1->setFocus();
         return;
     }
+    if (m_keystrokeStore != nullptr)
+        m_keystrokes->apply(*m_keystrokeStore);
     accept();
 }
 

@@ -5,6 +5,7 @@
 #include "config/Configuration.h"
 #include "config/Preferences.h"
 #include "platform/UserPrompts.h"
+#include "setup/KeystrokePreferencesBox.h"
 #include "setup/MqttSettingsDialog.h"
 
 #include <QDialog>
@@ -28,6 +29,9 @@ public:
     PreferencesForm form() const;
     /// Shows the "&MQTT..." button (MqttButton), which opens the MQTT settings of `store`.
     void enableMqtt(SettingsStore& store, MqttClientFactory makeClient);
+    /// Shows the "Keystrokes" group (KeystrokesFrame) on the settings of `store`, which OK writes
+    /// back.
+    void enableKeystrokes(SettingsStore& store);
 
     /// Help topic of the dialog.
     static constexpr int kHelpTopic = 150;
@@ -45,7 +49,9 @@ private:
     std::array<QCheckBox*, 8> m_checks{};
     QLineEdit* m_text2 = nullptr;
     QPushButton* m_mqtt = nullptr;
+    KeystrokePreferencesBox* m_keystrokes = nullptr;
     SettingsStore* m_store = nullptr;
+    SettingsStore* m_keystrokeStore = nullptr;
     MqttClientFactory m_makeClient;
 };
 

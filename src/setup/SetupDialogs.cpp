@@ -115,6 +115,7 @@ SetupDialogs StandardSetupDialogs(PickerHost& pickers) {
     dialogs.set(SetupCommand::Preferences, [](const SetupDialogContext& c) {
         PreferencesDialog dialog(c.Config, c.Prompts, c.Parent);
         dialog.enableMqtt(c.Store, [] { return std::make_unique<PahoMqttClient>(); });
+        dialog.enableKeystrokes(c.Store);
         dialog.exec();
     });
     return dialogs;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
@@ -43,10 +44,11 @@ inline void checkLayout(QWidget& d, const QString& file) {
             }
         }
     for (QWidget* w : d.findChildren<QWidget*>()) {
-        const bool box =
-            qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QComboBox*>(w);
-        // A combo box's own line edit is named through the combo box.
-        if (!box || !w->isVisibleTo(&d) || qobject_cast<QComboBox*>(w->parentWidget()))
+        const bool box = qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+                         qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w);
+        // A combo box's or spin box's own line edit is named through its box.
+        if (!box || !w->isVisibleTo(&d) || qobject_cast<QComboBox*>(w->parentWidget()) ||
+            qobject_cast<QAbstractSpinBox*>(w->parentWidget()))
             continue;
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(w);
         EXPECT_TRUE(accessible && !accessible->text(QAccessible::Name).isEmpty())

@@ -1,18 +1,24 @@
 // The Preferences dialog offscreen: its controls and captions, what it shows on opening, the enabled
 // states while it is open, the 15-character topic box, the blank-topic refusal, OK and Cancel, and
-// its opening from the Define menu. The rules as plain functions are Preferences_test's.
+// its opening from the Define menu; the keystroke group chosen by keyboard and written to the store,
+// and the dialog's layout (screenshot with QUORVANE_SCREENSHOTS). The rules as plain functions are
+// Preferences_test's and KeystrokePreferences_test's.
 
 #include <gtest/gtest.h>
 
+#include "fakes/FakeMqttClient.h"
+#include "setup/DialogLayoutCheck.h"
 #include "setup/PreferencesDialog.h"
 #include "setup/SetupRig.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -199,6 +205,50 @@ TEST(PreferencesDialog, OpensModallyFromTheDefineMenu) {
     rig.click("mnuPreferences");
     EXPECT_EQ(title, "Quorvane Preferences");
     EXPECT_TRUE(isSet(rig.Config.AlwaysOnTop));
+}
+
+TEST(PreferencesDialog, ChoosesHowKeystrokesAreTypedFromTheKeyboardAndStoresItOnOk) {
+    test::SetupRig rig;
+    rig.Store.SaveSetting("Quorvane", "Keystrokes", "Backend", "wayland");
+    QString shown;
+    bool layoutForWayland = true;
+    bool backendFocused = false;
+    int help = 0;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        QApplication::setActiveWindow(modal);
+        auto* backend = modal->findChild<QComboBox*>("KeystrokeBackend");
+        shown = backend->currentText();
+        layoutForWayland = modal->findChild<QLineEdit*>("KeystrokeLayout")->isEnabled();
+        QTest::keyClick(modal, Qt::Key_T, Qt::AltModifier);
+        backendFocused = backend->hasFocus();
+        QTest::keyClick(backend, Qt::Key_Down);
+        help = ActiveHelpTopic(backend);
+        QTest::keyClick(backend, Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), " de");
+        QTest::keyClick(modal, Qt::Key_D, Qt::AltModifier);
+        QTest::keyClicks(QApplication::focusWidget(), "15");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    rig.click("mnuPreferences");
+    EXPECT_EQ(shown, "Wayland virtual keyboard");
+    EXPECT_FALSE(layoutForWayland);
+    EXPECT_TRUE(backendFocused);
+    EXPECT_EQ(help, PreferencesDialog::kHelpTopic);
+    EXPECT_EQ(LoadKeystrokeSettings(rig.Store),
+              (KeystrokeSettings{KeystrokeBackendKind::Uinput, "de", "", 15, 0}));
+    EXPECT_TRUE(isSet(rig.Config.ConfigChanged));
+}
+
+TEST(PreferencesDialog, LaysOutEveryControlUnclipped) {
+    PreferencesRig rig;
+    rig.Dialog = std::make_unique<PreferencesDialog>(rig.Config, rig.Prompts);
+    test::FakeSettingsStore store;
+    rig.Dialog->enableMqtt(store, [] { return std::make_unique<test::FakeMqttClient>(); });
+    rig.Dialog->enableKeystrokes(store);
+    rig.Dialog->show();
+    test::checkAndSave(*rig.Dialog, QStringLiteral("preferences.png"));
 }
 
 } // namespace
