@@ -2,6 +2,7 @@
 #include "platform/uinput/UinputKeyboard.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandWindowSystem.h"
+#include "platform/x11/X11ServerKeyboard.h"
 #include "platform/xkb/XkbKeymap.h"
 #include "platform/xkb/XkbLayout.h"
 
@@ -36,9 +37,12 @@ std::string fileText(const char* path) {
 class UinputKeystrokeConnection final : public KeystrokeConnection {
 public:
     UinputKeystrokeConnection(XkbKeymap keymap, std::unique_ptr<WaylandConnection> compositor,
-                              const UinputTiming& timing, std::function<void(int)> wait)
-        : m_compositor(std::move(compositor)), m_layout(std::move(keymap)),
+                              std::unique_ptr<X11ServerKeyboard> xserver, const UinputTiming& timing,
+                              std::function<void(int)> wait)
+        : m_compositor(std::move(compositor)), m_xserver(std::move(xserver)), m_layout(std::move(keymap)),
           m_keyboard(m_layout, m_calls, timing, std::move(wait)) {
+        if (m_xserver)
+            m_keyboard.setStateSource([this] { return m_xserver->state(); });
         if (m_compositor) {
             // The compositor tells the seat's modifiers to a client while it has the focus only;
             // what it told last is the best there is.
@@ -81,6 +85,7 @@ public:
 private:
     // Declared in order of construction: the keyboard uses the layout and the calls.
     std::unique_ptr<WaylandConnection> m_compositor;
+    std::unique_ptr<X11ServerKeyboard> m_xserver;
     XkbLayout m_layout;
     UinputCalls m_calls;
     UinputKeyboard m_keyboard;
@@ -100,13 +105,20 @@ public:
             if (!compositor->ok())
                 compositor.reset();
         }
-        XkbKeymap keymap = layoutKeymap(compositor.get(), problem);
+        // On an X11 session the server knows the layout and the user's modifiers and locks.
+        std::unique_ptr<X11ServerKeyboard> xserver;
+        if (const char* name = std::getenv("DISPLAY"); !compositor && name != nullptr && *name != '\0') {
+            xserver = std::make_unique<X11ServerKeyboard>(name);
+            if (!xserver->ok())
+                xserver.reset();
+        }
+        XkbKeymap keymap = layoutKeymap(compositor.get(), xserver.get(), problem);
         if (!keymap.ok())
             return nullptr;
         const UinputTiming timing{std::chrono::milliseconds(m_settings.KeyDelay),
                                   std::chrono::milliseconds(m_settings.HoldTime)};
-        auto connection = std::make_unique<UinputKeystrokeConnection>(std::move(keymap),
-                                                                      std::move(compositor), timing, m_wait);
+        auto connection = std::make_unique<UinputKeystrokeConnection>(
+            std::move(keymap), std::move(compositor), std::move(xserver), timing, m_wait);
         if (auto refused = connection->open()) {
             problem = *refused;
             return nullptr;
@@ -129,9 +141,10 @@ public:
     }
 
 private:
-    // The layout typed in: the user's setting, else the compositor's keymap, else the system's
-    // keyboard configuration, else a US keyboard.
-    XkbKeymap layoutKeymap(WaylandConnection* compositor, std::string& problem) const {
+    // The layout typed in: the user's setting, else the compositor's or the X server's keymap,
+    // else the system's keyboard configuration, else a US keyboard.
+    XkbKeymap layoutKeymap(WaylandConnection* compositor, X11ServerKeyboard* xserver,
+                           std::string& problem) const {
         if (!m_settings.Layout.empty()) {
             XkbKeymap keymap =
                 XkbKeymap::fromNames({m_settings.Layout, m_settings.Variant, "", ""}, &problem);
@@ -146,6 +159,9 @@ private:
                 if (XkbKeymap keymap = XkbKeymap::fromText(compositor->keymapText()); keymap.ok())
                     return keymap;
         }
+        if (xserver != nullptr)
+            if (XkbKeymap keymap = xserver->keymap(); keymap.ok())
+                return keymap;
         if (XkbKeymap keymap = XkbKeymap::fromNames(SystemLayoutNames(fileText("/etc/default/keyboard")));
             keymap.ok())
             return keymap;
