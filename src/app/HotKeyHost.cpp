@@ -146,6 +146,9 @@ public:
             if (PortalHotKeys::available(QDBusConnection::sessionBus())) {
                 m_portal.emplace(QDBusConnection::sessionBus());
                 m_portal->setPressHandler(m_handler);
+                m_portal->setNoticeHandler([this](const std::string& text) {
+                    m_prompts.notify(text, kProgramTitle, MessageIcon::Exclamation);
+                });
             } else {
                 m_prompts.notify("This desktop offers no GlobalShortcuts portal; the hot keys are off.",
                                  kProgramTitle, MessageIcon::Exclamation);

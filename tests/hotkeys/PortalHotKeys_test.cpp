@@ -1,8 +1,10 @@
 // Hot keys on a Wayland desktop: the quorvane program run headless on a pseudo-terminal binds its
 // hot keys through a stand-in GlobalShortcuts portal on the test's private session bus (this
 // process), with triggers in the form desktops take; the portal's Activated signal makes
-// the hot key's string reach the device. Without a portal the run says once that the hot keys are
-// off and goes on capturing. How triggers are named is tested key by key here too.
+// the hot key's string reach the device. A hot key whose key the user takes away in the desktop is
+// told once; a portal that leaves the bus and comes back gets a new session with the hot keys bound
+// again. Without a portal the run says once that the hot keys are off and goes on capturing. How
+// triggers are named is tested key by key here too.
 
 #include "config/ConfigFileFormat.h"
 #include "config/ConfigFiles.h"
@@ -17,10 +19,36 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
 #include <gtest/gtest.h>
 #include <map>
+
+namespace quorvane::test {
+// A shortcut as portals list them: (s id, a{sv} properties).
+struct ListedShortcut {
+    QString Id;
+    QVariantMap Properties;
+};
+} // namespace quorvane::test
+
+Q_DECLARE_METATYPE(quorvane::test::ListedShortcut)
+
+namespace quorvane::test {
+QDBusArgument& operator<<(QDBusArgument& argument, const ListedShortcut& shortcut) {
+    argument.beginStructure();
+    argument << shortcut.Id << shortcut.Properties;
+    argument.endStructure();
+    return argument;
+}
+const QDBusArgument& operator>>(const QDBusArgument& argument, ListedShortcut& shortcut) {
+    argument.beginStructure();
+    argument >> shortcut.Id >> shortcut.Properties;
+    argument.endStructure();
+    return argument;
+}
+} // namespace quorvane::test
 
 namespace quorvane {
 namespace {
@@ -49,6 +77,7 @@ public:
                                 options[QStringLiteral("handle_token")].toString();
         QVariantMap results;
         if (member == QStringLiteral("CreateSession")) {
+            ++Sessions;
             Session = kPortalPath + QStringLiteral("/session/") + sender + QLatin1Char('/') +
                       options[QStringLiteral("session_handle_token")].toString();
             results[QStringLiteral("session_handle")] = Session;
@@ -84,7 +113,20 @@ public:
         m_bus.send(activated);
     }
 
+    /// Says the user gave the session's shortcuts these triggers (an empty one: none).
+    void changeTriggers(const std::map<QString, QString>& triggers) {
+        QList<test::ListedShortcut> shortcuts;
+        for (const auto& [id, trigger] : triggers)
+            shortcuts.append({id, {{QStringLiteral("trigger_description"), trigger}}});
+        QDBusMessage changed =
+            QDBusMessage::createSignal(kPortalPath, QStringLiteral("org.freedesktop.portal.GlobalShortcuts"),
+                                       QStringLiteral("ShortcutsChanged"));
+        changed << QVariant::fromValue(QDBusObjectPath(Session)) << QVariant::fromValue(shortcuts);
+        m_bus.send(changed);
+    }
+
     QString Session;
+    int Sessions = 0;
     std::map<std::string, std::string> Triggers;
 
 private:
@@ -151,8 +193,17 @@ int s_argc = 1;
 char s_name[] = "quorvane_portal_tests";
 char* s_argv[] = {s_name, nullptr};
 
-TEST_F(PortalHotKeysHeadless, BindsTheHotKeysAndAnActivationReachesTheDevice) {
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST_F(PortalHotKeysHeadless, BindsTheHotKeysAgainWhenThePortalRestartsAndAnActivationReachesTheDevice) {
     QCoreApplication app(s_argc, s_argv);
+    qDBusRegisterMetaType<test::ListedShortcut>();
+    qDBusRegisterMetaType<QList<test::ListedShortcut>>();
     QDBusConnection bus = QDBusConnection::sessionBus();
     StandInPortal portal(bus);
     ASSERT_TRUE(bus.registerVirtualObject(kPortalPath, &portal));
@@ -162,9 +213,31 @@ TEST_F(PortalHotKeysHeadless, BindsTheHotKeysAndAnActivationReachesTheDevice) {
     ASSERT_TRUE(serveUntil([&] { return portal.Triggers.size() == 2; })) << standardError();
     EXPECT_EQ(portal.Triggers["hotkey-3"], "CTRL+SHIFT+F5");
     EXPECT_EQ(portal.Triggers["hotkey-7"], "ALT+q");
-
     portal.activate(QStringLiteral("hotkey-3"));
     EXPECT_TRUE(receive(std::string("HK\0\r", 4))) << standardError();
+
+    const std::string lost = "Hot key 7 has no key on this desktop any more";
+    portal.changeTriggers({{QStringLiteral("hotkey-3"), QStringLiteral("Ctrl+Shift+F5")},
+                           {QStringLiteral("hotkey-7"), QString()}});
+    portal.changeTriggers({{QStringLiteral("hotkey-3"), QStringLiteral("Ctrl+Shift+F6")},
+                           {QStringLiteral("hotkey-7"), QString()}});
+    EXPECT_TRUE(serveUntil([&] { return standardError().find(lost) != std::string::npos; }))
+        << standardError();
+
+    // The portal restarts: it forgets the session, and the hot keys are bound in a new one.
+    ASSERT_TRUE(bus.unregisterService(kPortalService));
+    portal.Triggers.clear();
+    EXPECT_TRUE(serveUntil([&] { return standardError().find("portal went away") != std::string::npos; }))
+        << standardError();
+    ASSERT_TRUE(bus.registerService(kPortalService));
+    ASSERT_TRUE(serveUntil([&] { return standardError().find("portal is back") != std::string::npos; }))
+        << standardError();
+    EXPECT_EQ(portal.Sessions, 2);
+    EXPECT_EQ(portal.Triggers.size(), 2u);
+    portal.activate(QStringLiteral("hotkey-3"));
+    EXPECT_TRUE(receive(std::string("HK\0\r", 4))) << standardError();
+    EXPECT_EQ(occurrences(standardError(), lost), 1u) << standardError();
+    EXPECT_EQ(occurrences(standardError(), "portal went away"), 1u) << standardError();
     bus.unregisterService(kPortalService);
     bus.unregisterObject(kPortalPath);
 }

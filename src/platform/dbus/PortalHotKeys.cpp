@@ -5,6 +5,7 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusServiceWatcher>
 #include <QList>
 #include <QTimer>
 #include <unistd.h>
@@ -52,6 +53,10 @@ PortalHotKeys::PortalHotKeys(QDBusConnection bus) : m_bus(std::move(bus)) {
     qDBusRegisterMetaType<QList<PortalShortcut>>();
     m_bus.connect(kService, kPath, kInterface, QStringLiteral("Activated"), this,
                   SLOT(activated(QDBusMessage)));
+    m_bus.connect(kService, kPath, kInterface, QStringLiteral("ShortcutsChanged"), this,
+                  SLOT(shortcutsChanged(QDBusMessage)));
+    m_watcher = new QDBusServiceWatcher(kService, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this, &PortalHotKeys::portalOwnerChanged);
 }
 
 PortalHotKeys::~PortalHotKeys() {
@@ -140,8 +145,79 @@ void PortalHotKeys::sessionCreated(uint response, const QVariantMap& results) {
     m_bus.send(bind);
 }
 
-void PortalHotKeys::shortcutsBound(uint response, const QVariantMap&) {
+void PortalHotKeys::shortcutsBound(uint response, const QVariantMap& results) {
     m_bound = response == 0;
+    if (!m_bound)
+        return;
+    takeAssignments(results.value(QStringLiteral("shortcuts")), false);
+    if (m_gone) {
+        m_gone = false;
+        notice("The desktop's GlobalShortcuts portal is back; the hot keys work again.");
+    }
+}
+
+QString PortalHotKeys::assignedTrigger(int id) const {
+    const auto it = m_assigned.find(id);
+    return it == m_assigned.end() ? QString() : it->second;
+}
+
+// The desktop describes each shortcut's trigger as it shows it to the user. After a change it
+// lists every shortcut of the session: one without a trigger no longer fires.
+void PortalHotKeys::takeAssignments(const QVariant& shortcuts, bool everyShortcut) {
+    if (!shortcuts.isValid())
+        return;
+    const QString kDescription = QStringLiteral("trigger_description");
+    std::map<int, QString> now;
+    for (const PortalShortcut& shortcut : qdbus_cast<QList<PortalShortcut>>(shortcuts)) {
+        bool ok = false;
+        const int id = shortcut.Id.startsWith(QStringLiteral("hotkey-")) ? shortcut.Id.mid(7).toInt(&ok) : -1;
+        if (ok && m_shortcuts.count(id) != 0 && shortcut.Properties.contains(kDescription))
+            now[id] = shortcut.Properties.value(kDescription).toString();
+    }
+    for (const auto& [id, trigger] : now)
+        m_assigned[id] = trigger;
+    if (!everyShortcut)
+        return;
+    for (const auto& [id, shortcut] : m_shortcuts) {
+        if (!now[id].isEmpty()) {
+            m_toldUnassigned.erase(id);
+            continue;
+        }
+        m_assigned.erase(id);
+        if (m_toldUnassigned.insert(id).second)
+            notice("Hot key " + std::to_string(id) +
+                   " has no key on this desktop any more; it does nothing until one is assigned to \"" +
+                   shortcut.second.toStdString() + "\" in the desktop's shortcut settings.");
+    }
+}
+
+void PortalHotKeys::shortcutsChanged(const QDBusMessage& signal) {
+    const QList<QVariant> arguments = signal.arguments();
+    if (arguments.size() < 2 || m_session.isEmpty() ||
+        arguments[0].value<QDBusObjectPath>().path() != m_session)
+        return;
+    takeAssignments(arguments[1], true);
+}
+
+// The portal's sessions end with it. A portal that is (back) on the bus gets the hot keys anew.
+void PortalHotKeys::portalOwnerChanged(const QString&, const QString& oldOwner, const QString& newOwner) {
+    if (!oldOwner.isEmpty()) {
+        m_session.clear();
+        m_bound = false;
+        m_assigned.clear();
+        m_toldUnassigned.clear();
+        if (!m_shortcuts.empty() && !m_gone) {
+            m_gone = true;
+            notice("The desktop's GlobalShortcuts portal went away; the hot keys are off until it is back.");
+        }
+    }
+    if (!newOwner.isEmpty() && !m_shortcuts.empty())
+        scheduleBinding();
+}
+
+void PortalHotKeys::notice(const std::string& text) {
+    if (m_notice)
+        m_notice(text);
 }
 
 void PortalHotKeys::activated(const QDBusMessage& signal) {
