@@ -49,8 +49,8 @@ std::string TranslationRowPrefix(int code) {
         row += "SPACE";
     else
         row += static_cast<char>(code);
-    // Two tabs put the translation under the "Current Translation" header of the fixed-width list.
-    return row + "\t" + std::string(ControlCharName(code)) + "\t\t";
+    // One tab before each column: value, character, control name, translation.
+    return row + "\t" + std::string(ControlCharName(code)) + "\t";
 }
 
 std::string TranslationColumn(const Settings& settings, TranslationKind kind, int code) {

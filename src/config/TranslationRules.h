@@ -31,8 +31,8 @@ TranslationOpening PreInputTranslationOpening();
 inline constexpr const char* kIgnoreRow = " Ignore";
 inline constexpr const char* kVoidRecordRow = " Void Record";
 
-/// The start of row `code`: value, character (NUL, TAB and SPACE by name), control name, tab-separated
-/// and ended by two tabs before the translation column.
+/// The start of row `code`: value, character (NUL, TAB and SPACE by name) and control name, each
+/// followed by a tab; the translation column comes next.
 std::string TranslationRowPrefix(int code);
 /// The translation column of row `code`: the keystroke text; "ASCII" and the translated code with a
 /// leading blank for a character; "Ignore" and "Void Record" as themselves.

@@ -1,6 +1,7 @@
 #include "records/HistoryExport.h"
 
 #include "config/CodePage.h"
+#include "config/DisplayText.h"
 #include "records/CsvText.h"
 
 namespace quorvane {
@@ -21,6 +22,13 @@ std::string HistoryCell(const HistoryRow& row, int column) {
     if (column < kHistoryFieldColumn || field >= row.Fields.size())
         return {};
     return BytesToUtf8(row.Fields[field]);
+}
+
+std::string HistoryDisplayCell(const HistoryRow& row, int column) {
+    const auto field = static_cast<std::size_t>(column - kHistoryFieldColumn);
+    if (column >= kHistoryFieldColumn && field < row.Fields.size())
+        return BytesToDisplayUtf8(row.Fields[field]);
+    return HistoryCell(row, column);
 }
 
 std::string HistoryCsv(const RecordHistory& history) {

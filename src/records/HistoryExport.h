@@ -18,6 +18,10 @@ std::vector<std::string> HistoryHeader(int fieldCount);
 /// past the record's last field).
 std::string HistoryCell(const HistoryRow& row, int column);
 
+/// One cell as the table shows it: as HistoryCell, but a field's bytes in the program's display form
+/// (every byte a visible character of its own). Copies and exports use HistoryCell.
+std::string HistoryDisplayCell(const HistoryRow& row, int column);
+
 /// Every kept record, oldest first, under the header row: RFC 4180, UTF-8.
 std::string HistoryCsv(const RecordHistory& history);
 

@@ -70,7 +70,7 @@ int HistoryTableModel::columnCount(const QModelIndex& parent) const {
 QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole) {
         const HistoryRow* record = rowAt(index.row());
-        return record ? VisibleText(HistoryCell(*record, index.column())) : QString();
+        return record ? QString::fromStdString(HistoryDisplayCell(*record, index.column())) : QString();
     }
     if (role == Qt::TextAlignmentRole && index.column() == 1)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
@@ -86,18 +86,6 @@ QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation,
     return section < static_cast<int>(header.size())
                ? QString::fromStdString(header[static_cast<std::size_t>(section)])
                : QString();
-}
-
-QString VisibleText(const std::string& utf8) {
-    QString text = QString::fromStdString(utf8);
-    for (QChar& c : text) {
-        const char16_t code = c.unicode();
-        if (code < 0x20)
-            c = QChar(char16_t(0x2400 + code));
-        else if (code == 0x7F)
-            c = QChar(char16_t(0x2421));
-    }
-    return text;
 }
 
 } // namespace quorvane

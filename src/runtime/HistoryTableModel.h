@@ -37,8 +37,4 @@ private:
     int m_columns = kHistoryFieldColumn;
 };
 
-/// Bytes shown so that control characters stand out: codes 0..31 as their control pictures
-/// (U+2400..U+241F), 127 as U+2421, everything else through the code page.
-QString VisibleText(const std::string& utf8);
-
 } // namespace quorvane

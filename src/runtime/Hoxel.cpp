@@ -1,6 +1,7 @@
 #include "runtime/Hoxel.h"
 
 #include "config/CodePage.h"
+#include "config/DisplayText.h"
 #include "engine/bus/DdeBridge.h"
 #include "engine/Engine.h"
 #include "engine/FieldLayout.h"
@@ -40,6 +41,11 @@ constexpr int kButtonWidthTwips = 1500;
 
 QString display(std::string_view bytes) {
     return QString::fromStdString(BytesToUtf8(bytes));
+}
+
+// Received data in the program's display form: every byte a visible character of its own.
+QString shown(std::string_view bytes) {
+    return QString::fromStdString(BytesToDisplayUtf8(bytes));
 }
 
 QIcon programIcon() {
@@ -435,17 +441,17 @@ void Hoxel::showTexts() {
             if (!m_fieldChanged[at])
                 continue;
             m_fieldChanged[at] = false;
-            row.Box->setText(display(m_pendingFields[at]));
+            row.Box->setText(shown(m_pendingFields[at]));
         }
     }
     if (m_recordNumberChanged) {
         m_recordNumberChanged = false;
-        m_recordNumber->setText(display(m_pendingRecordNumber));
+        m_recordNumber->setText(shown(m_pendingRecordNumber));
     }
 }
 
 void Hoxel::setDateTimeText(std::string_view text) {
-    m_dateTime->setText(display(text));
+    m_dateTime->setText(shown(text));
 }
 
 void Hoxel::setDateTimeVisible(bool visible) {

@@ -272,7 +272,7 @@ TEST(PortAnalyzerDisplay, ShowsEveryControlByteAndTellsTheLineEndsApart) {
         buffer->moveCursor(QTextCursor::Start);
         return buffer->viewport()->grab().toImage();
     };
-    const std::vector<unsigned char> bytes = test::ControlBytes();
+    const std::vector<unsigned char> bytes = test::SignedBytes();
     std::vector<QImage> shown;
     for (const unsigned char b : bytes)
         shown.push_back(picture({std::string(1, static_cast<char>(b))}));

@@ -5,6 +5,8 @@
 #include "config/CodePage.h"
 #include "config/DisplayText.h"
 
+#include <set>
+
 namespace quorvane {
 namespace {
 
@@ -50,6 +52,27 @@ TEST(DisplayText, ShowsControlBytesAsTheirSignsAndReadsTheSignsBack) {
         all += static_cast<char>(b);
     EXPECT_EQ(DisplayUtf8ToBytes(BytesToDisplayUtf8(all)), all);
     EXPECT_EQ(DisplayUtf8ToBytes("\xE2\x90\x80|\xE2\x90\xA0|\xE2\x90\xA2"), std::string("\0|?|?", 5));
+}
+
+// No byte but NUL shows as a control character of Unicode (C0, DEL, C1, drawn as nothing), and no
+// two bytes show alike; the unassigned five are circled digits in code order.
+TEST(DisplayText, GivesEveryByteAVisibleCharacterOfItsOwn) {
+    const auto utf8 = [](char32_t c) {
+        const auto byte = [](char32_t v) { return static_cast<char>(v); };
+        if (c < 0x80)
+            return std::string(1, byte(c));
+        if (c < 0x800)
+            return std::string{byte(0xC0 | (c >> 6)), byte(0x80 | (c & 0x3F))};
+        return std::string{byte(0xE0 | (c >> 12)), byte(0x80 | ((c >> 6) & 0x3F)), byte(0x80 | (c & 0x3F))};
+    };
+    std::set<char32_t> shown;
+    for (int b = 1; b < 256; ++b) {
+        const char32_t c = DisplayCodePoint(static_cast<std::uint8_t>(b));
+        EXPECT_FALSE(c < 0x20 || (c >= 0x7F && c < 0xA0)) << b;
+        EXPECT_TRUE(shown.insert(c).second) << b;
+        EXPECT_EQ(BytesToDisplayUtf8(std::string(1, static_cast<char>(b))), utf8(c)) << b;
+    }
+    EXPECT_EQ(BytesToDisplayUtf8("\x81\x8D\x8F\x90\x9D"), "\u2460\u2461\u2462\u2463\u2464");
 }
 
 } // namespace

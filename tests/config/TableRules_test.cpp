@@ -43,14 +43,14 @@ TEST(TranslationRows, StartWithValueCharacterAndControlNameThenTheTranslation) {
     c.PreInputTranslation[7] = "Ignore";
     c.PreInputTranslation[8] = "A";
     const std::tuple<TranslationKind, int, std::string> cases[] = {
-        {TranslationKind::Character, 13, "13\t\r\tCR\t\tASCII 0"},
-        {TranslationKind::Character, 0, "0\tNUL\tNUL\t\tASCII 0"},
-        {TranslationKind::Character, 65, "65\tA\t\t\tASCII 65"},
-        {TranslationKind::Keystroke, 9, "9\tTAB\tHT\t\t{TAB}"},
-        {TranslationKind::Keystroke, 32, "32\tSPACE\t\t\t "},
-        {TranslationKind::PreInput, 7, "7\t\a\tBEL\t\tIgnore"},
-        {TranslationKind::PreInput, 8, "8\t\b\tBS\t\tASCII 65"},
-        {TranslationKind::PreInput, 255, "255\t\xff\t\t\tASCII 255"},
+        {TranslationKind::Character, 13, "13\t\r\tCR\tASCII 0"},
+        {TranslationKind::Character, 0, "0\tNUL\tNUL\tASCII 0"},
+        {TranslationKind::Character, 65, "65\tA\t\tASCII 65"},
+        {TranslationKind::Keystroke, 9, "9\tTAB\tHT\t{TAB}"},
+        {TranslationKind::Keystroke, 32, "32\tSPACE\t\t "},
+        {TranslationKind::PreInput, 7, "7\t\a\tBEL\tIgnore"},
+        {TranslationKind::PreInput, 8, "8\t\b\tBS\tASCII 65"},
+        {TranslationKind::PreInput, 255, "255\t\xff\t\tASCII 255"},
     };
     for (const auto& [kind, code, row] : cases)
         EXPECT_EQ(TranslationRow(c, kind, code), row) << code;

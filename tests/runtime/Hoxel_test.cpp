@@ -11,6 +11,7 @@
 #include "platform/dbus/QtDdeClipboard.h"
 #include "runtime/AboutBox.h"
 #include "runtime/ItemBox.h"
+#include "setup/RenderCheck.h"
 
 #include <QClipboard>
 #include <QLabel>
@@ -264,6 +265,27 @@ TEST(HoxelItemBoxes, KeepTheirTextAgainstEveryKeyButTheMovingOnes) {
         QTest::keyClick(box, Qt::Key_Left);
         EXPECT_EQ(box->cursorPosition(), before.size() - 1) << name;
     }
+}
+
+// A field box draws every byte the program shows by a sign (a balance's CR among them) visibly and
+// distinctly, with only the fonts the program depends on.
+TEST(HoxelItemBoxes, ShowEveryByteAsAVisibleCharacterOfItsOwn) {
+    HoxelRig rig(withFields(1, 0, 0, false));
+    rig.load();
+    auto* box = rig.control<QLineEdit>("Field_1");
+    EngineView& view = rig.Window;
+    const auto picture = [&](const std::string& bytes) {
+        view.setFieldText(1, bytes);
+        QApplication::processEvents();
+        return box->grab().toImage();
+    };
+    const std::vector<unsigned char> bytes = test::SignedBytes();
+    std::vector<QImage> shown;
+    for (const unsigned char b : bytes)
+        shown.push_back(picture(std::string(1, static_cast<char>(b))));
+    EXPECT_EQ(test::BlankOrAlike(bytes, shown, picture({})), "");
+    picture("12.5 g\r");
+    EXPECT_EQ(box->text(), QStringLiteral("12.5 g\u240D"));
 }
 
 TEST(HoxelItemBoxes, RightClickFocusesTheBoxAndPopsUpTheEditMenu) {

@@ -150,15 +150,15 @@ TEST(HistoryView, SizeControlBoundsTheHistoryAndIsRemembered) {
 TEST(HistoryView, CopiesTheSelectionAsTabSeparatedTextAndExportsCsv) {
     ViewsRig rig;
     rig.menu(QStringLiteral("ViewHistory"));
-    rig.send("ST,a\tb,\x01\"q\",\xB5g\r").tick();
+    rig.send("ST,a\tb,\x01\"q\"\x9D,\xB5g\r").tick();
     QApplication::processEvents();
     QTableView& table = rig.table();
-    EXPECT_EQ(table.model()->index(0, 4).data().toString(), QStringLiteral("\u2401\"q\""));
+    EXPECT_EQ(table.model()->index(0, 4).data().toString(), QStringLiteral("\u2401\"q\"\u2464"));
     table.selectionModel()->select(QItemSelection(table.model()->index(0, 3), table.model()->index(0, 5)),
                                    QItemSelectionModel::Select);
     rig.history().copySelection();
     EXPECT_EQ(QApplication::clipboard()->text(),
-              QStringLiteral("\"a\tb\"\t\"\x01\"\"q\"\"\"\t\"\u00B5g\r\"\r\n"));
+              QStringLiteral("\"a\tb\"\t\"\x01\"\"q\"\"\u009D\"\t\"\u00B5g\r\"\r\n"));
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("history.csv"));

@@ -9,12 +9,13 @@
 
 namespace quorvane::test {
 
-/// The bytes shown by signs: the control bytes 0 to 31 and DEL.
-inline std::vector<unsigned char> ControlBytes() {
+/// The bytes shown by signs: the control bytes 0 to 31, DEL, and the five the code page leaves
+/// unassigned.
+inline std::vector<unsigned char> SignedBytes() {
     std::vector<unsigned char> bytes;
     for (unsigned char b = 0; b < 32; ++b)
         bytes.push_back(b);
-    bytes.push_back(127);
+    bytes.insert(bytes.end(), {127, 0x81, 0x8D, 0x8F, 0x90, 0x9D});
     return bytes;
 }
 

@@ -12,7 +12,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QAbstractItemView>
 #include <QTest>
 
 #include "fakes/FakePrompts.h"
@@ -82,7 +82,8 @@ inline void retype(QWidget& dialog, const QString& name, const QString& text) {
 }
 
 inline void selectRow(QWidget& dialog, const QString& list, int row) {
-    control<QListWidget>(dialog, list)->setCurrentRow(row);
+    auto* view = control<QAbstractItemView>(dialog, list);
+    view->setCurrentIndex(view->model()->index(row, 0));
 }
 
 /// The record dialogs over one configuration, with fake prompts and scripted runs.

@@ -7,6 +7,7 @@
 #include "setup/SetupDialogRig.h"
 
 #include <QClipboard>
+#include <QListWidget>
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -15,6 +16,7 @@
 #include "setup/widgets/CharEntryBox.h"
 #include "setup/RenderCheck.h"
 #include "setup/widgets/AsciiChart.h"
+#include "setup/widgets/ColumnList.h"
 #include "setup/widgets/DigitBox.h"
 #include "setup/widgets/GetAKey.h"
 #include "setup/widgets/GetAKey2.h"
@@ -139,7 +141,7 @@ TEST(ByteDisplay, EveryControlByteIsVisibleAndDistinctInTheEntryBoxAndTheChart) 
     PickerResults results;
     Configuration config;
     AsciiChart chart(config, results);
-    auto* list = chart.findChild<QListWidget*>("AsciiMenu");
+    auto* list = chart.findChild<ColumnList*>("AsciiMenu");
     ASSERT_NE(list, nullptr);
     const auto chartPicture = [list](const QString& text) {
         QImage image(40, 30, QImage::Format_RGB32);
@@ -150,13 +152,13 @@ TEST(ByteDisplay, EveryControlByteIsVisibleAndDistinctInTheEntryBoxAndTheChart) 
         return image;
     };
 
-    const std::vector<unsigned char> bytes = test::ControlBytes();
+    const std::vector<unsigned char> bytes = test::SignedBytes();
     std::vector<QImage> inBox;
     std::vector<QImage> inChart;
     for (const unsigned char b : bytes) {
         inBox.push_back(boxPicture(std::string(1, static_cast<char>(b))));
         // The character column: row b's text between its first two tabs, NUL and TAB by name.
-        inChart.push_back(chartPicture(list->item(b)->text().section(u'\t', 1, 1)));
+        inChart.push_back(chartPicture(list->rowText(b).section(u'\t', 1, 1)));
     }
     EXPECT_EQ(test::BlankOrAlike(bytes, inBox, emptyBox), "");
     EXPECT_EQ(test::BlankOrAlike(bytes, inChart, chartPicture({})), "");
@@ -170,9 +172,13 @@ TEST(Pickers, AndTheDelimiterListOpenShowingTwentyRows) {
     GetAKey keystrokes(config, results);
     GetAKey2 hotKeys(config, results);
     Delim delimiters(config, prompts);
-    for (QDialog* d : std::initializer_list<QDialog*>{&chart, &keystrokes, &hotKeys, &delimiters}) {
+    const std::pair<QDialog*, const char*> lists[] = {{&chart, "AsciiMenu"},
+                                                      {&keystrokes, "KeyList"},
+                                                      {&hotKeys, "KeyList"},
+                                                      {&delimiters, "DelimOptions"}};
+    for (const auto& [d, name] : lists) {
         d->show();
-        const auto* list = d->findChild<QListWidget*>();
+        const auto* list = d->findChild<QAbstractItemView*>(name);
         ASSERT_NE(list, nullptr);
         EXPECT_GE(list->viewport()->height(), list->sizeHintForRow(0) * 20) << d->objectName().toStdString();
         d->hide();
@@ -196,12 +202,12 @@ TEST(Pickers, TheHotKeyPickerGivesTextAndKeyWord) {
 TEST(Pickers, TheAsciiChartShiftsItsCharactersBelowThePreInputRows) {
     RecordDialogRig rig;
     rig.Runner.on("AsciiChart", [](QDialog& d) {
-        EXPECT_EQ(control<QListWidget>(d, "AsciiMenu")->count(), 258);
+        EXPECT_EQ(control<ColumnList>(d, "AsciiMenu")->count(), 258);
         selectRow(d, "AsciiMenu", 2);
         click(d, "AsciiOkButton");
     });
     rig.Runner.on("AsciiChart", [](QDialog& d) {
-        EXPECT_EQ(control<QListWidget>(d, "AsciiMenu")->count(), 256);
+        EXPECT_EQ(control<ColumnList>(d, "AsciiMenu")->count(), 256);
         click(d, "AsciiCancelButton");
     });
     EXPECT_EQ(rig.Pickers.pickAscii(320, {" Ignore", " Void Record"}), std::string(1, '\0'));

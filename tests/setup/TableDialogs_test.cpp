@@ -10,11 +10,13 @@
 #include "setup/SetupDialogRig.h"
 
 #include <QComboBox>
+#include <QListWidget>
 
 #include "config/CodePage.h"
 #include "setup/tables/HotKeyCapture.h"
 #include "setup/tables/TableDialogs.h"
 #include "setup/widgets/CharEntryBox.h"
+#include "setup/widgets/ColumnList.h"
 
 namespace quorvane {
 namespace {
@@ -39,7 +41,7 @@ struct TableDialogRig {
 
 // The translation column of a row as the list shows it.
 std::string rowEnd(QDialog& d, int code) {
-    const QString row = control<QListWidget>(d, "TransTable")->item(code)->text();
+    const QString row = control<ColumnList>(d, "TransTable")->rowText(code);
     return Utf8ToBytes(row.mid(row.lastIndexOf('\t') + 1).toStdString());
 }
 
@@ -88,9 +90,9 @@ TEST(TranslationWindow, PreInputOffersIgnoreAndVoidRecordOnlyWhileItIsOpen) {
         click(d, "Command2");
     });
     rig.Runner.on("AsciiChart", [](QDialog& d) {
-        auto* list = control<QListWidget>(d, "AsciiMenu");
+        auto* list = control<ColumnList>(d, "AsciiMenu");
         EXPECT_EQ(list->count(), 258);
-        EXPECT_EQ(list->item(1)->text(), " Void Record");
+        EXPECT_EQ(list->rowText(1), " Void Record");
         selectRow(d, "AsciiMenu", 1);
         click(d, "AsciiOkButton");
     });
@@ -106,7 +108,7 @@ TEST(TranslationWindow, PreInputOffersIgnoreAndVoidRecordOnlyWhileItIsOpen) {
         click(d, "Command2");
     });
     rig.Runner.on("AsciiChart", [](QDialog& d) {
-        EXPECT_EQ(control<QListWidget>(d, "AsciiMenu")->count(), 256);
+        EXPECT_EQ(control<ColumnList>(d, "AsciiMenu")->count(), 256);
         selectRow(d, "AsciiMenu", 66);
         click(d, "AsciiOkButton");
     });
@@ -209,7 +211,7 @@ TEST(OutputStringEditor, EntryBoxesEditTheSettingsAndTheChartInsertsIntoTheFocus
         click(d, "DoneButton");
     });
     rig.Runner.on("AsciiChart", [](QDialog& d) {
-        EXPECT_EQ(control<QListWidget>(d, "AsciiMenu")->count(), 256);
+        EXPECT_EQ(control<ColumnList>(d, "AsciiMenu")->count(), 256);
         click(d, "AsciiOkButton");
     });
     rig.Dialogs.GetOutStrings();

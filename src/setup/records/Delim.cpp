@@ -6,19 +6,19 @@
 #include "setup/records/DialogSupport.h"
 #include "setup/widgets/HelpTopic.h"
 #include "setup/widgets/AsciiChart.h"
+#include "setup/widgets/ColumnList.h"
 #include "setup/widgets/DigitBox.h"
 #include "setup/widgets/ListRows.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>
-#include <QListWidget>
 
 namespace quorvane {
 
 Delim::Delim(Configuration& config, UserPrompts& prompts, QWidget* parent)
     : QDialog(parent), m_config(config), m_prompts(prompts), m_count(new DigitBox(this)),
-      m_delimiters(new QListWidget(this)) {
+      m_delimiters(new ColumnList({"ASCII", "Char", "Ctrl"}, this)) {
     setObjectName("Delim");
     SetHelpTopic(this, kRecordChainTopic);
     setWindowTitle("Delimited Record");
@@ -27,10 +27,9 @@ Delim::Delim(Configuration& config, UserPrompts& prompts, QWidget* parent)
     m_delimiters->setObjectName("DelimOptions");
     m_delimiters->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     for (int code = 0; code < 256; ++code)
-        m_delimiters->addItem(CharacterListText(CharacterRow(code, true)));
+        m_delimiters->addRow(CharacterListText(CharacterRow(code, true)));
+    m_delimiters->fitColumns();
     ShowRows(*m_delimiters);
-    auto* header = new QLabel(" ASCII     Char    Ctrl", this);
-    header->setFont(m_delimiters->font());
     auto* ok = namedButton("Command1", "Continue...", this);
     auto* cancel = namedButton("Command2", "Cancel", this);
     ok->setDefault(true);
@@ -38,10 +37,9 @@ Delim::Delim(Configuration& config, UserPrompts& prompts, QWidget* parent)
     layout->addWidget(boxLabel("Maximum Number of Data Fields:", m_count, this), 0, 0, 1, 2);
     layout->addWidget(m_count, 1, 0, 1, 2);
     layout->addWidget(new QLabel("Delimiter Character:", this), 2, 0, 1, 2);
-    layout->addWidget(header, 3, 0, 1, 2);
-    layout->addWidget(m_delimiters, 4, 0, 1, 2);
-    layout->addWidget(ok, 5, 0);
-    layout->addWidget(cancel, 5, 1);
+    layout->addWidget(m_delimiters, 3, 0, 1, 2);
+    layout->addWidget(ok, 4, 0);
+    layout->addWidget(cancel, 4, 1);
     connect(ok, &QPushButton::clicked, this, &Delim::accept);
     connect(cancel, &QPushButton::clicked, this, &Delim::reject);
 }

@@ -6,10 +6,9 @@
 #include "config/Configuration.h"
 #include "platform/UserPrompts.h"
 
-class QListWidget;
-
 namespace quorvane {
 
+class ColumnList;
 class DigitBox;
 
 /// The delimited-record dialog. Continue stores FieldDelimiter and FieldCount (2..40) or refuses them.
@@ -26,7 +25,7 @@ private:
     Configuration& m_config;
     UserPrompts& m_prompts;
     DigitBox* m_count;
-    QListWidget* m_delimiters;
+    ColumnList* m_delimiters;
 };
 
 } // namespace quorvane

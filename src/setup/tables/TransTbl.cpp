@@ -2,13 +2,12 @@
 
 #include "setup/records/DialogSupport.h"
 #include "setup/widgets/AsciiChart.h"
+#include "setup/widgets/ColumnList.h"
+#include "setup/widgets/ListRows.h"
 #include "setup/widgets/PickerHost.h"
 
 #include <QFontDatabase>
-#include <QFontMetrics>
 #include <QGridLayout>
-#include <QLabel>
-#include <QListWidget>
 
 namespace quorvane {
 
@@ -21,35 +20,31 @@ constexpr int kPreInputTopic = 360;
 
 TransTbl::TransTbl(Configuration& config, UserPrompts& prompts, PickerHost& pickers, QWidget* parent)
     : QDialog(parent), m_config(config), m_prompts(prompts), m_pickers(pickers),
-      m_table(new QListWidget(this)) {
+      // The two header lines, word for word, each word over its column.
+      m_table(
+          new ColumnList({"Ascii\nValue", "Ansi\nChar", "Ascii\nControl", "Current\nTranslation"}, this)) {
     setObjectName("TransTbl");
     setWindowTitle("Select Character to Translate ");
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    auto* header1 = new QLabel("Ascii     Ansi     Ascii                  Current", this);
-    auto* header2 = new QLabel("Value    Char    Control               Translation", this);
-    for (QWidget* w :
-         {static_cast<QWidget*>(header1), static_cast<QWidget*>(header2), static_cast<QWidget*>(m_table)})
-        w->setFont(fixed);
+    m_table->setFont(fixed);
     m_table->setObjectName("TransTable");
-    m_table->setMinimumHeight(360);
     for (int code = 0; code < kCharCodes; ++code)
-        m_table->addItem(QString());
+        m_table->addRow(CharacterListText(TranslationRowPrefix(code)));
+    m_table->fitColumns();
+    ShowRows(*m_table);
     auto* translateButton = namedButton("Command1", "Translate...", this);
     auto* ok = namedButton("Command2", "OK", this);
     auto* reset = namedButton("Command3", "Reset All", this);
     ok->setDefault(true);
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(header1, 0, 0, 1, 3);
-    layout->addWidget(header2, 1, 0, 1, 3);
-    layout->addWidget(m_table, 2, 0, 1, 3);
-    layout->addWidget(translateButton, 3, 0);
-    layout->addWidget(ok, 3, 1);
-    layout->addWidget(reset, 3, 2);
-    setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(header2->text()) + 160);
+    layout->addWidget(m_table, 0, 0, 1, 3);
+    layout->addWidget(translateButton, 1, 0);
+    layout->addWidget(ok, 1, 1);
+    layout->addWidget(reset, 1, 2);
 
     connect(translateButton, &QPushButton::clicked, this, &TransTbl::translate);
-    connect(m_table, &QListWidget::itemDoubleClicked, this, &TransTbl::translate);
+    connect(m_table, &ColumnList::rowDoubleClicked, this, &TransTbl::translate);
     connect(ok, &QPushButton::clicked, this, &TransTbl::accept);
     connect(reset, &QPushButton::clicked, this, &TransTbl::resetAll);
 }
@@ -106,7 +101,7 @@ void TransTbl::rewriteRows() {
 }
 
 void TransTbl::rewriteRow(int code) {
-    m_table->item(code)->setText(CharacterListText(TranslationRow(m_config, m_kind, code)));
+    m_table->setRowText(code, CharacterListText(TranslationRow(m_config, m_kind, code)));
 }
 
 } // namespace quorvane

@@ -8,10 +8,9 @@
 #include "config/TranslationRules.h"
 #include "platform/UserPrompts.h"
 
-class QListWidget;
-
 namespace quorvane {
 
+class ColumnList;
 class PickerHost;
 
 /// The translation table window. It stays loaded (hidden) between openings; the kind is set by each.
@@ -40,7 +39,7 @@ private:
     PickerHost& m_pickers;
     TranslationKind m_kind = TranslationKind::Keystroke;
     int m_helpTopic = 370;
-    QListWidget* m_table;
+    ColumnList* m_table;
 };
 
 } // namespace quorvane

@@ -1,4 +1,5 @@
 #include "setup/widgets/AsciiChart.h"
+#include "setup/widgets/ColumnList.h"
 #include "setup/widgets/ListRows.h"
 
 #include "config/CharEntry.h"
@@ -6,8 +7,6 @@
 
 #include <QFontDatabase>
 #include <QGridLayout>
-#include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 
 namespace quorvane {
@@ -26,14 +25,12 @@ QString CharacterListText(const std::string& row) {
 }
 
 AsciiChart::AsciiChart(Configuration& config, PickerResults& results, QWidget* parent)
-    : QDialog(parent), m_config(config), m_results(results), m_list(new QListWidget(this)) {
+    : QDialog(parent), m_config(config), m_results(results),
+      // The two header lines, word for word, each word over its column.
+      m_list(new ColumnList({"Value\nASCII", "Char", "Code\nControl"}, this)) {
     setObjectName("AsciiChart");
     setWindowTitle("ASCII Chart");
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    auto* header1 = new QLabel("Value   Char     Code", this);
-    auto* header2 = new QLabel("ASCII              Control", this);
-    header1->setFont(fixed);
-    header2->setFont(fixed);
     m_list->setObjectName("AsciiMenu");
     m_list->setFont(fixed);
     auto* ok = new QPushButton("&OK", this);
@@ -42,14 +39,12 @@ AsciiChart::AsciiChart(Configuration& config, PickerResults& results, QWidget* p
     auto* cancel = new QPushButton("&Cancel", this);
     cancel->setObjectName("AsciiCancelButton");
     auto* layout = new QGridLayout(this);
-    layout->addWidget(header1, 0, 0, 1, 2);
-    layout->addWidget(header2, 1, 0, 1, 2);
-    layout->addWidget(m_list, 2, 0, 1, 2);
-    layout->addWidget(ok, 3, 0);
-    layout->addWidget(cancel, 3, 1);
+    layout->addWidget(m_list, 0, 0, 1, 2);
+    layout->addWidget(ok, 1, 0);
+    layout->addWidget(cancel, 1, 1);
     connect(ok, &QPushButton::clicked, this, &AsciiChart::accept);
     connect(cancel, &QPushButton::clicked, this, &AsciiChart::reject);
-    connect(m_list, &QListWidget::itemDoubleClicked, this, &AsciiChart::accept);
+    connect(m_list, &ColumnList::rowDoubleClicked, this, &AsciiChart::accept);
     fill();
 }
 
@@ -63,9 +58,10 @@ void AsciiChart::setExtraRows(std::vector<std::string> rows) {
 void AsciiChart::fill() {
     m_list->clear();
     for (const auto& row : m_extra)
-        m_list->addItem(CharacterListText(row));
+        m_list->addRow(CharacterListText(row));
     for (int code = 0; code < 256; ++code)
-        m_list->addItem(CharacterListText(CharacterRow(code, false)));
+        m_list->addRow(CharacterListText(CharacterRow(code, false)));
+    m_list->fitColumns();
     m_list->setCurrentRow(0);
     ShowRows(*m_list);
 }

@@ -9,9 +9,9 @@
 #include "config/Configuration.h"
 #include "setup/widgets/PickerResults.h"
 
-class QListWidget;
-
 namespace quorvane {
+
+class ColumnList;
 
 /// A character list's row as a list shows it: the tabs between its columns kept, every other byte in
 /// display form, so a control character is its visible sign and a CR or LF does not break the row.
@@ -35,7 +35,7 @@ private:
     Configuration& m_config;
     PickerResults& m_results;
     std::vector<std::string> m_extra;
-    QListWidget* m_list;
+    ColumnList* m_list;
 };
 
 } // namespace quorvane
