@@ -29,7 +29,8 @@ KeystrokePreferencesBox::KeystrokePreferencesBox(QWidget* parent)
     setObjectName(QStringLiteral("KeystrokesFrame"));
     m_backend = named(new QComboBox, "KeystrokeBackend");
     for (const KeystrokeBackendChoice& choice : kKeystrokeBackendChoices)
-        m_backend->addItem(QString::fromUtf8(choice.Caption.data(), static_cast<qsizetype>(choice.Caption.size())));
+        m_backend->addItem(
+            QString::fromUtf8(choice.Caption.data(), static_cast<qsizetype>(choice.Caption.size())));
     m_layout = named(new QLineEdit, "KeystrokeLayout");
     m_layout->setPlaceholderText(QStringLiteral("the desktop's own, or de, fr..."));
     m_variant = named(new QLineEdit, "KeystrokeVariant");

@@ -38,7 +38,7 @@ TEST(X11ServerKeyboard, TypesWithTheServersLayoutAndSeesItsLocksAndHeldKeys) {
     }
     if (test::findProgram("setxkbmap").empty())
         GTEST_SKIP() << "setxkbmap is not installed (package list: scripts/debian-packages.txt)";
-    constexpr std::uint32_t kKeyRightOfT = 29; // AD06
+    constexpr std::uint32_t kKeyRightOfT = 29;     // AD06
     constexpr std::uint32_t kKeyRightOfShift = 52; // AB01
 
     X11ServerKeyboard before(x.name().c_str());
@@ -47,7 +47,8 @@ TEST(X11ServerKeyboard, TypesWithTheServersLayoutAndSeesItsLocksAndHeldKeys) {
     EXPECT_EQ(plainKey(us, 'z'), kKeyRightOfShift);
     EXPECT_TRUE(us.chordsFor(0xDF).empty()); // sharp s
 
-    test::ChildProcess setxkbmap({test::findProgram("setxkbmap"), "-display", x.name(), "de"}, x.environment());
+    test::ChildProcess setxkbmap({test::findProgram("setxkbmap"), "-display", x.name(), "de"},
+                                 x.environment());
     ASSERT_TRUE(test::waitUntil([&] { return !setxkbmap.running(); }));
     ASSERT_EQ(setxkbmap.exitStatus(), 0);
 

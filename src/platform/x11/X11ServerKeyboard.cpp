@@ -13,9 +13,9 @@ X11ServerKeyboard::X11ServerKeyboard(const char* name) {
         m_problem = "cannot connect to the X display";
         return;
     }
-    if (xkb_x11_setup_xkb_extension(m_connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
-                                    XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr,
-                                    nullptr) == 0) {
+    if (xkb_x11_setup_xkb_extension(m_connection, XKB_X11_MIN_MAJOR_XKB_VERSION,
+                                    XKB_X11_MIN_MINOR_XKB_VERSION, XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS,
+                                    nullptr, nullptr, nullptr, nullptr) == 0) {
         m_problem = "the X server has no XKB extension";
         return;
     }
