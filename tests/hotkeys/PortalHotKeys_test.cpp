@@ -216,7 +216,7 @@ TEST_F(PortalHotKeysHeadless, BindsTheHotKeysAgainWhenThePortalRestartsAndAnActi
     portal.activate(QStringLiteral("hotkey-3"));
     EXPECT_TRUE(receive(std::string("HK\0\r", 4))) << standardError();
 
-    const std::string lost = "Hot key 7 has no key on this desktop any more";
+    const std::string lost = "Hot key 7 has no key on this desktop";
     portal.changeTriggers({{QStringLiteral("hotkey-3"), QStringLiteral("Ctrl+Shift+F5")},
                            {QStringLiteral("hotkey-7"), QString()}});
     portal.changeTriggers({{QStringLiteral("hotkey-3"), QStringLiteral("Ctrl+Shift+F6")},

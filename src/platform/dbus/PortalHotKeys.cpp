@@ -156,37 +156,31 @@ void PortalHotKeys::shortcutsBound(uint response, const QVariantMap& results) {
     }
 }
 
-QString PortalHotKeys::assignedTrigger(int id) const {
-    const auto it = m_assigned.find(id);
-    return it == m_assigned.end() ? QString() : it->second;
-}
-
-// The desktop describes each shortcut's trigger as it shows it to the user. After a change it
-// lists every shortcut of the session: one without a trigger no longer fires.
+// The desktop describes each shortcut's trigger as it shows it to the user; an empty description
+// means no key triggers it. After a change it lists every shortcut of the session, so one left out
+// has no key either.
 void PortalHotKeys::takeAssignments(const QVariant& shortcuts, bool everyShortcut) {
     if (!shortcuts.isValid())
         return;
     const QString kDescription = QStringLiteral("trigger_description");
-    std::map<int, QString> now;
+    std::map<int, bool> hasKey;
     for (const PortalShortcut& shortcut : qdbus_cast<QList<PortalShortcut>>(shortcuts)) {
         bool ok = false;
         const int id = shortcut.Id.startsWith(QStringLiteral("hotkey-")) ? shortcut.Id.mid(7).toInt(&ok) : -1;
-        if (ok && m_shortcuts.count(id) != 0 && shortcut.Properties.contains(kDescription))
-            now[id] = shortcut.Properties.value(kDescription).toString();
+        if (ok && (everyShortcut || shortcut.Properties.contains(kDescription)))
+            hasKey[id] = !shortcut.Properties.value(kDescription).toString().isEmpty();
     }
-    for (const auto& [id, trigger] : now)
-        m_assigned[id] = trigger;
-    if (!everyShortcut)
-        return;
     for (const auto& [id, shortcut] : m_shortcuts) {
-        if (!now[id].isEmpty()) {
+        const auto listed = hasKey.find(id);
+        if (listed == hasKey.end() && !everyShortcut)
+            continue;
+        if (listed != hasKey.end() && listed->second) {
             m_toldUnassigned.erase(id);
             continue;
         }
-        m_assigned.erase(id);
         if (m_toldUnassigned.insert(id).second)
             notice("Hot key " + std::to_string(id) +
-                   " has no key on this desktop any more; it does nothing until one is assigned to \"" +
+                   " has no key on this desktop; it does nothing until one is assigned to \"" +
                    shortcut.second.toStdString() + "\" in the desktop's shortcut settings.");
     }
 }
@@ -204,7 +198,6 @@ void PortalHotKeys::portalOwnerChanged(const QString&, const QString& oldOwner, 
     if (!oldOwner.isEmpty()) {
         m_session.clear();
         m_bound = false;
-        m_assigned.clear();
         m_toldUnassigned.clear();
         if (!m_shortcuts.empty() && !m_gone) {
             m_gone = true;

@@ -43,9 +43,6 @@ public:
 
     /// True once the portal confirmed the current set of shortcuts.
     bool bound() const { return m_bound; }
-    /// The key the desktop says triggers hot key `id` now, in its own words; empty when it named
-    /// none (yet).
-    QString assignedTrigger(int id) const;
     /// Receives what the user should know, once each time: the portal went away or came back, a
     /// hot key lost its key in the desktop's settings.
     void setNoticeHandler(std::function<void(const std::string&)> handler) { m_notice = std::move(handler); }
@@ -71,11 +68,10 @@ private:
     PressHandler m_handler;
     std::function<void(const std::string&)> m_notice;
     QDBusServiceWatcher* m_watcher = nullptr;
-    std::map<int, QString> m_assigned; // id -> the desktop's description of its trigger
-    std::set<int> m_toldUnassigned;    // hot keys said to have lost their key, until they get one
-    bool m_gone = false;               // the portal left the bus (said once)
-    QString m_session;                 // the session's object path; empty while none
-    QString m_pendingRequest;          // the request whose Response is awaited
+    std::set<int> m_toldUnassigned; // hot keys said to have lost their key, until they get one
+    bool m_gone = false;            // the portal left the bus (said once)
+    QString m_session;              // the session's object path; empty while none
+    QString m_pendingRequest;       // the request whose Response is awaited
     bool m_bindingScheduled = false;
     bool m_bound = false;
     unsigned m_tokens = 0;
