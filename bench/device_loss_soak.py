@@ -5,7 +5,14 @@ the device side hangs up and a new pseudo-terminal appears behind the link. At t
 sent while the device was there must be in the log exactly once and in order, and the engine's
 memory must not have grown. Prints the memory and the CPU used while the device was away.
 
-Usage: bench/device_loss_soak.py [--build DIR] [--minutes 60] [--cycles 20] [--rate 1000]
+The link exists only while the device does, as udev keeps /dev/serial/by-id/: a link left pointing
+at the old /dev/pts/N would lead the engine to whatever pseudo-terminal another program opens next
+under that number, and records written meanwhile to our new one would wait there unread, mangled by
+its line discipline (CR turned into LF) until the engine set it raw.
+
+--churn has other pseudo-terminals opened and closed all along, as tests do on a busy machine.
+
+Usage: bench/device_loss_soak.py [--build DIR] [--minutes 60] [--cycles 20] [--rate 1000] [--churn]
 """
 import argparse
 import os
@@ -15,6 +22,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -48,7 +56,10 @@ def main():
     ap.add_argument("--minutes", type=float, default=60)
     ap.add_argument("--cycles", type=int, default=20)
     ap.add_argument("--rate", type=int, default=1000)
+    ap.add_argument("--churn", action="store_true")
     args = ap.parse_args()
+    if args.churn:
+        threading.Thread(target=churn_ptys, daemon=True).start()
     quorvane = os.path.join(os.path.abspath(args.build), "src/app/quorvane")
     work = tempfile.mkdtemp()
     link = os.path.join(work, "usb-Soak_0001-if00-port0")
@@ -63,6 +74,7 @@ def main():
                               cwd=work, env=env, stdout=subprocess.DEVNULL, stderr=err)
     said = lambda: open(err.name).read()
     wait_for(lambda: "Quorvane - COM1" in said(), 20, "the port to open")
+    check_holds(engine.pid, path)
 
     segment = args.minutes * 60 / args.cycles
     sent = []
@@ -90,14 +102,15 @@ def main():
             os.write(master, b"ST,cut")  # a record the hang-up cuts off
             time.sleep(0.1)
             os.close(master)
+            os.remove(link)
             wait_for(lambda: said().count("Disconnected.") == cycle + 1, 20, "the loss to be reported")
             before = cpu_ns(engine.pid)
             time.sleep(2)
             away_cpu.append((cpu_ns(engine.pid) - before) / 2e9 * 100)
             master, path = new_device()
-            os.remove(link)
             os.symlink(path, link)
             wait_for(lambda: said().count("Reconnected.") == cycle + 1, 20, "the reconnect")
+            check_holds(engine.pid, path)
             rss.append(rss_kib(engine.pid))
             print(f"cycle {cycle + 1}/{args.cycles}: {number} records sent, VmRSS {rss[-1]} KiB, "
                   f"CPU while away {away_cpu[-1]:.2f}%", flush=True)
@@ -120,6 +133,31 @@ def main():
 
 def sent_in_segment(sent, start_count):
     return sent[start_count:]
+
+
+def check_holds(pid, path):
+    """Stops the soak when the engine is not reading the pseudo-terminal the records go to."""
+    fds = f"/proc/{pid}/fd"
+    held = set()
+    for fd in os.listdir(fds):
+        try:
+            held.add(os.readlink(os.path.join(fds, fd)))
+        except OSError:
+            pass
+    if path not in held:
+        sys.exit(f"soak: the engine does not hold {path}; it holds {sorted(h for h in held if h.startswith('/dev/'))}")
+
+
+def churn_ptys():
+    """Pseudo-terminals of other programs, each with its slave closed, each kept for a second."""
+    held = []
+    while True:
+        master, slave = pty.openpty()
+        os.close(slave)
+        held.append((time.monotonic(), master))
+        while time.monotonic() - held[0][0] > 1.0:
+            os.close(held.pop(0)[1])
+        time.sleep(0.05)
 
 
 def new_device():
