@@ -1,6 +1,8 @@
 // The live plot's frame cost, offscreen and without the engine: 4 series of POINTS points each over
-// the visible span, one repaint at a time; prints the CPU time per frame (p50, p99, max) of the
-// whole repaint, and of the frame's computation alone. Run by hand on a release build:
+// the visible span (60 s), then frames as the window draws them while the stream goes on at the same
+// rate, a thirtieth of a second of records before each; prints the CPU time per frame (p50, p99,
+// max) of the whole repaint, and of the frame's computation alone, from the columns kept from frame
+// to frame and from every point of the span. Run by hand on a release build:
 //   QT_QPA_PLATFORM=offscreen build/release/bench/plot_paint [POINTS] [FRAMES]
 
 #include "records/PlotView.h"
@@ -48,28 +50,42 @@ int main(int argc, char** argv) {
     window.show();
     quorvane::FieldSlots fieldSlots = quorvane::InitialFieldSlots();
     const std::int64_t start = 1'765'200'000'000;
-    // 60 s of records, the default span.
-    for (int i = 0; i < points; ++i) {
-        for (int f = 1; f <= 4; ++f)
-            fieldSlots[static_cast<std::size_t>(f)] = std::to_string(std::sin(i * 0.001 * f) * 100 + f);
-        const std::int64_t ms = start + std::int64_t(i) * 60'000 / points;
-        window.recordCompleted({i + 1, i + 1, ms, {}, "COM1", fieldSlots, 4});
-    }
+    int records = 0;
+    // 60 s of records, the default span, at the rate that fills it with `points`.
+    const auto feed = [&](int count) {
+        for (int n = 0; n < count; ++n, ++records) {
+            const int i = records;
+            for (int f = 1; f <= 4; ++f)
+                fieldSlots[static_cast<std::size_t>(f)] = std::to_string(std::sin(i * 0.001 * f) * 100 + f);
+            const std::int64_t ms = start + std::int64_t(i) * 60'000 / points;
+            window.recordCompleted({i + 1, i + 1, ms, {}, "COM1", fieldSlots, 4});
+        }
+    };
+    feed(points);
     std::vector<long long> paint;
-    std::vector<long long> compute;
+    std::vector<long long> kept;
+    std::vector<long long> every;
     quorvane::PlotCanvas* canvas = window.canvas();
+    quorvane::PlotColumnCache columns;
+    const int width = canvas->plotArea().width();
     for (int frame = 0; frame < frames; ++frame) {
+        feed(std::max(points / 60 / 30, 1));
         long long t0 = cpuMicros();
         [[maybe_unused]] const QPixmap drawn = canvas->grab();
         paint.push_back(cpuMicros() - t0);
         t0 = cpuMicros();
-        const quorvane::PlotFrame computed =
-            quorvane::ComputeFrame(window.data(), window.settings(), canvas->plotArea().width());
-        compute.push_back(cpuMicros() - t0);
+        [[maybe_unused]] const quorvane::PlotFrame fromKept =
+            quorvane::ComputeFrame(window.data(), window.settings(), width, &columns);
+        kept.push_back(cpuMicros() - t0);
+        t0 = cpuMicros();
+        [[maybe_unused]] const quorvane::PlotFrame fromEvery =
+            quorvane::ComputeFrame(window.data(), window.settings(), width);
+        every.push_back(cpuMicros() - t0);
     }
     std::printf("4 series x %d points in the span, %d frames of %dx%d:\n", points, frames, canvas->width(),
                 canvas->height());
     report("paint (CPU)", paint);
-    report("frame computation", compute);
+    report("frame, kept columns", kept);
+    report("frame, every point", every);
     return 0;
 }

@@ -27,14 +27,11 @@ void PlotData::add(const CompletedRecord& record) {
     }
 }
 
-void PlotSeries::push(const PlotPoint& point) {
-    const std::uint64_t index = Points.pushed();
-    Points.push(point);
-    if (index % kPointBlock == 0 || Blocks.empty()) {
-        Blocks.push({index, 1, point, point, point.Y, point.Y, 0, 0});
+void ExtendBlock(PointBlock& block, const PlotPoint& point) {
+    if (block.Count == 0) {
+        block = {block.Start, 1, point, point, point.Y, point.Y, 0, 0};
         return;
     }
-    PointBlock& block = Blocks.back();
     ++block.Count;
     block.Last = point;
     block.Min = std::min(block.Min, point.Y);
@@ -42,6 +39,45 @@ void PlotSeries::push(const PlotPoint& point) {
     const double delta = point.Y - block.First.Y;
     block.Sum += delta;
     block.Squares += delta * delta;
+}
+
+void MergeBlock(PointBlock& into, const PointBlock& part) {
+    if (part.Count == 0)
+        return;
+    if (into.Count == 0) {
+        into = part;
+        return;
+    }
+    // Sums are of differences from First: move the part's onto this block's First.
+    const auto n = static_cast<double>(part.Count);
+    const double shift = part.First.Y - into.First.Y;
+    into.Squares += part.Squares + 2 * shift * part.Sum + n * shift * shift;
+    into.Sum += part.Sum + n * shift;
+    into.Count += part.Count;
+    into.Min = std::min(into.Min, part.Min);
+    into.Max = std::max(into.Max, part.Max);
+    into.Last = part.Last;
+}
+
+void PlotSeries::push(const PlotPoint& point) {
+    const std::uint64_t index = Points.pushed();
+    Points.push(point);
+    if (index % kPointBlock == 0 || Blocks.empty())
+        Blocks.push({index, 0, {}, {}, 0, 0, 0, 0});
+    ExtendBlock(Blocks.back(), point);
+}
+
+const PointBlock* PlotSeries::fullBlockAt(std::uint64_t index) const {
+    if (index % kPointBlock != 0 || Blocks.empty() || index < Points.firstIndex())
+        return nullptr;
+    const std::uint64_t newest = Blocks.back().Start;
+    if (index > newest)
+        return nullptr;
+    const std::uint64_t back = (newest - index) / kPointBlock;
+    if (back >= Blocks.size())
+        return nullptr;
+    const PointBlock& block = Blocks[Blocks.size() - 1 - static_cast<std::size_t>(back)];
+    return block.Start == index && block.Count == kPointBlock ? &block : nullptr;
 }
 
 void PlotSeries::setCapacity(std::size_t points) {

@@ -50,6 +50,11 @@ struct PointBlock {
     double Squares = 0; ///< of the same differences, squared
 };
 
+/// Adds a point that comes after the block's points to it (an empty block starts with it).
+void ExtendBlock(PointBlock& block, const PlotPoint& point);
+/// Adds the points `part` summarizes, which come after those of `into`, to `into`.
+void MergeBlock(PointBlock& into, const PointBlock& part);
+
 /// A field's points, and their block summaries.
 struct PlotSeries {
     int Field = 0;
@@ -59,6 +64,9 @@ struct PlotSeries {
     void push(const PlotPoint& point);
     /// Keeps at most `points` points (the newest).
     void setCapacity(std::size_t points);
+    /// The summary of the kPointBlock points from push index `index` on, or null when that is not
+    /// the start of a full block still kept.
+    const PointBlock* fullBlockAt(std::uint64_t index) const;
 };
 
 /// Every series, in field order. The points of all series together stay within a budget: a new

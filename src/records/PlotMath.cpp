@@ -120,22 +120,16 @@ SpanSummary SummarizeSeries(const PlotSeries& series, std::size_t first, std::si
                             PlotSpan span, int columns) {
     SpanAccumulator accumulator(axis, span, columns);
     const Ring<PlotPoint>& points = series.Points;
-    const Ring<PointBlock>& blocks = series.Blocks;
     last = std::min(last, points.size());
     const std::uint64_t base = points.firstIndex();
     std::size_t i = first;
     while (i < last) {
-        const std::uint64_t index = base + i;
         // A whole block inside the range whose first and last points share a column is read as one.
-        if (index % kPointBlock == 0 && last - i >= kPointBlock && !blocks.empty()) {
-            const std::uint64_t newest = blocks.back().Start;
-            const std::uint64_t back = (newest - index) / kPointBlock;
-            if (index <= newest && back < blocks.size()) {
-                const PointBlock& block = blocks[blocks.size() - 1 - static_cast<std::size_t>(back)];
-                const std::ptrdiff_t column = accumulator.columnOf(block.First);
-                if (block.Start == index && block.Count == kPointBlock && column >= 0 &&
-                    column == accumulator.columnOf(block.Last)) {
-                    accumulator.block(block, static_cast<std::size_t>(column));
+        if (last - i >= kPointBlock) {
+            if (const PointBlock* block = series.fullBlockAt(base + i)) {
+                const std::ptrdiff_t column = accumulator.columnOf(block->First);
+                if (column >= 0 && column == accumulator.columnOf(block->Last)) {
+                    accumulator.block(*block, static_cast<std::size_t>(column));
                     i += kPointBlock;
                     continue;
                 }

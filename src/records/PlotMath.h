@@ -42,6 +42,8 @@ std::vector<ColumnExtent> DecimateColumns(const Ring<PlotPoint>& points, std::si
 struct SpanSummary {
     SeriesStatistics Stats;
     std::vector<ColumnExtent> Columns;
+    /// Where column 0 begins, in columns from the span's start (0, or up to one column before it).
+    double ColumnShift = 0;
 };
 
 /// Points [first, last): their statistics, and binned into `columns` columns across the span (none

@@ -15,7 +15,8 @@ double PlotSpanEnd(const PlotData& data, const PlotSettings& settings) {
     return latest ? PlotX(*latest, settings.Axis) : 0;
 }
 
-PlotFrame ComputeFrame(const PlotData& data, const PlotSettings& settings, int columns) {
+PlotFrame ComputeFrame(const PlotData& data, const PlotSettings& settings, int columns,
+                       PlotColumnCache* cache) {
     PlotFrame frame;
     const double end = PlotSpanEnd(data, settings);
     frame.Span = {end - std::max(settings.SpanWidth, 1.0), end};
@@ -28,9 +29,12 @@ PlotFrame ComputeFrame(const PlotData& data, const PlotSettings& settings, int c
         shown.Field = series.Field;
         std::tie(shown.First, shown.Last) = SpanIndices(series.Points, settings.Axis, frame.Span);
         SpanSummary summary =
-            SummarizeSeries(series, shown.First, shown.Last, settings.Axis, frame.Span, columns);
+            cache != nullptr && columns > 0
+                ? cache->of(series.Field).summarize(series, settings.Axis, frame.Span, columns)
+                : SummarizeSeries(series, shown.First, shown.Last, settings.Axis, frame.Span, columns);
         shown.Stats = summary.Stats;
         shown.Columns = std::move(summary.Columns);
+        shown.ColumnShift = summary.ColumnShift;
         if (shown.Stats.Count > 0) {
             low = std::min(low, shown.Stats.Min);
             high = std::max(high, shown.Stats.Max);

@@ -2,7 +2,7 @@
 // What the plot shows at a moment: the span of X, which series, on which Y range, with their
 // statistics; and the readout of the point nearest the cursor.
 
-#include "records/PlotMath.h"
+#include "records/PlotColumns.h"
 
 #include <optional>
 #include <set>
@@ -40,6 +40,8 @@ struct SeriesFrame {
     SeriesStatistics Stats;
     /// Its points binned into the frame's pixel columns.
     std::vector<ColumnExtent> Columns;
+    /// Where column 0 begins, in columns from the span's start (see SpanSummary).
+    double ColumnShift = 0;
     /// The range it is drawn on.
     AxisRange Y;
 };
@@ -56,8 +58,10 @@ struct PlotFrame {
 double PlotSpanEnd(const PlotData& data, const PlotSettings& settings);
 
 /// The frame for the data and choices: the span ending at PlotSpanEnd, every series not hidden,
-/// its points, statistics and `columns` pixel columns in the span, and the Y ranges.
-PlotFrame ComputeFrame(const PlotData& data, const PlotSettings& settings, int columns = 0);
+/// its points, statistics and `columns` pixel columns in the span, and the Y ranges. With a cache,
+/// the columns are those of its fixed grid, brought up to date from frame to frame.
+PlotFrame ComputeFrame(const PlotData& data, const PlotSettings& settings, int columns = 0,
+                       PlotColumnCache* cache = nullptr);
 
 /// The record nearest to X among the frame's series, with each series' value in it.
 struct PlotReadout {

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStaticText>
 #include <QTimer>
 
 #include <array>
@@ -79,7 +80,7 @@ void PlotCanvas::paintEvent(QPaintEvent*) {
     m_throttle->stop();
     m_sinceFrame.restart();
     const QRect area = plotArea();
-    m_frame = ComputeFrame(m_data, m_settings, area.width());
+    m_frame = ComputeFrame(m_data, m_settings, area.width(), &m_columns);
 
     QPainter painter(this);
     painter.fillRect(rect(), palette().base());
@@ -127,8 +128,8 @@ void PlotCanvas::drawAxes(QPainter& painter, const QRect& area) {
             painter.setPen(grid);
             painter.drawLine(area.left(), py, area.right(), py);
             painter.setPen(labels);
-            painter.drawText(QRect(0, py - metrics.height() / 2, area.left() - 6, metrics.height()),
-                             Qt::AlignRight | Qt::AlignVCenter, numberLabel(v, y.Step));
+            drawLabel(painter, QRect(0, py - metrics.height() / 2, area.left() - 6, metrics.height()),
+                      Qt::AlignRight | Qt::AlignVCenter, numberLabel(v, y.Step));
         }
     }
 
@@ -158,12 +159,30 @@ void PlotCanvas::drawAxes(QPainter& painter, const QRect& area) {
             painter.setPen(grid);
             painter.drawLine(px, area.top(), px, area.bottom());
             painter.setPen(text);
-            painter.drawText(QRect(px - labelWidth / 2, area.bottom() + 4, labelWidth, metrics.height()),
-                             Qt::AlignHCenter | Qt::AlignTop, xLabel(v, step));
+            drawLabel(painter, QRect(px - labelWidth / 2, area.bottom() + 4, labelWidth, metrics.height()),
+                      Qt::AlignHCenter | Qt::AlignTop, xLabel(v, step));
         }
     }
     painter.setPen(text);
     painter.drawRect(area.adjusted(0, 0, -1, -1));
+}
+
+void PlotCanvas::drawLabel(QPainter& painter, const QRect& box, Qt::Alignment align, const QString& text) {
+    // Laid out once: the labels repeat from frame to frame, and laying text out is most of an axis.
+    if (m_labels.size() > 512)
+        m_labels.clear();
+    auto at = m_labels.find(text);
+    if (at == m_labels.end()) {
+        at = m_labels.insert(text, QStaticText(text));
+        at->setTextFormat(Qt::PlainText);
+        at->prepare(QTransform(), font());
+    }
+    const QSizeF size = at->size();
+    const double x = (align & Qt::AlignRight) != 0     ? box.right() + 1 - size.width()
+                     : (align & Qt::AlignHCenter) != 0 ? box.center().x() + 0.5 - size.width() / 2
+                                                       : box.left();
+    const double y = (align & Qt::AlignVCenter) != 0 ? box.center().y() + 0.5 - size.height() / 2 : box.top();
+    painter.drawStaticText(QPointF(x, y), *at);
 }
 
 void PlotCanvas::drawSeries(QPainter& painter, const QRect& area, const SeriesFrame& shown) {
@@ -177,27 +196,27 @@ void PlotCanvas::drawSeries(QPainter& painter, const QRect& area, const SeriesFr
         const double py = area.bottom() - (v - shown.Y.Low) * scale;
         return std::clamp(py, double(area.top() - 2), double(area.bottom() + 2));
     };
-    // One vertical stroke per column from its lowest to its highest value, joined to the column
-    // before: a single sample anywhere still draws, whatever the number of points.
-    // One polyline; a 1-pixel pen keeps the raster engine on its fast path (a wider one strokes the
-    // back-and-forth strokes as a self-intersecting outline, a hundred times slower).
-    std::vector<QPointF> line;
-    line.reserve(columns.size() * 4);
+    // One vertical stroke per column from its lowest to its highest value, and a line from each
+    // column's last value to the next one's first: a single sample anywhere still draws, whatever the
+    // number of points, and every pixel of a dense series is stroked once. A 1-pixel pen keeps the
+    // raster engine on its fast path.
+    std::vector<QLineF>& lines = m_lines;
+    lines.clear();
+    std::optional<QPointF> before;
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const ColumnExtent& column = columns[c];
         if (!column.Any)
             continue;
-        const double x = area.left() + static_cast<double>(c) + 0.5;
-        line.emplace_back(x, toY(column.First));
-        if (column.Max > column.Min) {
-            line.emplace_back(x, toY(column.Min));
-            line.emplace_back(x, toY(column.Max));
-        }
-        line.emplace_back(x, toY(column.Last));
+        const double x = area.left() + shown.ColumnShift + static_cast<double>(c) + 0.5;
+        if (before)
+            lines.emplace_back(*before, QPointF(x, toY(column.First)));
+        if (column.Max > column.Min)
+            lines.emplace_back(x, toY(column.Min), x, toY(column.Max));
+        before = QPointF(x, toY(column.Last));
     }
     painter.setPen(QPen(seriesColour(shown.Field), 1));
     painter.setBrush(Qt::NoBrush);
-    painter.drawPolyline(line.data(), static_cast<int>(line.size()));
+    painter.drawLines(lines.data(), static_cast<int>(lines.size()));
     if (shown.Stats.Count == 1) {
         // A lone point has no line to show it.
         const double x =

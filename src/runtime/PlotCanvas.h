@@ -5,6 +5,9 @@
 #include "records/PlotView.h"
 
 #include <QElapsedTimer>
+#include <QHash>
+#include <QLineF>
+#include <QStaticText>
 #include <QWidget>
 
 #include <cstdio>
@@ -51,12 +54,16 @@ protected:
 private:
     void drawAxes(QPainter& painter, const QRect& area);
     void drawSeries(QPainter& painter, const QRect& area, const SeriesFrame& shown);
+    void drawLabel(QPainter& painter, const QRect& box, Qt::Alignment align, const QString& text);
     void showReadout();
     QString xLabel(double x, double step) const;
 
     const PlotData& m_data;
     const PlotSettings& m_settings;
     PlotFrame m_frame;
+    PlotColumnCache m_columns;
+    std::vector<QLineF> m_lines; // reused by every frame
+    QHash<QString, QStaticText> m_labels;
     QTimer* m_throttle = nullptr;
     QElapsedTimer m_sinceFrame;
     std::vector<qint64> m_paintMicros;

@@ -1,6 +1,7 @@
 // The plot's model: series from mixed records within the point
 // budget, the span's points, statistics, decimation, ranges and the CSV of the span.
 
+#include "records/PlotColumns.h"
 #include "records/PlotData.h"
 #include "records/PlotExport.h"
 #include "records/PlotMath.h"
@@ -160,6 +161,83 @@ TEST(PlotDecimation, ReadsBlockSummariesWithTheSameResultAsEveryPoint) {
         }
     }
 }
+
+struct ColumnsCase {
+    const char* Name;
+    PlotAxis Axis;
+    std::size_t Capacity;
+    double SpanWidth;
+    int Columns;
+    int PauseAfter; ///< chunks after which the span stops moving; -1 never
+};
+
+class ColumnCache : public testing::TestWithParam<ColumnsCase> {};
+
+// A frame at a time, the kept columns give what reading every point of the span gives.
+TEST_P(ColumnCache, FollowsTheSeriesAsReadingEveryPointWould) {
+    const ColumnsCase& c = GetParam();
+    PlotSeries series{1, Ring<PlotPoint>(1), Ring<PointBlock>(1)};
+    series.setCapacity(c.Capacity);
+    SeriesColumns cache;
+    std::mt19937 random(5);
+    std::normal_distribution<double> noise(20.0, 0.5);
+    std::int64_t sequence = 0;
+    std::int64_t ms = 1'765'200'000'000;
+    double pausedEnd = 0;
+    for (int chunk = 0; chunk < 60; ++chunk) {
+        for (int i = 0; i < 37 + chunk * 53 % 700; ++i) {
+            ms += 1 + sequence % 3;
+            ++sequence;
+            series.push({ms, sequence, sequence == 20'000 ? 1e4 : noise(random)});
+        }
+        const PlotPoint& newest = series.Points.back();
+        if (chunk == c.PauseAfter)
+            pausedEnd = PlotX(newest, c.Axis);
+        const double end = c.PauseAfter >= 0 && chunk >= c.PauseAfter ? pausedEnd : PlotX(newest, c.Axis);
+        const PlotSpan span{end - c.SpanWidth, end};
+        const SpanSummary actual = cache.summarize(series, c.Axis, span, c.Columns);
+
+        const auto [first, last] = SpanIndices(series.Points, c.Axis, span);
+        const SeriesStatistics expected = StatisticsOf(series.Points, first, last);
+        ASSERT_EQ(actual.Stats.Count, expected.Count) << "chunk " << chunk;
+        EXPECT_EQ(actual.Stats.Min, expected.Min);
+        EXPECT_EQ(actual.Stats.Max, expected.Max);
+        EXPECT_EQ(actual.Stats.Last, expected.Last);
+        EXPECT_NEAR(actual.Stats.Mean, expected.Mean, 1e-9);
+        EXPECT_NEAR(actual.Stats.StdDev, expected.StdDev, 1e-9);
+
+        // Every point of the span in its grid column, in arrival order.
+        const double width = c.SpanWidth / c.Columns;
+        const auto k0 = static_cast<std::int64_t>(std::floor(span.From / width));
+        EXPECT_NEAR(actual.ColumnShift, double(k0) - span.From / width, 1e-9);
+        std::vector<ColumnExtent> columns(actual.Columns.size());
+        for (std::size_t i = first; i < last; ++i) {
+            const PlotPoint& p = series.Points[i];
+            const auto k = static_cast<std::size_t>(
+                static_cast<std::int64_t>(std::floor(PlotX(p, c.Axis) / width)) - k0);
+            ASSERT_LT(k, columns.size());
+            ColumnExtent& e = columns[k];
+            e = e.Any ? ColumnExtent{true, std::min(e.Min, p.Y), std::max(e.Max, p.Y), e.First, p.Y}
+                      : ColumnExtent{true, p.Y, p.Y, p.Y, p.Y};
+        }
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+            const ColumnExtent& a = actual.Columns[k];
+            const ColumnExtent& e = columns[k];
+            ASSERT_TRUE(a.Any == e.Any && a.Min == e.Min && a.Max == e.Max && a.First == e.First &&
+                        a.Last == e.Last)
+                << "chunk " << chunk << " column " << k;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Series, ColumnCache,
+    testing::Values(ColumnsCase{"TimeAxis", PlotAxis::Time, 1'000'000, 20'000, 700, -1},
+                    ColumnsCase{"RingDropsPointsOfTheSpan", PlotAxis::Time, 9'000, 60'000, 333, -1},
+                    ColumnsCase{"RecordAxisWiderColumnsThanPoints", PlotAxis::Record, 50'000, 500, 800, -1},
+                    ColumnsCase{"RecordAxis", PlotAxis::Record, 50'000, 10'000, 97, -1},
+                    ColumnsCase{"Paused", PlotAxis::Time, 30'000, 10'000, 500, 25}),
+    [](const testing::TestParamInfo<ColumnsCase>& row) { return std::string(row.param.Name); });
 
 struct RangeCase {
     double Low;
