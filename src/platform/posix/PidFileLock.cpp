@@ -37,7 +37,8 @@ PidFileLock::~PidFileLock() {
 bool PidFileLock::acquire(std::string& problem) {
     if (held())
         return true;
-    const int fd = RetryOnInterrupt([&] { return ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644); });
+    const int fd =
+        RetryOnInterrupt([&] { return ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644); });
     if (fd < 0) {
         problem = "cannot open " + m_path + ": " + std::strerror(errno);
         return false;
