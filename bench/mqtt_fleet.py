@@ -1,153 +1,206 @@
 #!/usr/bin/python3
-"""MQTT fleet bench, run by hand: N headless quorvane instances on N pseudo-terminals publish to one
-local mosquitto; one subscriber counts the records, checks that none is lost or out of order, and
-measures the latency from the record's end byte written to the pty to its arrival. Beside them, in
-the same run, the same stream read from a pty by a paho-mqtt Python script and by a shell loop
-around mosquitto_pub. Also reports CPU seconds per 1,000 records of the quorvane processes.
+"""MQTT fleet bench, run by hand: INSTANCES headless quorvane instances on as many pseudo-terminals
+publish to one local mosquitto; a mosquitto_sub stamps every message on arrival into a file that is
+read after the run. Beside them, in the same run and each on a pty of its own fed like one instance:
+a paho-mqtt Python script (bench/mqtt_fleet_python.py) and mosquitto_pub in a shell loop.
 
-  /usr/bin/python3 bench/mqtt_fleet.py build/release/src/app/quorvane [instances] [records] [rate per instance or 0]
+Two phases on the same processes: PACED_RATE records/s in total for PACED_SECONDS, then RECORDS more
+per instance as fast as the ptys take them. Each record is "r<i>,<ns>" CR LF, the time it was written
+to the pty inside, so latency is from the end byte written to the arrival at the subscriber.
+Reported per phase: records/s, every sequence number 1..N of each instance present (repeats counted),
+latency p50/p99, CPU per 1,000 records (user + system of the processes; the shell loop with its
+mosquitto_pub children).
+
+Usage: /usr/bin/python3 bench/mqtt_fleet.py [--build build/release] [--instances 50] [--records 4000]
+                                          [--paced-rate 1000] [--paced-seconds 10] [--shell-records 300] [--keep]
 """
-import os, pty, socket, subprocess, sys, tempfile, threading, time, json, signal
+import argparse
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+from collections import defaultdict
 
-import paho.mqtt.client as mqtt
+from mqtt_bench_support import (Broker, Feed, Subscriber, check_sequences, cpu_seconds, drive, new_pty,
+                                parse_arrivals, percentile, start_quorvane, wait_for, HERE)
 
-QUORVANE = os.path.abspath(sys.argv[1])
-N = int(sys.argv[2]) if len(sys.argv) > 2 else 50
-M = int(sys.argv[3]) if len(sys.argv) > 3 else 2000
-RATE = float(sys.argv[4]) if len(sys.argv) > 4 else 0.0
-HERE = os.path.dirname(os.path.abspath(__file__))
-
-
-def free_port():
-    s = socket.socket(); s.bind(("127.0.0.1", 0)); p = s.getsockname()[1]; s.close(); return p
-
-
-def config(tmp):
-    # The example balance: comma-separated fields, one record a line; "r<i>,<ns written>" fits it.
-    return os.path.join(HERE, "..", "examples", "balance.QV3")
+PYTHON = "contender/python"
+SHELL = "contender/shell"
+PROBE = "contender/probe"
 
 
-class Counter:
-    def __init__(self):
-        self.lock = threading.Lock()
-        self.seen = {}      # instrument -> last seq
-        self.count = {}
-        self.bad = 0
-        self.lat = []
-        self.first = None
-        self.last = None
-
-    def on_message(self, client, userdata, msg):
-        now = time.time_ns()
-        try:
-            if msg.topic.endswith("/record"):
-                j = json.loads(msg.payload)
-                key, seq, sent = j["instrument"], j["seq"], int(j["fields"][1])
-            else:  # contenders: "<name> <i> <ns>"
-                name, i, sent = msg.payload.decode().split()
-                key, seq, sent = msg.topic, int(i), int(sent)
-        except Exception:
-            self.bad += 1
-            return
-        with self.lock:
-            last = self.seen.get(key, 0)
-            if seq == last + 1:
-                self.seen[key] = seq
-                self.count[key] = self.count.get(key, 0) + 1
-            elif seq > last + 1:
-                self.bad += 1
-                self.seen[key] = seq
-            self.lat.append((key, (now - sent) / 1e6))
-            self.first = self.first or now
-            self.last = now
+def start_shell(device, broker):
+    # Raw, so the CR stays in the line; stdin is the pty itself.
+    loop = ("stty raw -echo && echo ready && while IFS=, read -r r t; do "
+            f"mosquitto_pub -h 127.0.0.1 -p {broker.port} -q 1 -t {SHELL} -m \"shell ${{r#r}} ${{t%$'\\r'}}\"; "
+            "done")
+    tty = open(device, "rb+", buffering=0)
+    process = subprocess.Popen(["bash", "-c", loop], stdin=tty, stdout=subprocess.PIPE)
+    tty.close()
+    return process
 
 
-def writer(master, count, rate, prefix=b""):
-    gap = 1.0 / rate if rate else 0
-    start = time.time()
-    for i in range(1, count + 1):
-        line = b"r%d,%d\r\n" % (i, time.time_ns())
-        view = memoryview(line)
-        while view:
-            try:
-                view = view[os.write(master, view):]
-            except BlockingIOError:
-                time.sleep(0.0005)
-        if gap:
-            delay = start + i * gap - time.time()
-            if delay > 0:
-                time.sleep(delay)
+def start_python(device, broker):
+    # The Debian interpreter, whose python3-paho-mqtt the script uses.
+    return subprocess.Popen(["/usr/bin/python3", os.path.join(HERE, "mqtt_fleet_python.py"), device, str(broker.port)],
+                            stdout=subprocess.PIPE)
 
 
-def pct(values, p):
-    values = sorted(values)
-    return values[min(len(values) - 1, int(len(values) * p))] if values else float("nan")
+class Group:
+    """Processes whose records are counted together, and their CPU at the start of a phase."""
+
+    def __init__(self, name, pids, children=False):
+        self.name, self.pids, self.children = name, pids, children
+        self.mark()
+
+    def cpu(self):
+        return sum(cpu_seconds(p, self.children) for p in self.pids)
+
+    def mark(self):
+        self.cpu0 = self.cpu()
+
+    def used(self):
+        return self.cpu() - self.cpu0
+
+
+def report(name, arrivals, sources, first, last, started_ns, cpu):
+    """One line of figures for `sources`' messages with sequence numbers first..last; the records/s."""
+    lat, seqs, end = [], defaultdict(list), started_ns
+    for source, seq, sent, arrived in arrivals:
+        if source in sources and first <= seq <= last:
+            seqs[source].append(seq)
+            lat.append((arrived - sent) / 1e6)
+            end = max(end, arrived)
+    missing = repeated = backwards = 0
+    for source in sources:
+        m, r, b = check_sequences(seqs[source], first, last)
+        missing, repeated, backwards = missing + m, repeated + r, backwards + b
+    expected = len(sources) * (last - first + 1)
+    got = expected - missing
+    rate = got / ((end - started_ns) / 1e9) if end > started_ns else float("nan")
+    print(f"  {name:<26} {got:>8,}/{expected:<8,} missing {missing}, repeated {repeated}, out of order "
+          f"{backwards}; {rate:>9,.0f} records/s; latency p50 {percentile(lat, .5):8.2f} ms p99 "
+          f"{percentile(lat, .99):8.2f} ms; CPU {1000 * cpu / max(got, 1) * 1000:7.1f} ms per 1,000 records")
+    return rate, percentile(lat, .99), cpu / max(got, 1), missing
 
 
 def main():
-    tmp = tempfile.mkdtemp(prefix="quorvane-mqtt-bench-")
-    port = free_port()
-    conf = os.path.join(tmp, "m.conf")
-    with open(conf, "w") as f:
-        f.write(f"user {os.environ.get('USER') or 'root'}\nlistener {port} 127.0.0.1\nallow_anonymous true\n"
-                "max_inflight_messages 1000\nmax_queued_messages 1000000\n")
-    broker = subprocess.Popen(["/usr/sbin/mosquitto", "-c", conf], stderr=subprocess.DEVNULL)
-    time.sleep(0.3)
-    counter = Counter()
-    sub = mqtt.Client(client_id="bench-counter")
-    sub.on_message = counter.on_message
-    sub.connect("127.0.0.1", port)
-    sub.subscribe([("quorvane/+/+/record", 1), ("contender/#", 1)])
-    sub.loop_start()
-    cfg = config(tmp)
-    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(tmp, "cfg"), XDG_STATE_HOME=os.path.join(tmp, "state"))
-    procs, masters = [], []
-    for k in range(N):
-        m, s = pty.openpty(); name = os.ttyname(s); os.close(s)
-        os.set_blocking(m, False)
-        masters.append(m)
-        procs.append(subprocess.Popen([QUORVANE, "--headless", "--quiet", cfg, "--device", name, "--mqtt",
-                                       f"mqtt://127.0.0.1:{port}", "--instrument", f"i{k}"], env=env,
-                                      stderr=subprocess.DEVNULL))
-    # Contenders on two more ptys: a paho-mqtt script and mosquitto_pub in a shell loop.
-    pm, ps_ = pty.openpty(); pname = os.ttyname(ps_); os.close(ps_); os.set_blocking(pm, False)
-    py = subprocess.Popen([sys.executable, os.path.join(HERE, "mqtt_fleet_python.py"), pname, str(port)])
-    sm, ss = pty.openpty(); sname = os.ttyname(ss); os.close(ss); os.set_blocking(sm, False)
-    shell = subprocess.Popen(["sh", "-c", f"stty raw -echo < {sname}; tr '\\r' '\\n' < {sname} | while IFS=, read r t; do "
-                              f"[ -n \"$t\" ] && mosquitto_pub -h 127.0.0.1 -p {port} -q 1 -t contender/shell -m \"shell ${{r#r}} $t\"; done"])
-    time.sleep(1.5)
-    cpu0 = sum(cpu_of(p.pid) for p in procs)
-    t0 = time.time()
-    threads = [threading.Thread(target=writer, args=(m, M, RATE)) for m in masters]
-    threads += [threading.Thread(target=writer, args=(pm, M, RATE)), threading.Thread(target=writer, args=(sm, min(M, 300), 0))]
-    for t in threads: t.start()
-    for t in threads: t.join()
-    deadline = time.time() + 60
-    while time.time() < deadline and sum(counter.count.get(f"i{k}", 0) for k in range(N)) < N * M:
-        time.sleep(0.05)
-    got = sum(counter.count.get(f"i{k}", 0) for k in range(N))
-    elapsed = (counter.last - t0 * 1e9) / 1e9 if counter.last else float("nan")
-    cpu = sum(cpu_of(p.pid) for p in procs) - cpu0
-    time.sleep(3)
-    ql = [l for k, l in counter.lat if k.startswith("i")]
-    pyc = counter.count.get("contender/python", 0); shc = counter.count.get("contender/shell", 0)
-    pyl = [l for k, l in counter.lat if k == "contender/python"]
-    print(f"quorvane x{N}: {got}/{N*M} records in order, {counter.bad} gaps or bad, {got/elapsed:,.0f} records/s total,"
-          f" latency p50 {pct(ql,.5):.2f} ms p99 {pct(ql,.99):.2f} ms, CPU {1000*cpu/max(got,1):.3f} s per 1,000 records")
-    print(f"python paho script: {pyc}/{M} records, p50 {pct(pyl,.5):.2f} ms p99 {pct(pyl,.99):.2f} ms")
-    print(f"shell + mosquitto_pub: {shc} records in the run")
-    for p in procs + [py, shell]:
-        p.send_signal(signal.SIGTERM)
-    for p in procs + [py]:
-        p.wait(timeout=20)
-    shell.kill()
-    sub.loop_stop(); broker.terminate(); broker.wait()
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--build", default="build/release")
+    ap.add_argument("--instances", type=int, default=50)
+    ap.add_argument("--records", type=int, default=4000, help="per instance, at full speed")
+    ap.add_argument("--paced-rate", type=float, default=1000, help="records/s of all instances together")
+    ap.add_argument("--paced-seconds", type=float, default=10)
+    ap.add_argument("--shell-records", type=int, default=300, help="at full speed; one process each")
+    ap.add_argument("--keep", action="store_true", help="keep the work folder (broker log, arrivals)")
+    args = ap.parse_args()
+    binary = os.path.join(os.path.abspath(args.build), "src/app/quorvane")
+    work = tempfile.mkdtemp(prefix="quorvane-mqtt-fleet-")
+    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "cfg"), XDG_STATE_HOME=os.path.join(work, "state"))
+    env.pop("DISPLAY", None)
+    env.pop("WAYLAND_DISPLAY", None)
+
+    started = []
+    try:
+        run(args, binary, work, env, started)
+    finally:
+        # Whatever happened, leave no process of the run behind: waiting instances would take
+        # the ptys of a later run that get the same numbers.
+        # The instances first, so that they can still say offline; then the subscriber and broker.
+        stop(started[2:])
+        stop(started[:2])
+        if args.keep:
+            print(f"work folder: {work}")
+        else:
+            shutil.rmtree(work, ignore_errors=True)
 
 
-def cpu_of(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+def stop(processes):
+    for process in processes:
+        if process.poll() is None:
+            process.send_signal(signal.SIGTERM)
+    for process in processes:
+        try:
+            process.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
+def run(args, binary, work, env, started):
+    n = args.instances
+    broker = Broker(work)
+    broker.start()
+    started.append(broker.process)
+    sub = Subscriber(work, broker, ["quorvane/+/+/record", "quorvane/+/+/status", "contender/#"])
+    started.append(sub.process)
+    probe = ["mosquitto_pub", "-p", str(broker.port), "-t", PROBE, "-m", "probe 0 0"]
+    wait_for(lambda: subprocess.run(probe).returncode == 0 and PROBE in sub.poll().topics, 20, "the subscriber")
+
+    masters, procs = [], []
+    for k in range(n):
+        master, device = new_pty()
+        masters.append(master)
+        procs.append(start_quorvane(binary, device, broker, f"i{k}", env, os.path.join(work, f"i{k}")))
+        started.append(procs[-1])
+    py_master, py_device = new_pty()
+    python = start_python(py_device, broker)
+    sh_master, sh_device = new_pty()
+    shell = start_shell(sh_device, broker)
+    started += [python, shell]
+    for process in (python, shell):
+        if process.stdout.readline().strip() != b"ready":
+            sys.exit("mqtt_fleet: a contender did not start")
+    wait_for(lambda: sum(t.endswith("/status") for t in sub.poll().topics) >= n, 60, "every instance online")
+
+    feeds = [Feed(m) for m in masters] + [Feed(py_master), Feed(sh_master)]
+    quorvane = Group("quorvane", [p.pid for p in procs])
+    contenders = [Group("python", [python.pid]), Group("shell", [shell.pid], children=True)]
+    others = Group("broker + subscriber", [broker.process.pid, sub.process.pid])
+    sources = [f"i{k}" for k in range(n)]
+
+    per_feed = args.paced_rate / n
+    paced = max(1, round(per_feed * args.paced_seconds))
+    phases = [(f"{args.paced_rate:,.0f} records/s in total ({per_feed:g}/s each)", per_feed,
+               [paced] * (n + 2)),
+              ("full speed", 0, [paced + args.records] * (n + 1) + [paced + args.shell_records])]
+    print(f"{n} instances, one broker, one subscriber; {os.cpu_count()} CPUs; {binary}")
+    results = []
+    first = 1
+    for title, rate, targets in phases:
+        for group in [quorvane, others] + contenders:
+            group.mark()
+        phase_start = time.time_ns()
+        drive(feeds, targets, rate)
+        last, last_shell = targets[0], targets[-1]
+
+        try:
+            wait_for(lambda: all(sub.poll().highest.get(s, 0) >= last for s in sources + [PYTHON]), 300,
+                     "the records")
+            wait_for(lambda: sub.poll().highest.get(SHELL, 0) >= last_shell, 120, "the shell loop's records")
+        except TimeoutError as e:
+            print(f"  ({e})")
+        time.sleep(0.5)  # repeats after the last, if any
+        arrivals = [a for a in sub.poll().arrivals if a]
+        print(f"{title}:")
+        q = report(f"quorvane x{n}", arrivals, sources, first, last, phase_start, quorvane.used())
+        p = report("python paho script", arrivals, [PYTHON], first, last, phase_start, contenders[0].used())
+        s = report("shell + mosquitto_pub", arrivals, [SHELL], first, last_shell, phase_start, contenders[1].used())
+        print(f"  {'broker + subscriber':<26} CPU {others.used():.2f} s")
+        results.append((q, p, s))
+        first = last + 1
+
+    (q1, _, _), (q2, p2, _) = results
+    print("targets:")
+    print(f"  >= 50,000 records/s in total at full speed: {q2[0]:,.0f} {'yes' if q2[0] >= 50000 else 'NO'}")
+    print(f"  p99 < 10 ms at {args.paced_rate:,.0f} records/s: {q1[1]:.2f} ms {'yes' if q1[1] < 10 else 'NO'}")
+    print(f"  nothing lost: {'yes' if q1[3] == 0 and q2[3] == 0 else 'NO'}")
+    print(f"  >= 10x the Python script: records/s {q2[0] / p2[0]:.1f}x in total, {q2[0] / n / p2[0]:.2f}x per "
+          f"process; CPU per record {p2[2] / q2[2]:.1f}x less")
+
 
 
 if __name__ == "__main__":
