@@ -59,7 +59,8 @@ TEST_P(ListHeaders, StandOverTheirColumnsUncut) {
     for (int c = 0; c < columns; ++c) {
         const QRect cell = view->visualRect(view->model()->index(0, c));
         const int cellLeft = view->viewport()->mapTo(dialog.get(), cell.topLeft()).x();
-        const int captionLeft = header->mapTo(dialog.get(), QPoint(header->sectionViewportPosition(c), 0)).x();
+        const int captionLeft =
+            header->mapTo(dialog.get(), QPoint(header->sectionViewportPosition(c), 0)).x();
         EXPECT_EQ(captionLeft, cellLeft) << "column " << c;
         EXPECT_EQ(header->sectionSize(c), cell.width()) << "column " << c;
         EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c)) << "caption of column " << c << " cut";
@@ -70,37 +71,39 @@ TEST_P(ListHeaders, StandOverTheirColumnsUncut) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryColumnList, ListHeaders,
-    testing::Values(
-        HeaderCase{"AsciiChart", "AsciiMenu",
-                   [](ListRig& rig) -> std::unique_ptr<QDialog> {
-                       return std::make_unique<AsciiChart>(rig.Config, rig.Results);
-                   }},
-        HeaderCase{"Delim", "DelimOptions",
-                   [](ListRig& rig) -> std::unique_ptr<QDialog> {
-                       return std::make_unique<Delim>(rig.Config, rig.Prompts);
-                   }},
-        HeaderCase{"TransTbl", "TransTable",
-                   [](ListRig& rig) -> std::unique_ptr<QDialog> {
-                       return std::make_unique<TransTbl>(rig.Config, rig.Prompts, rig.Pickers);
-                   }},
-        HeaderCase{"PortList", "PortList",
-                   [](ListRig& rig) -> std::unique_ptr<QDialog> {
-                       auto d = std::make_unique<PortSetup>(rig.Config, rig.Prompts, rig.Bindings,
-                                                            [] { return std::vector<SerialDeviceInfo>{}; });
-                       d->load();
-                       return d;
-                   }},
-        HeaderCase{"DeviceList", "DeviceList",
-                   [](ListRig& rig) -> std::unique_ptr<QDialog> {
-                       auto d = std::make_unique<PortSetup>(rig.Config, rig.Prompts, rig.Bindings, [] {
-                           return std::vector<SerialDeviceInfo>{
-                               {"ttyUSB0", "/dev/ttyUSB0",
-                                "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A12345-if00-port0", "0403",
-                                "6001", "FTDI", "FT232R USB UART", "A12345"}};
-                       });
-                       d->load();
-                       return d;
-                   }}),
+    testing::Values(HeaderCase{"AsciiChart", "AsciiMenu",
+                               [](ListRig& rig) -> std::unique_ptr<QDialog> {
+                                   return std::make_unique<AsciiChart>(rig.Config, rig.Results);
+                               }},
+                    HeaderCase{"Delim", "DelimOptions",
+                               [](ListRig& rig) -> std::unique_ptr<QDialog> {
+                                   return std::make_unique<Delim>(rig.Config, rig.Prompts);
+                               }},
+                    HeaderCase{"TransTbl", "TransTable",
+                               [](ListRig& rig) -> std::unique_ptr<QDialog> {
+                                   return std::make_unique<TransTbl>(rig.Config, rig.Prompts, rig.Pickers);
+                               }},
+                    HeaderCase{"PortList", "PortList",
+                               [](ListRig& rig) -> std::unique_ptr<QDialog> {
+                                   auto d =
+                                       std::make_unique<PortSetup>(rig.Config, rig.Prompts, rig.Bindings, [] {
+                                           return std::vector<SerialDeviceInfo>{};
+                                       });
+                                   d->load();
+                                   return d;
+                               }},
+                    HeaderCase{
+                        "DeviceList", "DeviceList",
+                        [](ListRig& rig) -> std::unique_ptr<QDialog> {
+                            auto d = std::make_unique<PortSetup>(rig.Config, rig.Prompts, rig.Bindings, [] {
+                                return std::vector<SerialDeviceInfo>{
+                                    {"ttyUSB0", "/dev/ttyUSB0",
+                                     "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A12345-if00-port0", "0403",
+                                     "6001", "FTDI", "FT232R USB UART", "A12345"}};
+                            });
+                            d->load();
+                            return d;
+                        }}),
     [](const testing::TestParamInfo<HeaderCase>& c) { return std::string(c.param.Name); });
 
 } // namespace

@@ -9,8 +9,9 @@ namespace quorvane {
 /// Rows of tab-separated columns under a header with one caption per column; a caption may hold a
 /// line break for a second header line. The header is the view's own, so every caption stands over
 /// its column at any font and scale. Columns are as wide as their widest caption or cell; the last
-/// takes the rest of the width, and the box opens wide enough for all of them. A row without a tab spans all columns (the pre-input window's
-/// " Ignore" row). Rows are addressed by number, as in a plain list.
+/// takes the rest of the width, and the box opens wide enough for all of them. A row without a tab
+/// spans all columns (the pre-input window's " Ignore" row). Rows are addressed by number, as in a
+/// plain list.
 class ColumnList : public QTreeWidget {
     Q_OBJECT
 public:
