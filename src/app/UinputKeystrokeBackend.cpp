@@ -37,12 +37,18 @@ std::string fileText(const char* path) {
 class UinputKeystrokeConnection final : public KeystrokeConnection {
 public:
     UinputKeystrokeConnection(XkbKeymap keymap, std::unique_ptr<WaylandConnection> compositor,
-                              std::unique_ptr<X11ServerKeyboard> xserver, const UinputTiming& timing,
-                              std::function<void(int)> wait)
+                              std::unique_ptr<X11ServerKeyboard> xserver, bool followKeymap,
+                              const UinputTiming& timing, std::function<void(int)> wait)
         : m_compositor(std::move(compositor)), m_xserver(std::move(xserver)), m_layout(std::move(keymap)),
           m_keyboard(m_layout, m_calls, timing, std::move(wait)) {
         if (m_xserver)
-            m_keyboard.setStateSource([this] { return m_xserver->state(); });
+            m_keyboard.setStateSource([this, followKeymap] {
+                // A layout the user switches to on the server is typed from the next key on.
+                if (followKeymap && m_xserver->keymapChanged())
+                    if (XkbKeymap now = m_xserver->keymap(); now.ok())
+                        m_layout.setKeymap(std::move(now));
+                return m_xserver->state();
+            });
         if (m_compositor) {
             // The compositor tells the seat's modifiers to a client while it has the focus only;
             // what it told last is the best there is.
@@ -118,7 +124,8 @@ public:
         const UinputTiming timing{std::chrono::milliseconds(m_settings.KeyDelay),
                                   std::chrono::milliseconds(m_settings.HoldTime)};
         auto connection = std::make_unique<UinputKeystrokeConnection>(
-            std::move(keymap), std::move(compositor), std::move(xserver), timing, m_wait);
+            std::move(keymap), std::move(compositor), std::move(xserver), m_settings.Layout.empty(), timing,
+            m_wait);
         if (auto refused = connection->open()) {
             problem = *refused;
             return nullptr;

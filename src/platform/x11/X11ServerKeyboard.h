@@ -26,6 +26,9 @@ public:
     const std::string& problem() const { return m_problem; }
     /// The keymap the server uses now; not ok() when it cannot be read.
     XkbKeymap keymap();
+    /// Whether the server said its keymap changed since the last call (another layout set, or the
+    /// keymap of another keyboard device taken on for its keys).
+    bool keymapChanged();
     /// The keyboard's modifier, lock and group state now, in the masks of keymap(); nothing once
     /// the connection broke.
     std::optional<XkbModifierState> state();
@@ -33,6 +36,7 @@ public:
 private:
     xcb_connection_t* m_connection = nullptr;
     std::int32_t m_deviceId = -1;
+    std::uint8_t m_xkbEvent = 0; // the code of XKB's events
     XkbKeymap m_keymap;
     std::string m_problem;
 };

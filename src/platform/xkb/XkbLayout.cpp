@@ -67,15 +67,29 @@ std::size_t modifierCount(const std::vector<KeyChord>& chords) {
 } // namespace
 
 XkbLayout::XkbLayout(XkbKeymap keymap, const std::string& composeLocale)
-    : m_keymap(std::move(keymap)),
+    : m_keymap(std::move(keymap)), m_composeLocale(composeLocale),
       m_compose(loadCompose(m_keymap.get(), composeLocale), xkb_compose_table_unref) {
+    findLockMasks();
+    build();
+}
+
+void XkbLayout::setKeymap(XkbKeymap keymap) {
+    m_keymap = std::move(keymap);
+    if (!m_compose)
+        m_compose.reset(loadCompose(m_keymap.get(), m_composeLocale));
+    findLockMasks();
+    build();
+}
+
+void XkbLayout::findLockMasks() {
+    m_lockMask = 0;
+    m_numLockMask = 0;
     if (xkb_keymap* km = m_keymap.get()) {
         const xkb_mod_index_t caps = xkb_keymap_mod_get_index(km, XKB_MOD_NAME_CAPS);
         const xkb_mod_index_t num = xkb_keymap_mod_get_index(km, XKB_MOD_NAME_NUM);
         m_lockMask = caps < 32 ? 1u << caps : 0;
         m_numLockMask = num < 32 ? 1u << num : 0;
     }
-    build();
 }
 
 XkbLayout::~XkbLayout() = default;

@@ -52,6 +52,8 @@ public:
     XkbLayout(const XkbLayout&) = delete;
     XkbLayout& operator=(const XkbLayout&) = delete;
 
+    /// Types with another keymap from now on (the display server's, after the user changed it).
+    void setKeymap(XkbKeymap keymap);
     /// The keymap's state as reported; its group selects the layout typed in.
     void setModifierState(const XkbModifierState& state);
     const XkbModifierState& modifierState() const { return m_state; }
@@ -81,12 +83,14 @@ private:
         std::uint32_t Level = 0;
         std::uint32_t Mask = 0;
     };
+    void findLockMasks();
     void build();
     std::optional<Position> find(unsigned long keysym) const;
     std::uint32_t keycodeOfVirtualKey(std::uint16_t virtualKey) const;
     std::optional<KeyChord> chordOf(const Position& position) const;
 
     XkbKeymap m_keymap;
+    std::string m_composeLocale;
     std::unique_ptr<xkb_compose_table, void (*)(xkb_compose_table*)> m_compose;
     XkbModifierState m_state;
     std::uint32_t m_group = 0;
