@@ -1,7 +1,8 @@
 #include "setup/KeystrokePreferencesBox.h"
 
 #include <QComboBox>
-#include <QFormLayout>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 
@@ -32,19 +33,28 @@ KeystrokePreferencesBox::KeystrokePreferencesBox(QWidget* parent)
         m_backend->addItem(
             QString::fromUtf8(choice.Caption.data(), static_cast<qsizetype>(choice.Caption.size())));
     m_layout = named(new QLineEdit, "KeystrokeLayout");
-    m_layout->setPlaceholderText(QStringLiteral("the desktop's own, or de, fr..."));
+    m_layout->setPlaceholderText(QStringLiteral("the desktop's"));
     m_variant = named(new QLineEdit, "KeystrokeVariant");
-    m_variant->setPlaceholderText(QStringLiteral("the layout's basic one"));
+    m_variant->setPlaceholderText(QStringLiteral("basic"));
     m_keyDelay = timing("KeyDelay");
     m_holdTime = timing("HoldTime");
-    // QFormLayout makes each caption its control's buddy: Alt and the letter focus the control, and
-    // assistive tools read the caption as its name.
-    auto* rows = new QFormLayout(this);
-    rows->addRow(QStringLiteral("&Type keystrokes through:"), m_backend);
-    rows->addRow(QStringLiteral("&Layout:"), m_layout);
-    rows->addRow(QStringLiteral("&Variant:"), m_variant);
-    rows->addRow(QStringLiteral("Key &delay:"), m_keyDelay);
-    rows->addRow(QStringLiteral("&Hold keys at least:"), m_holdTime);
+    // Two settings to a row keep the dialog short enough for a small screen at 150%. Each caption
+    // is its control's buddy: Alt and the letter focus the control, and assistive tools read the
+    // caption as its name.
+    auto* rows = new QGridLayout(this);
+    const auto row = [rows](int r, int column, const char* caption, QWidget* control, int span = 1) {
+        auto* label = new QLabel(QString::fromLatin1(caption));
+        label->setBuddy(control);
+        rows->addWidget(label, r, column);
+        rows->addWidget(control, r, column + 1, 1, span);
+    };
+    row(0, 0, "&Type keystrokes through:", m_backend, 3);
+    row(1, 0, "&Layout:", m_layout);
+    row(1, 2, "&Variant:", m_variant);
+    row(2, 0, "Key &delay:", m_keyDelay);
+    row(2, 2, "&Hold time:", m_holdTime);
+    rows->setColumnStretch(1, 1);
+    rows->setColumnStretch(3, 1);
     const QString kernelOnly =
         QStringLiteral("Used by the kernel virtual keyboard (uinput) only, also when Automatic chooses it.");
     for (QWidget* w : {static_cast<QWidget*>(m_layout), static_cast<QWidget*>(m_variant),
