@@ -2,6 +2,7 @@
 
 #include "records/HistoryExport.h"
 #include "runtime/HistoryTableModel.h"
+#include "setup/widgets/HelpTopic.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,6 +41,7 @@ HistoryWindow::HistoryWindow(std::string_view portName, SettingsStore& store, QW
     setWindowTitle(
         QStringLiteral("Quorvane - %1 History").arg(QString::fromStdString(std::string(portName))));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    SetHelpTopic(this, kRecordWindowsTopic);
 
     m_model = new HistoryTableModel(m_history, this);
     m_table = new QTableView(this);

@@ -2,6 +2,7 @@
 
 #include "records/PlotExport.h"
 #include "runtime/PlotCanvas.h"
+#include "setup/widgets/HelpTopic.h"
 
 #include <QBuffer>
 #include <QCloseEvent>
@@ -50,6 +51,7 @@ QString statisticText(double value) {
 PlotWindow::PlotWindow(std::string_view portName, QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("PlotWindow"));
     setWindowTitle(QStringLiteral("Quorvane - %1 Plot").arg(QString::fromStdString(std::string(portName))));
+    SetHelpTopic(this, kRecordWindowsTopic);
     buildControls();
     resize(900, 560);
 }

@@ -13,8 +13,8 @@ class QTextBrowser;
 namespace quorvane {
 
 /// Every help topic number the program uses; each has a page.
-inline constexpr std::array kHelpTopics{10,  20,  40,  50,  60,  70,  90,  100, 130, 140,
-                                        150, 300, 310, 320, 360, 370, 380, 390, 420, 440};
+inline constexpr std::array kHelpTopics{10,  20,  40,  50,  60,  70,  90,  100, 130, 140, 150,
+                                        300, 310, 320, 360, 370, 380, 390, 420, 440, 450};
 /// The topic of the setup window itself, which is also the index of every page.
 inline constexpr int kSetupHelpTopic = 10;
 

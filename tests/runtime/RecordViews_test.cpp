@@ -1,6 +1,7 @@
 // The View menu's windows on the real engine with the fake platform, offscreen: what they keep and
 // show of the records, the history's follow rule, copy and export, the plot's series, ranges,
-// statistics, pause and redraw rate, and that a closed window observes nothing.
+// statistics, cursor readout, pause, redraw rate and exports (a failing one included), and that a
+// closed window observes nothing.
 
 #include "records/HistoryExport.h"
 #include "runtime/HistoryWindow.h"
@@ -13,9 +14,15 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
@@ -215,6 +222,83 @@ TEST(LivePlot, PauseHoldsTheSpanWhileRecordsAreStillKept) {
     EXPECT_EQ(rig.Views.plot()->data().seriesOf(3)->Points.size(), 18u);
     rig.Views.plot()->findChild<QPushButton*>(QStringLiteral("Pause"))->click();
     EXPECT_GT(rig.draw().Span.To, end);
+}
+
+// Moves the mouse over the plot to where X is drawn; returns the readout shown.
+QString readoutAt(PlotWindow& plot, double x) {
+    PlotCanvas* canvas = plot.canvas();
+    const QRect area = canvas->plotArea();
+    const PlotSpan span = canvas->frame().Span;
+    const QPointF at(area.left() + (x - span.From) / (span.To - span.From) * area.width(), area.center().y());
+    QMouseEvent move(QEvent::MouseMove, at, canvas->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(canvas, &move);
+    return plot.findChild<QLabel*>(QStringLiteral("CursorReadout"))->text();
+}
+
+TEST(LivePlot, ReadsOutTheNearestRecordsTimeAndValuesUnderTheCursor) {
+    ViewsRig rig;
+    rig.menu(QStringLiteral("ViewPlot"));
+    std::vector<std::int64_t> times;
+    for (int i = 0; i < 5; ++i) { // weights 100.5 .. 104.5, a second apart
+        rig.weigh(1);
+        times.push_back(rig.Views.plot()->data().seriesOf(3)->Points.back().UnixMs);
+        rig.Clock.advance(950);
+    }
+    rig.draw();
+    PlotWindow& plot = *rig.Views.plot();
+    const auto clock = [](std::int64_t ms) {
+        return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm:ss.zzz"));
+    };
+    for (const auto& [offset, record] : {std::pair{200.0, 3}, {-200.0, 3}, {700.0, 4}, {1800.0, 5}}) {
+        const QString text = readoutAt(plot, double(times[2]) + offset);
+        EXPECT_TRUE(text.startsWith(clock(times[std::size_t(record - 1)]))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("record %1").arg(record))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("Field 3: %1.5").arg(99 + record))) << text.toStdString();
+    }
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(plot.canvas(), &leave);
+    EXPECT_TRUE(plot.findChild<QLabel*>(QStringLiteral("CursorReadout"))->text().isEmpty());
+}
+
+TEST(LivePlot, ExportsThePlotAsDrawnToAPngAndSaysWhyAnExportFailsKeepingEverything) {
+    ViewsRig rig;
+    rig.menu(QStringLiteral("ViewPlot"));
+    rig.weigh(30);
+    rig.draw();
+    PlotWindow& plot = *rig.Views.plot();
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("plot.png"));
+    ASSERT_TRUE(plot.exportPng(png));
+    const QImage image(png);
+    ASSERT_EQ(image.size(), plot.canvas()->size());
+    const QRgb ink = PlotCanvas::seriesColour(3).rgb();
+    int inked = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            inked += image.pixel(x, y) == ink ? 1 : 0;
+    EXPECT_GT(inked, 20) << "the series is drawn in the file";
+
+    // A file inside a file cannot be made: the user is told which and why, and nothing is lost.
+    QFile blocker(dir.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString bad = dir.filePath(QStringLiteral("not-a-folder/plot"));
+    for (const bool asPng : {true, false}) {
+        QString told;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box != nullptr) {
+                told = box->text();
+                box->close();
+            }
+        });
+        EXPECT_FALSE(asPng ? plot.exportPng(bad + ".png") : plot.exportCsv(bad + ".csv"));
+        EXPECT_TRUE(told.contains(bad)) << told.toStdString();
+    }
+    EXPECT_EQ(plot.data().seriesOf(3)->Points.size(), 27u);
+    EXPECT_EQ(QImage(png).size(), image.size());
+    EXPECT_TRUE(plot.exportCsv(dir.filePath(QStringLiteral("plot.csv"))));
 }
 
 TEST(LivePlot, RedrawsAtMostThirtyTimesASecondAndOnlyWhenSomethingChanged) {

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/qt/QtFileDialogs.h"
+#include "runtime/HistoryWindow.h"
+#include "runtime/PlotCanvas.h"
+#include "runtime/PlotWindow.h"
 #include "setup/PreferencesDialog.h"
 #include "setup/SetupRig.h"
 
@@ -101,6 +104,14 @@ TEST(HelpWindow, F1ShowsTheTopicOfTheFocusedControlTheOpenMenuOrTheWindow) {
 
     rig.click("HelpIndex");
     EXPECT_EQ(rig.Help.topic(), kSetupHelpTopic);
+
+    // The windows of the runtime window's View menu.
+    PlotWindow plot("COM1");
+    HistoryWindow history("COM1", rig.Store);
+    for (QWidget* window : {static_cast<QWidget*>(plot.canvas()), static_cast<QWidget*>(&history)}) {
+        QTest::keyClick(window, Qt::Key_F1);
+        EXPECT_EQ(rig.Help.topic(), kRecordWindowsTopic);
+    }
 }
 
 TEST(HelpWindow, FollowsLinksBetweenPagesAndSupportFallsBackToTheIndex) {

@@ -17,4 +17,7 @@ inline void SetHelpTopic(QObject* object, int topic) {
 /// The topic of the record structure dialogs, which is the Define menu's.
 inline constexpr int kRecordChainTopic = 140;
 
+/// The topic of the record history and plot windows of the runtime window's View menu.
+inline constexpr int kRecordWindowsTopic = 450;
+
 } // namespace quorvane
