@@ -67,9 +67,9 @@ void PlotCanvas::changed() {
 }
 
 QRect PlotCanvas::plotArea() const {
-    const QFontMetrics metrics = fontMetrics();
-    const int left = metrics.horizontalAdvance(QStringLiteral("-000000.000")) + 8;
-    const int bottom = metrics.height() + 8;
+    const TextSizes& sizes = textSizes();
+    const int left = sizes.YLabels + 8;
+    const int bottom = sizes.Height + 8;
     return QRect(left, 8, std::max(width() - left - 12, 1), std::max(height() - bottom - 8, 1));
 }
 
@@ -113,7 +113,7 @@ void PlotCanvas::drawAxes(QPainter& painter, const QRect& area) {
     const QColor text = palette().text().color();
     QColor grid = palette().mid().color();
     grid.setAlpha(90);
-    const QFontMetrics metrics = fontMetrics();
+    const TextSizes& sizes = textSizes();
     const PlotSpan span = m_frame.Span;
     const double width = span.To - span.From;
 
@@ -128,13 +128,13 @@ void PlotCanvas::drawAxes(QPainter& painter, const QRect& area) {
             painter.setPen(grid);
             painter.drawLine(area.left(), py, area.right(), py);
             painter.setPen(labels);
-            drawLabel(painter, QRect(0, py - metrics.height() / 2, area.left() - 6, metrics.height()),
+            drawLabel(painter, QRect(0, py - sizes.Height / 2, area.left() - 6, sizes.Height),
                       Qt::AlignRight | Qt::AlignVCenter, numberLabel(v, y.Step));
         }
     }
 
     // X: round steps with room for a label each.
-    const int labelWidth = metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 24;
+    const int labelWidth = sizes.XLabel + 24;
     const double maxLabels = std::max(area.width() / labelWidth, 2);
     double step = 0;
     if (m_settings.Axis == PlotAxis::Time) {
@@ -159,12 +159,24 @@ void PlotCanvas::drawAxes(QPainter& painter, const QRect& area) {
             painter.setPen(grid);
             painter.drawLine(px, area.top(), px, area.bottom());
             painter.setPen(text);
-            drawLabel(painter, QRect(px - labelWidth / 2, area.bottom() + 4, labelWidth, metrics.height()),
+            drawLabel(painter, QRect(px - labelWidth / 2, area.bottom() + 4, labelWidth, sizes.Height),
                       Qt::AlignHCenter | Qt::AlignTop, xLabel(v, step));
         }
     }
     painter.setPen(text);
     painter.drawRect(area.adjusted(0, 0, -1, -1));
+}
+
+const PlotCanvas::TextSizes& PlotCanvas::textSizes() const {
+    // Measuring text lays it out: once per font, not per frame.
+    if (!m_textSizes || m_textSizes->Font != font()) {
+        const QFontMetrics metrics = fontMetrics();
+        m_textSizes =
+            TextSizes{font(), metrics.height(), metrics.horizontalAdvance(QStringLiteral("-000000.000")),
+                      metrics.horizontalAdvance(QStringLiteral("00:00:00"))};
+        m_labels.clear();
+    }
+    return *m_textSizes;
 }
 
 void PlotCanvas::drawLabel(QPainter& painter, const QRect& box, Qt::Alignment align, const QString& text) {

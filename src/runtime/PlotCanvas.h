@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -55,6 +56,14 @@ private:
     void drawAxes(QPainter& painter, const QRect& area);
     void drawSeries(QPainter& painter, const QRect& area, const SeriesFrame& shown);
     void drawLabel(QPainter& painter, const QRect& box, Qt::Alignment align, const QString& text);
+    // The sizes of the axes' texts in the current font.
+    struct TextSizes {
+        QFont Font;
+        int Height = 0;
+        int YLabels = 0;
+        int XLabel = 0;
+    };
+    const TextSizes& textSizes() const;
     void showReadout();
     QString xLabel(double x, double step) const;
 
@@ -63,7 +72,8 @@ private:
     PlotFrame m_frame;
     PlotColumnCache m_columns;
     std::vector<QLineF> m_lines; // reused by every frame
-    QHash<QString, QStaticText> m_labels;
+    mutable QHash<QString, QStaticText> m_labels;
+    mutable std::optional<TextSizes> m_textSizes;
     QTimer* m_throttle = nullptr;
     QElapsedTimer m_sinceFrame;
     std::vector<qint64> m_paintMicros;

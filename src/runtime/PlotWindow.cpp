@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -60,7 +61,10 @@ PlotWindow::~PlotWindow() = default;
 
 void PlotWindow::buildControls() {
     m_canvas = new PlotCanvas(m_data, m_settings, this);
-    connect(m_canvas, &PlotCanvas::framePainted, this, &PlotWindow::showStatistics);
+    connect(m_canvas, &PlotCanvas::framePainted, this, &PlotWindow::framePainted);
+    m_statisticsLater = new QTimer(this);
+    m_statisticsLater->setSingleShot(true);
+    connect(m_statisticsLater, &QTimer::timeout, this, &PlotWindow::showStatistics);
 
     m_series = new QListWidget(this);
     m_series->setObjectName(QStringLiteral("Series"));
@@ -225,17 +229,35 @@ void PlotWindow::addSeriesEntries() {
 }
 
 void PlotWindow::settingsChanged() {
+    m_statisticsNow = true;
     m_canvas->changed();
+}
+
+void PlotWindow::framePainted() {
+    // Numbers that change with every frame cannot be read: they follow the frames a few times a
+    // second, at once when the series shown or the user's choices changed.
+    const qint64 since = m_sinceStatistics.isValid() ? m_sinceStatistics.elapsed() : kStatisticsMs;
+    if (m_statisticsNow || since >= kStatisticsMs ||
+        m_statistics->rowCount() != static_cast<int>(m_canvas->frame().Series.size())) {
+        showStatistics();
+        return;
+    }
+    if (!m_statisticsLater->isActive())
+        m_statisticsLater->start(static_cast<int>(kStatisticsMs - since));
 }
 
 void PlotWindow::pauseToggled(bool paused) {
     m_settings.PausedEnd = PlotSpanEnd(m_data, m_settings);
     m_settings.Paused = paused;
     m_pause->setText(paused ? QStringLiteral("&Resume") : QStringLiteral("&Pause"));
+    m_statisticsNow = true;
     m_canvas->changed();
 }
 
 void PlotWindow::showStatistics() {
+    m_statisticsLater->stop();
+    m_sinceStatistics.restart();
+    m_statisticsNow = false;
     const PlotFrame& frame = m_canvas->frame();
     m_statistics->setRowCount(static_cast<int>(frame.Series.size()));
     for (int row = 0; row < static_cast<int>(frame.Series.size()); ++row) {

@@ -5,6 +5,7 @@
 #include "engine/RecordObserver.h"
 #include "records/PlotView.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QComboBox;
@@ -13,6 +14,7 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
+class QTimer;
 
 namespace quorvane {
 
@@ -49,6 +51,7 @@ private:
     void settingsChanged();
     void pauseToggled(bool paused);
     void addSeriesEntries();
+    void framePainted();
     void showStatistics();
     void chooseExport(bool png);
     bool writeFile(const QString& path, const QByteArray& bytes);
@@ -66,6 +69,10 @@ private:
     QTableWidget* m_statistics = nullptr;
     QLabel* m_readout = nullptr;
     std::size_t m_listedSeries = 0;
+    QTimer* m_statisticsLater = nullptr;
+    QElapsedTimer m_sinceStatistics;
+    bool m_statisticsNow = true;
+    static constexpr qint64 kStatisticsMs = 250;
 };
 
 } // namespace quorvane
