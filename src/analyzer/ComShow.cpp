@@ -5,6 +5,7 @@
 #include "config/InputAnalysis.h"
 #include "serial/DisplayForm.h"
 #include "serial/SerialPort.h"
+#include "setup/widgets/ByteFont.h"
 #include "setup/widgets/CharEntryBox.h"
 #include "setup/widgets/PickerHost.h"
 
@@ -87,7 +88,7 @@ ComShow::ComShow(ComShowParts parts, QWidget* parent)
 ComShow::~ComShow() = default;
 
 void ComShow::buildControls() {
-    const QFont terminal = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFont terminal = ByteFont();
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(kTickMs);

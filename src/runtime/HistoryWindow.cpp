@@ -2,6 +2,7 @@
 
 #include "records/HistoryExport.h"
 #include "runtime/HistoryTableModel.h"
+#include "setup/widgets/ByteFont.h"
 #include "setup/widgets/HelpTopic.h"
 
 #include <QAction>
@@ -45,6 +46,7 @@ HistoryWindow::HistoryWindow(std::string_view portName, SettingsStore& store, QW
 
     m_model = new HistoryTableModel(m_history, this);
     m_table = new QTableView(this);
+    m_table->setFont(WithByteSigns(m_table->font()));
     m_table->setObjectName(QStringLiteral("HistoryTable"));
     m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectItems);

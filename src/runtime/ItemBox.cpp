@@ -1,5 +1,7 @@
 #include "runtime/ItemBox.h"
 
+#include "setup/widgets/ByteFont.h"
+
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QTimer>
@@ -9,6 +11,7 @@ namespace quorvane {
 ItemBox::ItemBox(QString tag, bool selectOnFocus, QWidget* parent)
     : QLineEdit(parent), m_tag(std::move(tag)), m_selectOnFocus(selectOnFocus) {
     setReadOnly(true);
+    setFont(WithByteSigns(font()));
     setContextMenuPolicy(Qt::DefaultContextMenu);
 }
 

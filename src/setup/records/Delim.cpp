@@ -6,6 +6,7 @@
 #include "setup/records/DialogSupport.h"
 #include "setup/widgets/HelpTopic.h"
 #include "setup/widgets/AsciiChart.h"
+#include "setup/widgets/ByteFont.h"
 #include "setup/widgets/ColumnList.h"
 #include "setup/widgets/DigitBox.h"
 #include "setup/widgets/ListRows.h"
@@ -25,7 +26,7 @@ Delim::Delim(Configuration& config, UserPrompts& prompts, QWidget* parent)
     m_count->setObjectName("Text1");
     m_count->onRefused = [this] { m_prompts.beep(); };
     m_delimiters->setObjectName("DelimOptions");
-    m_delimiters->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_delimiters->setFont(ByteFont());
     for (int code = 0; code < 256; ++code)
         m_delimiters->addRow(CharacterListText(CharacterRow(code, true)));
     m_delimiters->fitColumns();

@@ -2,6 +2,7 @@
 
 #include "setup/records/DialogSupport.h"
 #include "setup/widgets/AsciiChart.h"
+#include "setup/widgets/ByteFont.h"
 #include "setup/widgets/ColumnList.h"
 #include "setup/widgets/ListRows.h"
 #include "setup/widgets/PickerHost.h"
@@ -25,8 +26,7 @@ TransTbl::TransTbl(Configuration& config, UserPrompts& prompts, PickerHost& pick
           new ColumnList({"Ascii\nValue", "Ansi\nChar", "Ascii\nControl", "Current\nTranslation"}, this)) {
     setObjectName("TransTbl");
     setWindowTitle("Select Character to Translate ");
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    m_table->setFont(fixed);
+    m_table->setFont(ByteFont());
     m_table->setObjectName("TransTable");
     for (int code = 0; code < kCharCodes; ++code)
         m_table->addRow(CharacterListText(TranslationRowPrefix(code)));

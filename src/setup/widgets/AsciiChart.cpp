@@ -1,4 +1,5 @@
 #include "setup/widgets/AsciiChart.h"
+#include "setup/widgets/ByteFont.h"
 #include "setup/widgets/ColumnList.h"
 #include "setup/widgets/ListRows.h"
 
@@ -30,9 +31,8 @@ AsciiChart::AsciiChart(Configuration& config, PickerResults& results, QWidget* p
       m_list(new ColumnList({"Value\nASCII", "Char", "Code\nControl"}, this)) {
     setObjectName("AsciiChart");
     setWindowTitle("ASCII Chart");
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     m_list->setObjectName("AsciiMenu");
-    m_list->setFont(fixed);
+    m_list->setFont(ByteFont());
     auto* ok = new QPushButton("&OK", this);
     ok->setObjectName("AsciiOkButton");
     ok->setDefault(true);

@@ -1,4 +1,5 @@
 #include "setup/widgets/CharEntryBox.h"
+#include "setup/widgets/ByteFont.h"
 
 #include "config/CodePage.h"
 #include "config/DisplayText.h"
@@ -86,7 +87,7 @@ std::optional<EntryKeyPress> pressOf(const QKeyEvent& e) {
 
 CharEntryBox::CharEntryBox(std::string& internalClipboard, QWidget* parent)
     : QLineEdit(parent), m_clipboard(internalClipboard) {
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setFont(ByteFont());
     setContextMenuPolicy(Qt::NoContextMenu);
     setDragEnabled(false);
     setAcceptDrops(false);
