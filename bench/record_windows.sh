@@ -9,8 +9,10 @@
 #     p99, max over the batches);
 #   - the program's CPU over the stream (/proc/PID/schedstat), in % of one core;
 #   - the plot's paint time per frame (p50, p99, max; wall time, and the CPU time of the painting
-#     thread, which a busy machine does not inflate) and frames per second, windows open only.
+#     thread, which a busy machine does not inflate) and frames per second, windows open only;
+#   - a summary of both runs beside the targets.
 # Usage: bench/record_windows.sh [BUILD_DIR] [SECONDS] [RATE]   (defaults: build/release 60 5000)
+# WINDOWS=h or WINDOWS=p opens only the history or only the plot in the first run.
 set -euo pipefail
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] || [ -z "${QUORVANE_BENCH_BUS:-}" ]; then
   QUORVANE_BENCH_BUS=1 exec dbus-run-session -- "$0" "$@"
@@ -60,6 +62,8 @@ while termios.tcgetattr(master)[3] & termios.ICANON:
 wait(lambda: window("Quorvane - COM1"), 30, "the runtime window")
 if windows:
     for key, title in (("h", "Quorvane - COM1 History"), ("p", "Quorvane - COM1 Plot")):
+        if key not in os.environ.get("WINDOWS", "hp"):
+            continue
         subprocess.run(["xdotool", "windowactivate", "--sync", window("Quorvane - COM1"), "key", "--delay", "150",
                         "alt+v", key], check=True)
         wait(lambda: window(title), 15, title)
@@ -113,7 +117,10 @@ try:
     program.wait(timeout=20)
 except subprocess.TimeoutExpired:
     program.kill()
-same = open(log, "rb").read() == bytes(stream) if os.path.exists(log) else False
+logged = open(log, "rb").read() if os.path.exists(log) else b""
+same = logged == bytes(stream)
+lost_log = records - logged.count(b"\r\n")
+lost_window = records - int(number) if number.isdigit() else records
 reached.sort()
 ms = lambda q: reached[min(len(reached) - 1, int(q * len(reached)))] * 1000 if reached else float("nan")
 print(f"  {records} records in {elapsed:.1f} s ({records / elapsed:.0f}/s); log {'identical' if same else 'DIFFERENT'}; "
@@ -121,6 +128,8 @@ print(f"  {records} records in {elapsed:.1f} s ({records / elapsed:.0f}/s); log 
 print(f"  latency to the log over {len(reached)} batches of {batch}: p50 {ms(0.5):.2f} ms, p99 {ms(0.99):.2f} ms, "
       f"max {reached[-1] * 1000 if reached else float('nan'):.2f} ms")
 print(f"  CPU of the program: {(cpu1 - cpu0) / 1e7 / elapsed:.1f}% of one core")
+result = {"lost_log": lost_log, "lost_window": lost_window, "p50": ms(0.5), "p99": ms(0.99),
+          "cpu": (cpu1 - cpu0) / 1e7 / elapsed}
 if windows and os.path.exists(f"{work}/paint.txt"):
     lines = [line.split() for line in open(f"{work}/paint.txt") if line.strip()]
     if lines:
@@ -129,9 +138,23 @@ if windows and os.path.exists(f"{work}/paint.txt"):
             p = lambda q: values[min(len(values) - 1, int(q * len(values)))] / 1000
             print(f"  plot frames: {len(values)} ({len(values) / elapsed:.1f}/s), paint {what} time p50 {p(0.5):.2f} ms, "
                   f"p99 {p(0.99):.2f} ms, max {values[-1] / 1000:.2f} ms")
+            result[f"paint_{what}"] = p(0.99)
+with open(f"{work}/result", "w") as out:
+    out.write(repr(result))
 PY
 }
 echo "(o) both windows open, $rate records/s for $seconds s:"
 run open 1
 echo "(c) windows closed, the same stream:"
 run closed 0
+python3 - "$work/open/result" "$work/closed/result" <<'PY'
+import ast, sys
+o, c = (ast.literal_eval(open(path).read()) for path in sys.argv[1:3])
+print("summary (targets: nothing lost, paint p99 < 8 ms, latency p99 < 5 ms and the same open and closed):")
+print(f"  records lost, log / runtime window: open {o['lost_log']} / {o['lost_window']}, "
+      f"closed {c['lost_log']} / {c['lost_window']}")
+print(f"  engine latency p50 / p99: open {o['p50']:.2f} / {o['p99']:.2f} ms, closed {c['p50']:.2f} / {c['p99']:.2f} ms")
+print(f"  CPU of the program: open {o['cpu']:.1f}%, closed {c['cpu']:.1f}% of one core")
+if "paint_wall" in o:
+    print(f"  plot paint p99: {o['paint_wall']:.2f} ms wall, {o['paint_CPU']:.2f} ms CPU")
+PY
