@@ -29,21 +29,32 @@ DesktopRuntimeHost::DesktopRuntimeHost(Configuration& config, UserPrompts& promp
     }
 }
 
-DesktopRuntimeHost::~DesktopRuntimeHost() = default;
+DesktopRuntimeHost::~DesktopRuntimeHost() {
+    CloseOnDisplayLoss({});
+}
 
 bool DesktopRuntimeHost::openPort(std::int16_t activationKind) {
     RuntimeOptions options = m_options;
     options.Activation = static_cast<ActivationKind>(activationKind);
     m_session = std::make_unique<RuntimeSession>(m_config, m_prompts, m_sounds, m_store, options);
-    if (m_session->openPort())
-        return true;
-    m_session.reset();
-    return false;
+    if (!m_session->openPort()) {
+        m_session.reset();
+        return false;
+    }
+    // The display going away ends the program through exit(), with no window left to close the
+    // run: the port is closed there, its lines lowered and its lock released.
+    if (options.Activation != ActivationKind::VirtualInstrument)
+        CloseOnDisplayLoss([this] {
+            if (m_session)
+                m_session->closePortNow();
+        });
+    return true;
 }
 
 void DesktopRuntimeHost::abandonPort() {
     if (!m_session)
         return;
+    CloseOnDisplayLoss({});
     m_session->abandonPort();
     m_session.reset();
 }
@@ -52,6 +63,7 @@ void DesktopRuntimeHost::showRuntime(std::function<void()> ended) {
     if (!m_session)
         return;
     m_session->start([this, ended = std::move(ended)] {
+        CloseOnDisplayLoss({});
         m_session->finish();
         // The session owns the window whose signal brought us here; it goes once that returned.
         m_session.reset();

@@ -1,9 +1,10 @@
 // The quorvane program with its runtime window on a private X server with a window manager and a
 // private session bus, as a user runs it: `quorvane FILE --device PTY` in DDE server mode shows the
 // window, records written into the pty reach the field and record number items, {APPEXIT} ends it
-// with status 0 and the window position is then in the settings store. A screenshot of the window
-// with its records is saved beside the test binary (hoxel.png). The window's controls in detail are
-// Hoxel_test's part.
+// with status 0 and the window position is then in the settings store. A stop signal closes the
+// window as its Quit does; the X server going away under a run, started from a file or from the
+// setup window, releases the port. A screenshot of the window with its records is saved beside the
+// test binary (hoxel.png). The window's controls in detail are Hoxel_test's part.
 
 #include "config/ConfigFileFormat.h"
 #include "config/ConfigFiles.h"
@@ -121,18 +122,46 @@ TEST(HoxelOnXvfb, ShowsRecordsServesThemAndEndsOnAppExitWithThePositionStored) {
     unsetenv("XDG_CONFIG_HOME");
 }
 
-// The program on a pty under Xvfb, up and serving its items; XDG_CONFIG_HOME is the test's folder
-// while it lives.
+// How the run under test was started: `quorvane FILE`, or the setup window's Activate menu.
+enum class Start { File, SetupWindow };
+
+// The program on a pty under Xvfb, up and serving its items (started from the setup window: its
+// runtime window shown); XDG_CONFIG_HOME is the test's folder while it lives.
 struct RunningProgram {
-    explicit RunningProgram(const test::XvfbSession& x)
+    explicit RunningProgram(const test::XvfbSession& x, Start start = Start::File)
         : Lock(std::string(kUucpLockDirectory) + "/" + UucpLockName(Pty.slavePath())) {
         setenv("XDG_CONFIG_HOME", Dir.path().c_str(), 1);
+        if (start == Start::SetupWindow) {
+            startFromSetupWindow(x);
+            return;
+        }
         Program.emplace(std::vector<std::string>{QUORVANE_BINARY, writeBalanceConfiguration(Dir), "--device",
                                                  Pty.slavePath()},
                         x.environment(), Dir.file("quorvane.out"), Dir.file("quorvane.err"));
         Up = waitUntil([&] { return item(Dir, "RecordNumber").has_value() || !Program->running(); },
                        std::chrono::seconds(60)) &&
              Program->running() && std::filesystem::exists(Lock);
+    }
+    // Test Mode from the keyboard, as a user activates the configuration in the setup window.
+    void startFromSetupWindow(const test::XvfbSession& x) {
+        Program.emplace(std::vector<std::string>{QUORVANE_BINARY, "--device", Pty.slavePath()},
+                        x.environment(), Dir.file("quorvane.out"), Dir.file("quorvane.err"));
+        X11WindowSystem windows(x.display());
+        const auto shown = [&](const std::string& title) {
+            for (const WindowId w : windows.topLevelWindows())
+                if (windows.windowTitle(w) == title)
+                    return w;
+            return kNoWindow;
+        };
+        WindowId setup = kNoWindow;
+        if (!waitUntil([&] { return (setup = shown("Quorvane Setup (Untitled)")) != kNoWindow; },
+                       std::chrono::seconds(60)) ||
+            !x.xdotool({"windowactivate", "--sync", std::to_string(setup)}) ||
+            !x.xdotool({"key", "alt+a", "t"}))
+            return;
+        Up = waitUntil(
+                 [&] { return shown("Quorvane - COM1") != kNoWindow && std::filesystem::exists(Lock); }) &&
+             Program->running();
     }
     ~RunningProgram() { unsetenv("XDG_CONFIG_HOME"); }
     std::string errors() const { return ReadWholeFile(Dir.file("quorvane.err")).value_or(""); }
@@ -174,16 +203,27 @@ TEST_P(HoxelStopSignal, ClosesTheWindowAsItsQuitDoes) {
 INSTANTIATE_TEST_SUITE_P(Signals, HoxelStopSignal, testing::Values(SIGTERM, SIGINT, SIGHUP),
                          [](const auto& p) { return std::string(sigabbrev_np(p.param)); });
 
-TEST(HoxelOnXvfb, DisplayLostUnderTheWindowReleasesThePortAndSaysSo) {
+class HoxelDisplayLoss : public testing::TestWithParam<Start> {};
+
+TEST_P(HoxelDisplayLoss, ReleasesThePortAndSaysSo) {
     test::XvfbSession x;
     REQUIRE_XVFB(x);
-    RunningProgram run(x);
+    if (GetParam() == Start::SetupWindow && test::findProgram("xdotool").empty())
+        GTEST_SKIP() << "xdotool is not installed";
+    RunningProgram run(x, GetParam());
     ASSERT_TRUE(run.Up) << run.errors();
     x.killServer();
     EXPECT_EQ(run.waitForEnd(), 1) << run.errors();
     EXPECT_FALSE(std::filesystem::exists(run.Lock)) << "the port's lock is left";
-    EXPECT_NE(run.errors().find("the display went away"), std::string::npos) << run.errors();
+    EXPECT_NE(run.errors().find("the display went away; the port was closed and the program ends"),
+              std::string::npos)
+        << run.errors();
 }
+
+INSTANTIATE_TEST_SUITE_P(Runs, HoxelDisplayLoss, testing::Values(Start::File, Start::SetupWindow),
+                         [](const auto& p) {
+                             return p.param == Start::File ? "FromFile" : "FromSetupWindow";
+                         });
 
 } // namespace
 } // namespace quorvane

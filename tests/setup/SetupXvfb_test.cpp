@@ -21,13 +21,6 @@ namespace {
 using test::ChildProcess;
 using test::waitUntil;
 
-// xdotool with these arguments on the session's display; true when it succeeded.
-bool xdotool(const test::XvfbSession& x, std::vector<std::string> args) {
-    args.insert(args.begin(), test::findProgram("xdotool"));
-    ChildProcess tool(std::move(args), x.environment());
-    return waitUntil([&] { return !tool.running(); }) && tool.exitStatus() == 0;
-}
-
 TEST(SetupOnXvfb, ShowsTheSetupWindowOpensTheFileMenuAndExits) {
     test::XvfbSession x;
     if (!x.ready()) {
@@ -55,8 +48,8 @@ TEST(SetupOnXvfb, ShowsTheSetupWindowOpensTheFileMenuAndExits) {
     // The splash screen has gone and the window has painted.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
 
-    ASSERT_TRUE(xdotool(x, {"windowactivate", "--sync", std::to_string(setup)}));
-    ASSERT_TRUE(xdotool(x, {"key", "alt+f"}));
+    ASSERT_TRUE(x.xdotool({"windowactivate", "--sync", std::to_string(setup)}));
+    ASSERT_TRUE(x.xdotool({"key", "alt+f"}));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const QImage screen = test::capture(x.display(), DefaultRootWindow(x.display()));
     ASSERT_FALSE(screen.isNull());
@@ -64,7 +57,7 @@ TEST(SetupOnXvfb, ShowsTheSetupWindowOpensTheFileMenuAndExits) {
     EXPECT_TRUE(shot.save(QStringLiteral(SETUP_SCREENSHOT)));
 
     // Down past New, Open..., Save and Save As... to Exit (no recent files yet).
-    ASSERT_TRUE(xdotool(x, {"key", "x"}));
+    ASSERT_TRUE(x.xdotool({"key", "x"}));
     ASSERT_TRUE(waitUntil([&] { return !program.running(); }));
     EXPECT_EQ(program.exitStatus(), 0) << ReadWholeFile(dir.file("quorvane.err")).value_or("");
 }

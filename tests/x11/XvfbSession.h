@@ -60,6 +60,12 @@ public:
     _XDisplay* display() const { return m_display->get(); }
     /// Our environment with DISPLAY naming this server.
     std::vector<std::string> environment() const { return environmentWith("DISPLAY", m_name); }
+    /// xdotool with these arguments on this display; true when it succeeded.
+    bool xdotool(std::vector<std::string> args) const {
+        args.insert(args.begin(), findProgram("xdotool"));
+        ChildProcess tool(std::move(args), environment());
+        return waitUntil([&] { return !tool.running(); }) && tool.exitStatus() == 0;
+    }
     /// Kills the X server under its clients, as a crash would; nothing of the session works after.
     void killServer() {
         m_display.reset();
