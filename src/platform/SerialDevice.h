@@ -85,6 +85,9 @@ public:
     virtual bool gone() const { return false; }
     /// Applies raw mode, `settings` and the DTR/RTS levels they name.
     virtual ConfigureResult configure(const LineSettings& settings) = 0;
+    /// Bytes the last configure found waiting and dropped because they had come in under other input
+    /// processing (a cooked terminal's), so they were not what the device sent.
+    virtual std::size_t discardedAtConfigure() const { return 0; }
     /// Reads what is waiting, at most `buffer.size()` bytes; 0 when nothing waits or on failure.
     virtual std::size_t read(std::span<char> buffer) = 0;
     /// Writes as much of `data` as the device takes now; the count written, 0 on failure.

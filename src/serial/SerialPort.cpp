@@ -43,6 +43,7 @@ bool SerialPort::OpenPort() {
         m_dtr = settings.Dtr;
         m_rts = settings.Rts != RtsControl::Off;
         m_everOpened = true;
+        tellDiscarded();
         return true;
     case ConfigureResult::TimeoutsRefused:
         failConfigure("SetComTimeouts failed");
@@ -240,7 +241,16 @@ bool SerialPort::reopen() {
     }
     m_device.setDtr(m_dtr);
     m_device.setRts(m_rts);
+    tellDiscarded();
     return true;
+}
+
+void SerialPort::tellDiscarded() {
+    if (const std::size_t count = m_device.discardedAtConfigure(); count != 0)
+        m_prompts.notify(
+            std::to_string(count) + " bytes that waited in " + m_path +
+                " before the port was set up were discarded: the terminal had already altered them.",
+            kProgramTitle, MessageIcon::Exclamation);
 }
 
 void SerialPort::noteOpenFailure(bool configured) {

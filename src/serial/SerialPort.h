@@ -130,6 +130,7 @@ private:
     bool lineControlAllowed() const;
     bool reopen();
     void noteOpenFailure(bool configured);
+    void tellDiscarded();
 
     SerialDevice& m_device;
     const Configuration& m_config;

@@ -337,6 +337,31 @@ TEST(HeadlessRun, NonAsciiPathsReachTheFilesAndTheMessagesAsTheirBytes) {
     EXPECT_EQ(ReadWholeFile(log).value_or(""), "a,b,c\r\n"); // as sent, the line end included
 }
 
+// A new pseudo-terminal written to before the run opened it took those bytes in cooked (CR turned
+// into LF, so records ran together): they are dropped and said, and what comes once the port is set
+// up is logged exactly.
+TEST(HeadlessRun, BytesATerminalCookedBeforeThePortWasSetUpAreDroppedAndSaid) {
+    test::TempDir dir;
+    test::PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    const std::string early = records(0, 3);
+    ASSERT_TRUE(sendAll(pty, early));
+    HeadlessProcess quorvane(dir,
+                             {"--headless", writeCaptureConfiguration(dir), "--device", pty.slavePath()});
+    ASSERT_TRUE(quorvane.waitForMessage("Quorvane - COM1")) << quorvane.standardError();
+    const std::string sent = records(3, 3);
+    ASSERT_TRUE(sendAll(pty, sent));
+    const std::string log = dir.file("capture.log");
+    ASSERT_TRUE(fileReaches(log, sent.size(), std::chrono::seconds(10))) << quorvane.standardError();
+    quorvane.signal(SIGTERM);
+    EXPECT_EQ(quorvane.wait(), 0) << quorvane.standardError();
+    EXPECT_EQ(ReadWholeFile(log).value_or(""), sent);
+    EXPECT_NE(quorvane.standardError().find(std::to_string(early.size()) + " bytes that waited in " +
+                                            pty.slavePath() + " before the port was set up were discarded"),
+              std::string::npos)
+        << quorvane.standardError();
+}
+
 TEST(HeadlessRun, InterruptClosesThePortAndExitsZero) {
     test::TempDir dir;
     test::PtyPair pty;

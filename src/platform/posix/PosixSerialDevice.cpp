@@ -134,10 +134,14 @@ ConfigureResult PosixSerialDevice::configure(const LineSettings& settings) {
     const int flags = RetryOnInterrupt([&] { return m_calls.fcntl(m_fd, F_GETFL, 0); });
     if (flags < 0 || RetryOnInterrupt([&] { return m_calls.fcntl(m_fd, F_SETFL, flags | O_NONBLOCK); }) != 0)
         return ConfigureResult::TimeoutsRefused;
+    bool inputAltered = false;
     if (const ConfigureResult result = ApplyTermiosSettings(
-            m_calls, m_fd, settings, m_pseudoTerminal ? ReadBack::Skip : ReadBack::Check);
+            m_calls, m_fd, settings, m_pseudoTerminal ? ReadBack::Skip : ReadBack::Check, &inputAltered);
         result != ConfigureResult::Ok)
         return result;
+    // What waited was taken in by the old settings, a cooked terminal's for a new pseudo-terminal
+    // someone wrote to before we opened it: not the bytes the device sent.
+    m_discarded = inputAltered ? DiscardWaitingInput(m_calls, m_fd) : 0;
     // termios raises DTR and RTS only on a change from speed zero, so set them as asked; a device
     // without modem lines refuses, which changes nothing.
     setDtr(settings.Dtr);

@@ -30,6 +30,7 @@ public:
     /// Reads stay non-blocking; the speed may be any positive rate. Settings the driver did not take are
     /// refused, except on a pseudo-terminal, which keeps 8 data bits without parity whatever it is asked.
     ConfigureResult configure(const LineSettings& settings) override;
+    std::size_t discardedAtConfigure() const override { return m_discarded; }
     std::size_t read(std::span<char> buffer) override;
     /// Writes until the device stops taking bytes.
     std::size_t write(std::string_view data) override;
@@ -58,6 +59,7 @@ private:
     std::string m_problem;
     OpenFailure m_failure = OpenFailure::Other;
     bool m_gone = false;
+    std::size_t m_discarded = 0;
 };
 
 } // namespace quorvane

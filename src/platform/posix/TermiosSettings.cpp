@@ -80,10 +80,11 @@ bool taken(const termios2& asked, const termios2& now) {
 } // namespace
 
 ConfigureResult ApplyTermiosSettings(SystemCalls& calls, int fd, const LineSettings& settings,
-                                     ReadBack readBack) {
+                                     ReadBack readBack, bool* inputAltered) {
     termios2 tio{};
     if (RetryOnInterrupt([&] { return calls.ioctl(fd, TCGETS2, &tio); }) != 0)
         return ConfigureResult::SettingsUnreadable;
+    const termios2 before = tio;
 
     tcflag_t size = 0;
     tcflag_t parity = 0;
@@ -116,6 +117,12 @@ ConfigureResult ApplyTermiosSettings(SystemCalls& calls, int fd, const LineSetti
 
     if (RetryOnInterrupt([&] { return calls.ioctl(fd, TCSETS2, &tio); }) != 0)
         return ConfigureResult::SettingsRefused;
+    if (inputAltered != nullptr) {
+        constexpr tcflag_t kInput = INLCR | IGNCR | ICRNL | IUCLC | ISTRIP | IXON | IXOFF | PARMRK;
+        constexpr tcflag_t kLocal = ICANON | ISIG | IEXTEN;
+        *inputAltered =
+            ((before.c_iflag ^ tio.c_iflag) & kInput) != 0 || ((before.c_lflag ^ tio.c_lflag) & kLocal) != 0;
+    }
     if (readBack == ReadBack::Skip)
         return ConfigureResult::Ok;
     // TCSETS2 succeeds even when the driver kept its own byte format, parity or rate (a UART without
@@ -124,6 +131,16 @@ ConfigureResult ApplyTermiosSettings(SystemCalls& calls, int fd, const LineSetti
     if (RetryOnInterrupt([&] { return calls.ioctl(fd, TCGETS2, &now); }) != 0)
         return ConfigureResult::SettingsUnreadable;
     return taken(tio, now) ? ConfigureResult::Ok : ConfigureResult::SettingsRefused;
+}
+
+std::size_t DiscardWaitingInput(SystemCalls& calls, int fd) {
+    int waiting = 0;
+    if (RetryOnInterrupt([&] { return calls.ioctl(fd, TIOCINQ, &waiting); }) != 0 || waiting <= 0)
+        return 0;
+    void* const input = reinterpret_cast<void*>(static_cast<std::uintptr_t>(TCIFLUSH));
+    if (RetryOnInterrupt([&] { return calls.ioctl(fd, TCFLSH, input); }) != 0)
+        return 0;
+    return static_cast<std::size_t>(waiting);
 }
 
 bool FlushTermios(SystemCalls& calls, int fd) {
