@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 
 // Last: it brings Xlib, whose macros (None, Success, Status...) would clash with the names above.
 #include "x11/WindowCapture.h"
@@ -79,6 +80,15 @@ WindowId waitForWindow(X11WindowSystem& windows, ChildProcess& program, const st
     return found;
 }
 
+// True once the process `pid` handles `signal` itself (its handler is installed).
+bool catches(pid_t pid, int signal) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("SigCgt:"))
+            return ((std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1U) != 0;
+    return false;
+}
+
 // What a stop signal kept of the setup window's unsaved changes; nullopt when nothing was kept.
 std::optional<Configuration> keptChanges(const test::TempDir& dir) {
     const auto bytes = ReadWholeFile(dir.file("quorvane/Recovery.QV3"));
@@ -135,6 +145,8 @@ TEST(SetupOnXvfb, StopSignalEndsTheProgramAsExitDoesKeepingUnsavedChangesForTheN
     EXPECT_TRUE(waitUntil([&] {
         return x.xdotool({"key", "alt+y"}) && !std::filesystem::exists(dir.file("quorvane/Recovery.QV3"));
     }));
+    // The window takes stop signals from when its event loop runs, after the offer.
+    ASSERT_TRUE(waitUntil([&] { return catches(program.pid(), SIGTERM); }));
     stop(program);
     const std::optional<Configuration> keptAgain = keptChanges(dir);
     ASSERT_TRUE(keptAgain.has_value()) << "the restored changes were not restored as unsaved";
