@@ -88,9 +88,23 @@ SpanSummary SeriesColumns::summarize(const PlotSeries& series, PlotAxis axis, Pl
         cell(span.From) < m_completeFrom)
         startOver(series, axis, width, span);
 
-    points.forEach(static_cast<std::size_t>(m_next - points.firstIndex()), points.size(),
-                   [&](const PlotPoint& point) { add(point); });
-    m_next = points.pushed();
+    // Whole blocks that fall in one column are read as one: starting over on a long span reads
+    // a block summary per column, not every point.
+    while (m_next < points.pushed()) {
+        const PointBlock* block =
+            points.pushed() - m_next >= kPointBlock ? series.fullBlockAt(m_next) : nullptr;
+        const std::int64_t k = block != nullptr ? cell(PlotX(block->First, axis)) : 0;
+        if (block != nullptr && k == cell(PlotX(block->Last, axis)) && !m_columns.empty() &&
+            k >= m_columns.back().K) {
+            if (k > m_columns.back().K)
+                m_columns.push_back(Column{k, {}});
+            MergeBlock(m_columns.back().Points, *block);
+            m_next += kPointBlock;
+            continue;
+        }
+        add(points[static_cast<std::size_t>(m_next - points.firstIndex())]);
+        ++m_next;
+    }
 
     const std::int64_t k0 = cell(span.From);
     const std::int64_t kTo = cell(span.To);
