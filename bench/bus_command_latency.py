@@ -22,17 +22,10 @@ import time
 
 import dbus
 
+from bench_support import wait_for
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 BUS_NAME = "org.quorvane.dde.quorvane.com1"
-
-
-def wait_for(predicate, seconds, what):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        if predicate():
-            return
-        time.sleep(0.01)
-    sys.exit(f"bus bench: timed out waiting for {what}")
 
 
 def dde_configuration(quorvane, work):
@@ -152,4 +145,7 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    except TimeoutError as e:
+        sys.exit(f"bus bench: {e}")

@@ -25,29 +25,9 @@ import tempfile
 import threading
 import time
 
+from bench_support import cpu_ns, rss_kib, wait_for
+
 HERE = os.path.dirname(os.path.abspath(__file__))
-
-
-def rss_kib(pid):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
-
-
-def cpu_ns(pid):
-    with open(f"/proc/{pid}/schedstat") as f:
-        return int(f.read().split()[0])
-
-
-def wait_for(predicate, seconds, what):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        if predicate():
-            return
-        time.sleep(0.01)
-    sys.exit(f"soak: timed out waiting for {what}")
 
 
 def main():
@@ -169,4 +149,7 @@ def new_device():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    except TimeoutError as e:
+        sys.exit(f"soak: {e}")

@@ -10,6 +10,8 @@ import socket
 import subprocess
 import time
 
+from bench_support import rss_kib, wait_for  # noqa: F401 (used by the MQTT benches)
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 # Comma-separated fields, one record a line: "r<i>,<ns written>" CR LF fits it.
 CONFIG = os.path.join(HERE, "..", "examples", "balance.QV3")
@@ -21,15 +23,6 @@ def free_port():
     port = s.getsockname()[1]
     s.close()
     return port
-
-
-def wait_for(predicate, seconds, what):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        if predicate():
-            return
-        time.sleep(0.01)
-    raise TimeoutError(f"timed out waiting for {what}")
 
 
 def port_accepts(port):
@@ -46,14 +39,6 @@ def cpu_seconds(pid, children=False):
     if children:
         ticks += int(fields[13]) + int(fields[14])
     return ticks / os.sysconf("SC_CLK_TCK")
-
-
-def rss_kib(pid):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
 
 
 class Broker:

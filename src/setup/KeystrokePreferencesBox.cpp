@@ -1,5 +1,7 @@
 #include "setup/KeystrokePreferencesBox.h"
 
+#include "setup/widgets/Named.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -9,12 +11,6 @@
 namespace quorvane {
 
 namespace {
-
-template <typename T>
-T* named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QSpinBox* timing(const char* name) {
     auto* box = named(new QSpinBox, name);

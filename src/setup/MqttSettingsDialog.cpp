@@ -1,6 +1,7 @@
 #include "setup/MqttSettingsDialog.h"
 
 #include "engine/mqtt/MqttConnectionTest.h"
+#include "setup/widgets/Named.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,12 +17,6 @@ namespace quorvane {
 namespace {
 
 constexpr int kTestTimeoutMs = 5000;
-
-template <typename T>
-T* named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QString text(const std::string& s) {
     return QString::fromStdString(s);

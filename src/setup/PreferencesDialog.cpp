@@ -3,6 +3,7 @@
 #include "config/CodePage.h"
 #include "config/ConfigLimits.h"
 #include "setup/HelpWindow.h"
+#include "setup/widgets/Named.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -14,16 +15,6 @@
 #include <QVBoxLayout>
 
 namespace quorvane {
-
-namespace {
-
-template <typename T>
-T* named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-} // namespace
 
 PreferencesDialog::PreferencesDialog(Configuration& config, UserPrompts& prompts, QWidget* parent)
     : QDialog(parent), m_config(config), m_prompts(prompts) {
