@@ -41,6 +41,19 @@ def cpu_seconds(pid, children=False):
     return ticks / os.sysconf("SC_CLK_TCK")
 
 
+def stop(processes):
+    """Ends every process still running with SIGTERM, and kills one that does not end within 30 s."""
+    for process in processes:
+        if process.poll() is None:
+            process.send_signal(signal.SIGTERM)
+    for process in processes:
+        try:
+            process.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
 class Broker:
     """mosquitto on 127.0.0.1; with `persist`, its sessions and the messages queued for them are written
     to `work` every second, so a persistent session outlives a kill -9. (Saving after every change

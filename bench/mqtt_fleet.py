@@ -17,7 +17,6 @@ Usage: /usr/bin/python3 bench/mqtt_fleet.py [--build build/release] [--instances
 import argparse
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -25,7 +24,7 @@ import time
 from collections import defaultdict
 
 from mqtt_bench_support import (Broker, Feed, Subscriber, check_sequences, cpu_seconds, drive, new_pty,
-                                parse_arrivals, percentile, start_quorvane, wait_for, HERE)
+                                parse_arrivals, percentile, start_quorvane, stop, wait_for, HERE)
 
 PYTHON = "contender/python"
 SHELL = "contender/shell"
@@ -116,18 +115,6 @@ def main():
             print(f"work folder: {work}")
         else:
             shutil.rmtree(work, ignore_errors=True)
-
-
-def stop(processes):
-    for process in processes:
-        if process.poll() is None:
-            process.send_signal(signal.SIGTERM)
-    for process in processes:
-        try:
-            process.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
 
 
 def run(args, binary, work, env, started):

@@ -24,7 +24,7 @@ import time
 from collections import defaultdict
 
 from mqtt_bench_support import (Broker, Feed, Subscriber, check_sequences, cpu_seconds, drive, new_pty, rss_kib,
-                                start_quorvane, wait_for)
+                                start_quorvane, stop, wait_for)
 
 
 class Feeder(threading.Thread):
@@ -88,15 +88,7 @@ def main():
     try:
         soak(args, binary, work, env, state, broker, procs, subs)
     finally:
-        for process in procs:
-            if process.poll() is None:
-                process.send_signal(signal.SIGTERM)
-        for process in procs:
-            try:
-                process.wait(timeout=30)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+        stop(procs)
         for sub in subs:
             sub.stop()
         broker.stop()
