@@ -1,5 +1,6 @@
 #include "engine/mqtt/RecordBacklog.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -17,6 +18,8 @@ constexpr std::size_t kHeaderSize = 10;
 constexpr std::uint32_t kMaxPart = std::uint32_t{256} << 20;
 // An emptied queue starts its file afresh once the file reached this size.
 constexpr std::uint64_t kRestartSize = std::uint64_t{1} << 20;
+// At most this much of the newest messages is also kept in memory.
+constexpr std::uint64_t kCopiesBytes = std::uint64_t{4} << 20;
 
 void putSize(char* at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i)
@@ -81,6 +84,7 @@ bool RecordBacklog::open(std::string& error) {
     }
     m_tail = at;
     m_readAt = m_head;
+    m_copiesStart = m_tail;
     return true;
 }
 
@@ -119,12 +123,34 @@ RecordBacklog::AppendResult RecordBacklog::append(std::string_view topic, std::s
         std::filesystem::resize_file(m_path, m_tail, ignored);
         return AppendResult::Failed;
     }
+    if (m_copies.empty())
+        m_copiesStart = m_tail;
+    m_copies.push_back({m_tail, {std::string(topic), std::string(payload)}});
+    m_copiesBytes += size;
+    while (m_copiesBytes > kCopiesBytes) {
+        m_copiesBytes -=
+            kHeaderSize + m_copies.front().Message.Topic.size() + m_copies.front().Message.Payload.size();
+        m_copies.pop_front();
+        m_copiesStart = m_copies.empty() ? m_tail + size : m_copies.front().At;
+    }
     m_tail += size;
     ++m_waiting;
     return AppendResult::Stored;
 }
 
 std::optional<RecordBacklog::Entry> RecordBacklog::next() {
+    if (m_file != nullptr && m_readAt < m_tail && m_readAt >= m_copiesStart && !m_copies.empty()) {
+        const auto copy = std::lower_bound(m_copies.begin(), m_copies.end(), m_readAt,
+                                           [](const Copy& c, std::uint64_t at) { return c.At < at; });
+        if (copy != m_copies.end() && copy->At == m_readAt) {
+            const std::uint64_t size =
+                kHeaderSize + copy->Message.Topic.size() + copy->Message.Payload.size();
+            m_readAt += size;
+            m_handedSizes.push_back(size);
+            ++m_handedOut;
+            return copy->Message;
+        }
+    }
     std::uint32_t topicSize = 0;
     std::uint32_t payloadSize = 0;
     if (m_file == nullptr || m_readAt >= m_tail || !readHeader(m_readAt, topicSize, payloadSize))
@@ -165,6 +191,16 @@ void RecordBacklog::acknowledge() {
     m_handedSizes.pop_front();
     --m_handedOut;
     --m_waiting;
+    forgetTakenCopies();
+}
+
+void RecordBacklog::forgetTakenCopies() {
+    while (!m_copies.empty() && m_copies.front().At < m_head) {
+        m_copiesBytes -=
+            kHeaderSize + m_copies.front().Message.Topic.size() + m_copies.front().Message.Payload.size();
+        m_copies.pop_front();
+        m_copiesStart = m_copies.empty() ? m_tail : m_copies.front().At;
+    }
 }
 
 // Starts the file afresh once every message in it was taken, so it does not grow while the broker
@@ -178,6 +214,8 @@ bool RecordBacklog::compact() {
         return false;
     }
     m_head = m_readAt = m_tail = 0;
+    m_copies.clear();
+    m_copiesStart = m_copiesBytes = 0;
     m_handedSizes.clear();
     m_handedOut = 0;
     persist();

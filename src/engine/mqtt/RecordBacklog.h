@@ -56,6 +56,7 @@ public:
 
 private:
     bool readHeader(std::uint64_t at, std::uint32_t& topicSize, std::uint32_t& payloadSize);
+    void forgetTakenCopies();
     bool compact();
     void fail(std::string_view what);
 
@@ -69,6 +70,15 @@ private:
     std::uint64_t m_waiting = 0;
     std::uint64_t m_handedOut = 0;
     std::deque<std::uint64_t> m_handedSizes; // sizes of the messages handed out, oldest first
+    // Copies of the newest messages, the file's last bytes from m_copiesStart on: while the broker
+    // keeps up, what is handed out was appended moments ago and is not read back from the file.
+    struct Copy {
+        std::uint64_t At;
+        Entry Message;
+    };
+    std::deque<Copy> m_copies;
+    std::uint64_t m_copiesStart = 0;
+    std::uint64_t m_copiesBytes = 0;
     std::string m_error;
 };
 
