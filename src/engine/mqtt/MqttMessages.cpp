@@ -249,9 +249,7 @@ std::string MakeRunId(std::int64_t unixMs, std::uint64_t random) {
     return text;
 }
 
-std::string JsonString(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 2);
+void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
     for (const char c : text) {
         const auto u = static_cast<unsigned char>(c);
@@ -273,20 +271,41 @@ std::string JsonString(std::string_view text) {
         }
     }
     out += '"';
+}
+
+std::string JsonString(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    AppendJsonString(out, text);
     return out;
 }
 
+// Built in place: this runs for every record.
 std::string RecordPayload(const CompletedRecord& record, const MqttRunInfo& run, std::string_view text) {
     std::string out;
-    out.reserve(256);
-    out += "{\"ts\":\"" + IsoUtc(record.UnixMs) + "\",\"seq\":" + std::to_string(record.Sequence);
-    out += ",\"run\":" + JsonString(run.Run) + ",\"host\":" + JsonString(run.Host);
-    out += ",\"instrument\":" + JsonString(run.Instrument) + ",\"port\":" + JsonString(record.PortName);
-    out += ",\"device\":" + JsonString(run.Device) + ",\"fields\":[";
+    out.reserve(192 + text.size() + run.Run.size() + run.Host.size() + run.Instrument.size() +
+                run.Device.size());
+    out += "{\"ts\":\"";
+    out += IsoUtc(record.UnixMs);
+    out += "\",\"seq\":";
+    std::array<char, 24> digits{};
+    out.append(digits.data(),
+               std::to_chars(digits.data(), digits.data() + digits.size(), record.Sequence).ptr);
+    out += ",\"run\":";
+    AppendJsonString(out, run.Run);
+    out += ",\"host\":";
+    AppendJsonString(out, run.Host);
+    out += ",\"instrument\":";
+    AppendJsonString(out, run.Instrument);
+    out += ",\"port\":";
+    AppendJsonString(out, record.PortName);
+    out += ",\"device\":";
+    AppendJsonString(out, run.Device);
+    out += ",\"fields\":[";
     for (int i = 1; i <= record.FieldCount; ++i) {
         if (i > 1)
             out += ',';
-        out += JsonString(BytesToUtf8(record.field(i)));
+        AppendJsonString(out, BytesToUtf8(record.field(i)));
     }
     out += "],\"values\":[";
     for (int i = 1; i <= record.FieldCount; ++i) {
@@ -297,7 +316,9 @@ std::string RecordPayload(const CompletedRecord& record, const MqttRunInfo& run,
         else
             out += "null";
     }
-    out += "],\"record\":" + JsonString(BytesToUtf8(text)) + "}";
+    out += "],\"record\":";
+    AppendJsonString(out, BytesToUtf8(text));
+    out += '}';
     return out;
 }
 

@@ -79,5 +79,7 @@ std::string CommandResultPayload(const MqttCommandRequest& request, bool accepte
 
 /// `text` (UTF-8) as a JSON string, quotes included.
 std::string JsonString(std::string_view text);
+/// The same, appended to `out`.
+void AppendJsonString(std::string& out, std::string_view text);
 
 } // namespace quorvane
