@@ -38,11 +38,6 @@ public:
             m_publisher->onTimer();
             afterEngineStep();
         });
-        m_wake = std::make_unique<QSocketNotifier>(m_client->wakeDescriptor(), QSocketNotifier::Read);
-        QObject::connect(m_wake.get(), &QSocketNotifier::activated, [this] {
-            m_publisher->serviceEvents();
-            afterEngineStep();
-        });
         m_engine.addRecordObserver(*m_publisher);
     }
     ~QtMqttHost() override { stop(); }
@@ -50,6 +45,7 @@ public:
     void afterEngineStep() override {
         if (m_stopped)
             return;
+        watch(m_client->wakeDescriptor());
         const auto due = m_publisher->msUntilWork();
         if (!due)
             m_timer.stop();
@@ -63,11 +59,30 @@ public:
         m_stopped = true;
         m_engine.removeRecordObserver(*m_publisher);
         m_timer.stop();
-        m_wake->setEnabled(false);
+        if (m_wake)
+            m_wake->setEnabled(false);
         m_publisher->stop(kStopTimeoutMs);
     }
 
 private:
+    // The client's descriptor changes as it connects and reconnects; the old one may be closed, so
+    // its notifier is switched off before the event loop polls again. It is kept until the next
+    // change: this may run inside its own signal.
+    void watch(int descriptor) {
+        if (m_wake && static_cast<int>(m_wake->socket()) == descriptor)
+            return;
+        if (m_wake)
+            m_wake->setEnabled(false);
+        m_retired = std::move(m_wake);
+        if (descriptor < 0)
+            return;
+        m_wake = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+        QObject::connect(m_wake.get(), &QSocketNotifier::activated, [this] {
+            m_publisher->serviceEvents();
+            afterEngineStep();
+        });
+    }
+
     Engine& m_engine;
     // Let go only after the queue is closed.
     std::unique_ptr<PidFileLock> m_lock;
@@ -76,6 +91,7 @@ private:
     std::unique_ptr<MqttPublisher> m_publisher;
     QTimer m_timer;
     std::unique_ptr<QSocketNotifier> m_wake;
+    std::unique_ptr<QSocketNotifier> m_retired;
     bool m_stopped = false;
 };
 

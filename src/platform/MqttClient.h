@@ -53,8 +53,8 @@ struct MqttEvent {
     MqttMessage Message;
 };
 
-/// One broker connection; single caller thread. Implementations run their network work elsewhere and
-/// signal wakeDescriptor() when events wait.
+/// One broker connection; single caller thread. The caller runs takeEvents() when wakeDescriptor()
+/// becomes readable and once msUntilService() has passed; that is when the network work is done.
 class MqttClient {
 public:
     virtual ~MqttClient() = default;
@@ -68,12 +68,16 @@ public:
     /// Ends the connection cleanly, giving requests in flight at most `timeoutMs` to complete (0:
     /// at once).
     virtual void disconnect(int timeoutMs) = 0;
-    /// The events since the last call, oldest first.
+    /// Does the network work that is due and returns the events since the last call, oldest first.
     virtual std::vector<MqttEvent> takeEvents() = 0;
     /// Blocks until events wait or `timeoutMs` passed; true when events wait.
     virtual bool waitForEvents(int timeoutMs) = 0;
-    /// A descriptor that becomes readable while events wait; -1 when the caller must poll.
+    /// A descriptor that becomes readable when takeEvents() has work; -1 when none. It may change
+    /// with every takeEvents(), connect() and subscribe().
     virtual int wakeDescriptor() const { return -1; }
+    /// Milliseconds until takeEvents() must run even without a wake (keepalive, retries); nullopt
+    /// when only the descriptor brings work.
+    virtual std::optional<int> msUntilService() const { return std::nullopt; }
 };
 
 } // namespace quorvane

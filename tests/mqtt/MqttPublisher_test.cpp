@@ -82,6 +82,19 @@ TEST(MqttPublisher, RecordsGoOutInOrderWithinTheWindowAndMoreFollowAsTheBrokerTa
     EXPECT_EQ(h.Backlog.waiting(), kMqttWindow + 3);
 }
 
+TEST(MqttPublisher, TheClientsOwnDueTimeArmsTheTimerThatBringsItsEventsIn) {
+    PublisherHarness h;
+    h.Publisher->start();
+    h.Client.ServiceIn = 40;
+    EXPECT_EQ(h.Publisher->msUntilWork(), 40u);
+    h.Client.event(Kind::Connected);
+    h.Publisher->onTimer(); // not due yet: the event stays with the client
+    EXPECT_FALSE(h.Publisher->connected());
+    h.Client.ServiceIn = 0;
+    h.Publisher->onTimer();
+    EXPECT_TRUE(h.Publisher->connected());
+}
+
 TEST(MqttPublisher, ALossSendsAgainFromTheOldestRecordNotTakenAndIsSaidOnceUntilBack) {
     PublisherHarness h;
     h.Publisher->start();

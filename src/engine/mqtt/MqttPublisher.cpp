@@ -240,6 +240,8 @@ void MqttPublisher::runCommand(const MqttMessage& message) {
 }
 
 void MqttPublisher::onTimer() {
+    if (const auto service = m_parts.Client.msUntilService(); service && *service <= 0)
+        serviceEvents();
     if (m_state == State::Waiting && due(m_retryAt))
         connect();
     if (m_state == State::Connected && m_resendDue && due(m_retryAt)) {
@@ -263,6 +265,8 @@ std::optional<std::uint32_t> MqttPublisher::msUntilWork() const {
         consider(m_retryAt);
     if (m_persistDue)
         consider(m_persistAt);
+    if (const auto service = m_parts.Client.msUntilService())
+        consider(m_parts.Time.tickCount() + static_cast<std::uint32_t>(std::max(*service, 0)));
     return soonest;
 }
 

@@ -57,7 +57,8 @@ public:
     void recordCompleted(const CompletedRecord& record) override;
     /// Handles the client's events (connected, delivered, lost, commands) and sends on.
     void serviceEvents();
-    /// Time-driven work: a reconnect that fell due, the queue's head written to disk.
+    /// Time-driven work: the client's network work, a reconnect that fell due, the queue's head
+    /// written to disk.
     void onTimer();
     /// Milliseconds until onTimer() has work; nullopt when only events can bring any.
     std::optional<std::uint32_t> msUntilWork() const;

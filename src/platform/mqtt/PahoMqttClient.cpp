@@ -1,89 +1,39 @@
 #include "platform/mqtt/PahoMqttClient.h"
 
-#include <MQTTAsync.h>
+#include "platform/mqtt/BrokerSocket.h"
+
+#include <MQTTClient.h>
 
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstring>
-#include <thread>
+#include <algorithm>
+#include <utility>
 
 namespace quorvane {
 
 namespace {
 
-MQTTAsync handleOf(void* client) {
-    return static_cast<MQTTAsync>(client);
+// Publishes beyond the broker's window wait here, as they did in Paho's own buffer.
+constexpr std::size_t kMaxWaiting = 4096;
+constexpr int kMaxInFlight = 1024;
+// QoS 0 has no window: it is held back while the kernel still holds this much for the broker, so
+// that a write never stops half-way and makes Paho wait for the rest on our thread.
+constexpr std::uint64_t kMaxUnsentBytes = 256 * 1024;
+constexpr int kIdleServiceMs = 1000; // keepalive, and a connection that died quietly
+constexpr int kBusyServiceMs = 20;   // acknowledgements awaited that TLS may hold already read
+constexpr int kBlindServiceMs = 5;   // the socket could not be found: nothing wakes us
+constexpr int kMaxPacketsPerService = 512;
+
+MQTTClient handleOf(void* client) {
+    return static_cast<MQTTClient>(client);
 }
 
-// What a publish's callbacks need: whose it is and the token the publisher knows it by.
-struct PublishContext {
-    PahoMqttClient* Client;
-    std::int64_t Token;
-};
-
-extern "C" void onConnected(void* context, MQTTAsync_successData5*) {
-    static_cast<PahoMqttClient*>(context)->push({MqttEvent::Kind::Connected, 0, {}, {}});
-}
-
-extern "C" void onConnectFailed(void* context, MQTTAsync_failureData5* failure) {
-    auto* client = static_cast<PahoMqttClient*>(context);
-    const std::string why = failure
-                                ? client->connectFailure(failure->code, failure->message, failure->reasonCode)
-                                : client->connectFailure(MQTTASYNC_FAILURE, nullptr, 0);
-    client->push({MqttEvent::Kind::ConnectFailed, 0, why, {}});
-}
-
-extern "C" void onConnectionLost(void* context, char* cause) {
-    std::string why = cause ? cause : "";
-    if (why.empty())
-        why = "The connection to the broker ended.";
-    static_cast<PahoMqttClient*>(context)->push({MqttEvent::Kind::ConnectionLost, 0, why, {}});
-    if (cause)
-        MQTTAsync_free(cause);
-}
-
-extern "C" int onMessage(void* context, char* topic, int topicSize, MQTTAsync_message* message) {
-    MqttEvent event{MqttEvent::Kind::Arrived, 0, {}, {}};
-    event.Message.Topic =
-        topicSize > 0 ? std::string(topic, static_cast<std::size_t>(topicSize)) : std::string(topic);
-    event.Message.Payload.assign(static_cast<const char*>(message->payload),
-                                 static_cast<std::size_t>(message->payloadlen));
-    event.Message.Qos = message->qos;
-    event.Message.Retained = message->retained != 0;
-    if (MQTTProperty* correlation =
-            MQTTProperties_getProperty(&message->properties, MQTTPROPERTY_CODE_CORRELATION_DATA))
-        event.Message.CorrelationData.assign(correlation->value.data.data,
-                                             static_cast<std::size_t>(correlation->value.data.len));
-    static_cast<PahoMqttClient*>(context)->push(std::move(event));
-    MQTTAsync_freeMessage(&message);
-    MQTTAsync_free(topic);
-    return 1;
-}
-
-extern "C" void onPublished(void* context, MQTTAsync_successData5*) {
-    auto* publish = static_cast<PublishContext*>(context);
-    publish->Client->push({MqttEvent::Kind::Delivered, publish->Token, {}, {}});
-    delete publish;
-}
-
-extern "C" void onPublishFailed(void* context, MQTTAsync_failureData5* failure) {
-    auto* publish = static_cast<PublishContext*>(context);
-    publish->Client->push({MqttEvent::Kind::PublishFailed,
-                           publish->Token,
-                           failure && failure->message ? failure->message : "",
-                           {}});
-    delete publish;
-}
-
-extern "C" void onDisconnected(void* context, MQTTAsync_successData5*) {
-    static_cast<PahoMqttClient*>(context)->disconnected();
-}
-
-extern "C" void onDisconnectFailed(void* context, MQTTAsync_failureData5*) {
-    static_cast<PahoMqttClient*>(context)->disconnected();
+extern "C" void onPublished(void* context, int messageId, int, MQTTProperties*, enum MQTTReasonCodes reason) {
+    const bool refused = reason >= MQTTREASONCODE_UNSPECIFIED_ERROR;
+    static_cast<PahoMqttClient*>(context)->acknowledged(messageId, refused,
+                                                        refused ? MQTTReasonCode_toString(reason) : "");
 }
 
 extern "C" int onTlsError(const char* text, std::size_t size, void* context) {
@@ -96,69 +46,86 @@ extern "C" int onTlsError(const char* text, std::size_t size, void* context) {
 PahoMqttClient::PahoMqttClient() : m_wake(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
 PahoMqttClient::~PahoMqttClient() {
+    disconnect(0);
     if (m_client != nullptr) {
-        MQTTAsync handle = handleOf(m_client);
-        if (MQTTAsync_isConnected(handle))
-            disconnect(0);
-        MQTTAsync_destroy(&handle);
+        MQTTClient handle = handleOf(m_client);
+        MQTTClient_destroy(&handle);
     }
     if (m_wake >= 0)
         ::close(m_wake);
 }
 
-void PahoMqttClient::push(MqttEvent event) {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_events.push_back(std::move(event));
-    }
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(m_wake, &one, sizeof one);
-}
-
-bool PahoMqttClient::waitForEvents(int timeoutMs) {
-    pollfd wake{m_wake, POLLIN, 0};
-    return ::poll(&wake, 1, timeoutMs) > 0;
-}
-
-std::vector<MqttEvent> PahoMqttClient::takeEvents() {
-    std::uint64_t count = 0;
-    [[maybe_unused]] const ssize_t ignored = ::read(m_wake, &count, sizeof count);
-    std::vector<MqttEvent> events;
-    const std::lock_guard lock(m_mutex);
-    events.swap(m_events);
-    return events;
+void PahoMqttClient::acknowledged(int messageId, bool refused, std::string_view reason) {
+    const auto it = m_inFlight.find(messageId);
+    if (it == m_inFlight.end())
+        return;
+    m_paho.push_back({refused ? MqttEvent::Kind::PublishFailed : MqttEvent::Kind::Delivered,
+                      it->second,
+                      std::string(reason),
+                      {}});
+    m_inFlight.erase(it);
 }
 
 void PahoMqttClient::noteTlsError(std::string_view text) {
-    const std::lock_guard lock(m_mutex);
     if (m_tlsErrors.size() < 2000)
         m_tlsErrors.append(text).append("\n");
 }
 
-std::string PahoMqttClient::connectFailure(int code, const char* message, int reasonCode) {
-    std::string tls;
-    {
-        const std::lock_guard lock(m_mutex);
-        tls.swap(m_tlsErrors);
-    }
-    if (tls.find("certificate verify failed") != std::string::npos)
+std::string PahoMqttClient::connectFailure(int code) const {
+    if (m_tlsErrors.find("certificate verify failed") != std::string::npos)
         return "The broker's certificate could not be verified" +
                (m_options.CaFile.empty() ? std::string(" with the system's certificate authorities")
                                          : " with the CA file " + m_options.CaFile) +
                " (certificate verify failed): TLS refused the connection.";
-    if (!tls.empty())
-        return "TLS refused the connection: " + tls.substr(0, tls.find('\n')) + ".";
-    if (reasonCode >= 0x80)
+    if (!m_tlsErrors.empty())
+        return "TLS refused the connection: " + m_tlsErrors.substr(0, m_tlsErrors.find('\n')) + ".";
+    if (code >= MQTTREASONCODE_UNSPECIFIED_ERROR)
         return std::string("The broker refused the connection: ") +
-               MQTTReasonCode_toString(static_cast<MQTTReasonCodes>(reasonCode)) + ".";
-    std::string text = message && *message ? message : MQTTAsync_strerror(code);
-    if (text.find("TCP connect") != std::string::npos || text.find("connect timeout") != std::string::npos)
-        return "The broker does not answer at " + m_options.Url + " (" + text + ").";
-    return text.empty() ? std::string("The connection to the broker failed.") : text;
+               MQTTReasonCode_toString(static_cast<MQTTReasonCodes>(code)) + ".";
+    if (code > 0)
+        return "The broker refused the connection (code " + std::to_string(code) + ").";
+    return "The broker does not answer at " + m_options.Url + ".";
 }
 
-void PahoMqttClient::disconnected() {
-    m_disconnected = true;
+void PahoMqttClient::startWork(std::function<void()> work) {
+    m_workDone = false;
+    m_worker = std::thread([this, work = std::move(work)] {
+        work();
+        m_workDone.store(true, std::memory_order_release);
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t ignored = ::write(m_wake, &one, sizeof one);
+    });
+}
+
+void PahoMqttClient::finishWork() {
+    if (!m_worker.joinable())
+        return;
+    m_worker.join();
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t ignored = ::read(m_wake, &count, sizeof count);
+    if (m_connecting) {
+        finishConnect();
+        return;
+    }
+    // A subscribe: what Paho read meanwhile is handed on, and it may have seen the end.
+    m_events.insert(m_events.end(), m_paho.begin(), m_paho.end());
+    m_paho.clear();
+    if (m_connected && !MQTTClient_isConnected(handleOf(m_client)))
+        lost();
+}
+
+void PahoMqttClient::finishConnect() {
+    m_connecting = false;
+    if (m_connectResult != MQTTCLIENT_SUCCESS || !MQTTClient_isConnected(handleOf(m_client))) {
+        m_events.push_back({MqttEvent::Kind::ConnectFailed, 0, connectFailure(m_connectResult), {}});
+        return;
+    }
+    m_connected = true;
+    m_receiveMaximum = std::clamp(m_brokerReceiveMaximum, 1, kMaxInFlight);
+    m_socket = FindNewBrokerSocket(m_socketsBefore, m_port);
+    m_inFlight.clear();
+    m_paho.clear();
+    m_events.push_back({MqttEvent::Kind::Connected, 0, {}, {}});
 }
 
 bool PahoMqttClient::connect(const MqttConnectOptions& options, std::string& error) {
@@ -171,89 +138,89 @@ bool PahoMqttClient::connect(const MqttConnectOptions& options, std::string& err
         error = "The broker URL must start with mqtt:// or mqtts://.";
         return false;
     }
+    finishWork();
+    if (m_connected)
+        disconnect(0);
     if (m_client == nullptr || uri != m_serverUri) {
         if (m_client != nullptr) {
-            MQTTAsync old = handleOf(m_client);
-            MQTTAsync_destroy(&old);
+            MQTTClient old = handleOf(m_client);
+            MQTTClient_destroy(&old);
             m_client = nullptr;
         }
-        MQTTAsync_createOptions create = MQTTAsync_createOptions_initializer5;
-        // Publishes wait in Paho's command queue until its thread writes them; the publisher keeps
-        // far fewer than this on their way.
-        create.maxBufferedMessages = 4096;
-        MQTTAsync handle = nullptr;
-        const int rc = MQTTAsync_createWithOptions(&handle, uri.c_str(), options.ClientId.c_str(),
-                                                   MQTTCLIENT_PERSISTENCE_NONE, nullptr, &create);
-        if (rc != MQTTASYNC_SUCCESS) {
-            error = std::string("The MQTT client cannot be created: ") + MQTTAsync_strerror(rc);
+        MQTTClient_createOptions create = MQTTClient_createOptions_initializer;
+        create.MQTTVersion = MQTTVERSION_5;
+        MQTTClient handle = nullptr;
+        const int rc = MQTTClient_createWithOptions(&handle, uri.c_str(), options.ClientId.c_str(),
+                                                    MQTTCLIENT_PERSISTENCE_NONE, nullptr, &create);
+        if (rc != MQTTCLIENT_SUCCESS) {
+            error = std::string("The MQTT client cannot be created: ") + MQTTClient_strerror(rc);
             return false;
         }
-        MQTTAsync_setCallbacks(handle, this, onConnectionLost, onMessage, nullptr);
+        // Only this callback: one for arriving messages would start Paho's own thread.
+        MQTTClient_setPublished(handle, this, onPublished);
         m_client = handle;
         m_serverUri = uri;
     }
     m_options = options;
-    {
-        const std::lock_guard lock(m_mutex);
-        m_tlsErrors.clear();
-    }
+    m_port = BrokerPort(options.Url);
+    m_tlsErrors.clear();
+    m_socketsBefore = OpenSocketInodes();
+    m_connecting = true;
+    startWork([this, tls = uri.starts_with("ssl://")] {
+        MQTTClient_connectOptions connect = MQTTClient_connectOptions_initializer5;
+        connect.keepAliveInterval = m_options.KeepAliveSeconds;
+        connect.connectTimeout = m_options.ConnectTimeoutSeconds;
+        connect.cleanstart = 1;
+        connect.reliable = 0;
+        connect.maxInflightMessages = kMaxInFlight;
+        if (!m_options.User.empty())
+            connect.username = m_options.User.c_str();
+        if (!m_options.Password.empty())
+            connect.password = m_options.Password.c_str();
 
-    MQTTAsync_connectOptions connect = MQTTAsync_connectOptions_initializer5;
-    connect.keepAliveInterval = m_options.KeepAliveSeconds;
-    connect.connectTimeout = m_options.ConnectTimeoutSeconds;
-    connect.cleanstart = 1;
-    connect.maxInflight = 1024;
-    connect.automaticReconnect = 0;
-    connect.onSuccess5 = onConnected;
-    connect.onFailure5 = onConnectFailed;
-    connect.context = this;
-    if (!m_options.User.empty())
-        connect.username = m_options.User.c_str();
-    if (!m_options.Password.empty())
-        connect.password = m_options.Password.c_str();
+        MQTTClient_willOptions will = MQTTClient_willOptions_initializer;
+        if (!m_options.Will.Topic.empty()) {
+            will.topicName = m_options.Will.Topic.c_str();
+            will.payload.data = m_options.Will.Payload.data();
+            will.payload.len = static_cast<int>(m_options.Will.Payload.size());
+            will.message = nullptr;
+            will.retained = m_options.Will.Retained ? 1 : 0;
+            will.qos = m_options.Will.Qos;
+            connect.will = &will;
+        }
 
-    MQTTAsync_willOptions will = MQTTAsync_willOptions_initializer;
-    if (!m_options.Will.Topic.empty()) {
-        will.topicName = m_options.Will.Topic.c_str();
-        will.payload.data = m_options.Will.Payload.data();
-        will.payload.len = static_cast<int>(m_options.Will.Payload.size());
-        will.message = nullptr;
-        will.retained = m_options.Will.Retained ? 1 : 0;
-        will.qos = m_options.Will.Qos;
-        connect.will = &will;
-    }
+        MQTTClient_SSLOptions ssl = MQTTClient_SSLOptions_initializer;
+        if (tls) {
+            ssl.enableServerCertAuth = 1;
+            ssl.verify = 1;
+            ssl.trustStore = m_options.CaFile.empty() ? nullptr : m_options.CaFile.c_str();
+            ssl.keyStore = m_options.CertFile.empty() ? nullptr : m_options.CertFile.c_str();
+            ssl.privateKey = m_options.KeyFile.empty() ? nullptr : m_options.KeyFile.c_str();
+            ssl.ssl_error_cb = onTlsError;
+            ssl.ssl_error_context = this;
+            connect.ssl = &ssl;
+        }
 
-    MQTTAsync_SSLOptions tls = MQTTAsync_SSLOptions_initializer;
-    if (uri.starts_with("ssl://")) {
-        tls.enableServerCertAuth = 1;
-        tls.verify = 1;
-        tls.trustStore = m_options.CaFile.empty() ? nullptr : m_options.CaFile.c_str();
-        tls.keyStore = m_options.CertFile.empty() ? nullptr : m_options.CertFile.c_str();
-        tls.privateKey = m_options.KeyFile.empty() ? nullptr : m_options.KeyFile.c_str();
-        tls.ssl_error_cb = onTlsError;
-        tls.ssl_error_context = this;
-        connect.ssl = &tls;
-    }
-
-    const int rc = MQTTAsync_connect(handleOf(m_client), &connect);
-    if (rc != MQTTASYNC_SUCCESS) {
-        // Refused before any network work (a connect already under way among others): a failure
-        // like any other, retried by the publisher.
-        push({MqttEvent::Kind::ConnectFailed, 0, connectFailure(rc, nullptr, 0), {}});
-    }
+        MQTTResponse response = MQTTClient_connect5(handleOf(m_client), &connect, nullptr, nullptr);
+        m_connectResult = response.reasonCode;
+        m_brokerReceiveMaximum = 65535;
+        if (response.properties != nullptr)
+            if (const MQTTProperty* maximum =
+                    MQTTProperties_getProperty(response.properties, MQTTPROPERTY_CODE_RECEIVE_MAXIMUM))
+                m_brokerReceiveMaximum = maximum->value.integer2;
+        MQTTResponse_free(response);
+    });
     return true;
 }
 
-std::optional<std::int64_t> PahoMqttClient::publish(const MqttMessage& message) {
-    if (m_client == nullptr || !MQTTAsync_isConnected(handleOf(m_client)))
-        return std::nullopt;
-    const std::int64_t token = m_nextToken++;
-    auto* context = new PublishContext{this, token};
-    MQTTAsync_responseOptions response = MQTTAsync_responseOptions_initializer;
-    response.onSuccess5 = onPublished;
-    response.onFailure5 = onPublishFailed;
-    response.context = context;
-    MQTTAsync_message out = MQTTAsync_message_initializer;
+bool PahoMqttClient::roomFor(int qos) const {
+    if (qos == 0)
+        return UnsentBytes(m_socket) < kMaxUnsentBytes;
+    return m_inFlight.size() < static_cast<std::size_t>(m_receiveMaximum);
+}
+
+bool PahoMqttClient::send(const MqttMessage& message, std::int64_t token) {
+    MQTTClient_message out = MQTTClient_message_initializer;
     out.payload = const_cast<char*>(message.Payload.data());
     out.payloadlen = static_cast<int>(message.Payload.size());
     out.qos = message.Qos;
@@ -265,39 +232,163 @@ std::optional<std::int64_t> PahoMqttClient::publish(const MqttMessage& message) 
         correlation.value.data.len = static_cast<int>(message.CorrelationData.size());
         MQTTProperties_add(&out.properties, &correlation);
     }
-    const int rc = MQTTAsync_sendMessage(handleOf(m_client), message.Topic.c_str(), &out, &response);
+    MQTTClient_deliveryToken messageId = 0;
+    MQTTResponse response =
+        MQTTClient_publishMessage5(handleOf(m_client), message.Topic.c_str(), &out, &messageId);
     MQTTProperties_free(&out.properties);
-    if (rc != MQTTASYNC_SUCCESS) {
-        delete context;
+    const int rc = response.reasonCode;
+    MQTTResponse_free(response);
+    if (rc != MQTTCLIENT_SUCCESS)
+        return false;
+    if (message.Qos == 0)
+        m_events.push_back({MqttEvent::Kind::Delivered, token, {}, {}});
+    else
+        m_inFlight.emplace(messageId, token);
+    return true;
+}
+
+std::optional<std::int64_t> PahoMqttClient::publish(const MqttMessage& message) {
+    if (!m_connected)
         return std::nullopt;
+    if (m_worker.joinable() || !m_waiting.empty() || !roomFor(message.Qos)) {
+        if (m_waiting.size() >= kMaxWaiting)
+            return std::nullopt;
+        m_waiting.push_back({message, m_nextToken});
+        return m_nextToken++;
     }
-    return token;
+    if (!send(message, m_nextToken))
+        return std::nullopt;
+    return m_nextToken++;
+}
+
+void PahoMqttClient::sendWaiting() {
+    while (m_connected && !m_waiting.empty() && roomFor(m_waiting.front().Message.Qos)) {
+        Waiting next = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        if (!send(next.Message, next.Token))
+            m_events.push_back(
+                {MqttEvent::Kind::PublishFailed, next.Token, "Paho did not take the message.", {}});
+    }
 }
 
 bool PahoMqttClient::subscribe(const std::string& topic, int qos) {
-    if (m_client == nullptr || !MQTTAsync_isConnected(handleOf(m_client)))
+    if (!m_connected)
         return false;
-    MQTTAsync_responseOptions response = MQTTAsync_responseOptions_initializer;
-    return MQTTAsync_subscribe(handleOf(m_client), topic.c_str(), qos, &response) == MQTTASYNC_SUCCESS;
+    finishWork();
+    startWork([this, topic, qos] {
+        MQTTResponse response =
+            MQTTClient_subscribe5(handleOf(m_client), topic.c_str(), qos, nullptr, nullptr);
+        MQTTResponse_free(response);
+    });
+    return true;
+}
+
+void PahoMqttClient::lost() {
+    m_connected = false;
+    m_socket = -1;
+    m_inFlight.clear();
+    m_waiting.clear();
+    m_events.push_back({MqttEvent::Kind::ConnectionLost, 0, "The connection to the broker ended.", {}});
+}
+
+// Reads what the broker sent, one packet a call, until a call brings nothing we see: a socket with
+// more to read wakes the caller again.
+void PahoMqttClient::receive() {
+    MQTTClient handle = handleOf(m_client);
+    for (int i = 0; i < kMaxPacketsPerService; ++i) {
+        char* topic = nullptr;
+        int topicSize = 0;
+        MQTTClient_message* message = nullptr;
+        const int rc = MQTTClient_receive(handle, &topic, &topicSize, &message, 0);
+        bool progress = !m_paho.empty();
+        m_events.insert(m_events.end(), m_paho.begin(), m_paho.end());
+        m_paho.clear();
+        if (message != nullptr) {
+            MqttEvent event{MqttEvent::Kind::Arrived, 0, {}, {}};
+            event.Message.Topic =
+                topicSize > 0 ? std::string(topic, static_cast<std::size_t>(topicSize)) : std::string(topic);
+            event.Message.Payload.assign(static_cast<const char*>(message->payload),
+                                         static_cast<std::size_t>(message->payloadlen));
+            event.Message.Qos = message->qos;
+            event.Message.Retained = message->retained != 0;
+            if (const MQTTProperty* correlation =
+                    MQTTProperties_getProperty(&message->properties, MQTTPROPERTY_CODE_CORRELATION_DATA))
+                event.Message.CorrelationData.assign(correlation->value.data.data,
+                                                     static_cast<std::size_t>(correlation->value.data.len));
+            m_events.push_back(std::move(event));
+            MQTTClient_freeMessage(&message);
+            MQTTClient_free(topic);
+            progress = true;
+        }
+        if ((rc != MQTTCLIENT_SUCCESS && rc != MQTTCLIENT_TOPICNAME_TRUNCATED) || !progress)
+            break;
+    }
+    if (!MQTTClient_isConnected(handle))
+        lost();
+}
+
+std::vector<MqttEvent> PahoMqttClient::takeEvents() {
+    if (m_worker.joinable() && m_workDone.load(std::memory_order_acquire))
+        finishWork();
+    if (!m_worker.joinable()) {
+        m_lastService = std::chrono::steady_clock::now();
+        if (m_connected)
+            receive();
+        sendWaiting();
+    }
+    return std::exchange(m_events, {});
+}
+
+bool PahoMqttClient::waitForEvents(int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        std::vector<MqttEvent> events = takeEvents();
+        if (!events.empty()) {
+            m_events.insert(m_events.begin(), std::make_move_iterator(events.begin()),
+                            std::make_move_iterator(events.end()));
+            return true;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now())
+                .count();
+        if (left <= 0)
+            return false;
+        int wait = static_cast<int>(left);
+        if (const auto service = msUntilService())
+            wait = std::clamp(*service, 1, wait);
+        pollfd wake{wakeDescriptor(), POLLIN, 0};
+        ::poll(&wake, wake.fd >= 0 ? 1 : 0, wait);
+    }
+}
+
+int PahoMqttClient::wakeDescriptor() const {
+    if (m_worker.joinable())
+        return m_wake;
+    return m_connected ? m_socket : -1;
+}
+
+std::optional<int> PahoMqttClient::msUntilService() const {
+    if (m_worker.joinable() || !m_connected)
+        return std::nullopt;
+    const int every = m_socket < 0                                  ? kBlindServiceMs
+                      : (!m_inFlight.empty() || !m_waiting.empty()) ? kBusyServiceMs
+                                                                    : kIdleServiceMs;
+    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now() - m_lastService)
+                           .count();
+    return static_cast<int>(std::max<std::int64_t>(0, every - since));
 }
 
 void PahoMqttClient::disconnect(int timeoutMs) {
-    if (m_client == nullptr)
-        return;
-    m_disconnected = false;
-    MQTTAsync_disconnectOptions options = MQTTAsync_disconnectOptions_initializer5;
-    options.timeout = timeoutMs;
-    options.onSuccess5 = onDisconnected;
-    options.onFailure5 = onDisconnectFailed;
-    options.context = this;
-    if (MQTTAsync_disconnect(handleOf(m_client), &options) != MQTTASYNC_SUCCESS)
-        return;
-    // Paho does not always call back for a disconnect, so its state is polled too. Never under
-    // m_mutex: Paho calls back holding its own lock, which MQTTAsync_isConnected takes.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs + 1000);
-    while (!m_disconnected && MQTTAsync_isConnected(handleOf(m_client)) &&
-           std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // A connect under way is waited for: Paho's connect cannot be called off.
+    finishWork();
+    if (m_client != nullptr && m_connected)
+        MQTTClient_disconnect5(handleOf(m_client), timeoutMs, MQTTREASONCODE_NORMAL_DISCONNECTION, nullptr);
+    m_connected = false;
+    m_socket = -1;
+    m_inFlight.clear();
+    m_waiting.clear();
+    m_paho.clear();
 }
 
 } // namespace quorvane

@@ -1,11 +1,22 @@
 #pragma once
-// The broker connection through Eclipse Paho's asynchronous C client (MQTT 5, TLS through OpenSSL).
-// Paho calls back on its own threads; the callbacks only queue events and wake the owner's thread.
+// The broker connection through Eclipse Paho's synchronous C client (MQTT 5, TLS through OpenSSL),
+// with no callbacks that would give Paho a thread of its own: publishes are written from the
+// caller's thread, and acknowledgements, incoming messages and keepalive are read when the caller
+// runs takeEvents(). The two calls that wait for the broker (connect and subscribe) run on a short-
+// lived thread while the caller's thread leaves Paho alone and only queues publishes.
 
 #include "platform/MqttClient.h"
 
 #include <atomic>
-#include <mutex>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <set>
+#include <thread>
+#include <unordered_map>
+
+#include <sys/types.h>
 
 namespace quorvane {
 
@@ -24,25 +35,55 @@ public:
     void disconnect(int timeoutMs) override;
     std::vector<MqttEvent> takeEvents() override;
     bool waitForEvents(int timeoutMs) override;
-    int wakeDescriptor() const override { return m_wake; }
+    int wakeDescriptor() const override;
+    std::optional<int> msUntilService() const override;
 
-    /// Called from Paho's threads.
-    void push(MqttEvent event);
+    /// Called by Paho on whichever thread drives it at the time.
+    void acknowledged(int messageId, bool refused, std::string_view reason);
     void noteTlsError(std::string_view text);
-    std::string connectFailure(int code, const char* message, int reasonCode);
-    void disconnected();
 
 private:
-    void* m_client = nullptr; // MQTTAsync
+    struct Waiting {
+        MqttMessage Message;
+        std::int64_t Token;
+    };
+
+    void startWork(std::function<void()> work);
+    void finishWork();
+    void finishConnect();
+    void receive();
+    void lost();
+    void sendWaiting();
+    bool send(const MqttMessage& message, std::int64_t token);
+    bool roomFor(int qos) const;
+    std::string connectFailure(int code) const;
+
+    void* m_client = nullptr; // MQTTClient
     std::string m_serverUri;
     MqttConnectOptions m_options; // kept: Paho reads the texts while it connects
-    int m_wake = -1;
-    std::atomic<std::int64_t> m_nextToken{1};
+    int m_port = 0;
+    int m_wake = -1;   // eventfd: a worker thread finished
+    int m_socket = -1; // Paho's socket to the broker while connected, when it could be found
+    std::int64_t m_nextToken = 1;
+    bool m_connected = false;
+    bool m_connecting = false;
+    int m_receiveMaximum = 0; // QoS 1 and 2 publishes the broker takes at once
+    std::chrono::steady_clock::time_point m_lastService;
 
-    std::atomic<bool> m_disconnected{false};
-    std::mutex m_mutex; // guards the two below
-    std::vector<MqttEvent> m_events;
+    // A connect or subscribe waiting for the broker; Paho belongs to it until it is joined.
+    std::thread m_worker;
+    std::atomic<bool> m_workDone{false};
+    int m_connectResult = 0;
+    int m_brokerReceiveMaximum = 0;
+    std::set<ino_t> m_socketsBefore;
     std::string m_tlsErrors;
+
+    // Written by whoever drives Paho; read by the caller's thread only while no worker runs.
+    std::vector<MqttEvent> m_paho;
+    std::unordered_map<int, std::int64_t> m_inFlight; // Paho's message id -> our token
+
+    std::vector<MqttEvent> m_events;
+    std::deque<Waiting> m_waiting; // publishes that wait for room, in order
 };
 
 } // namespace quorvane
