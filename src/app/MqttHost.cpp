@@ -27,7 +27,7 @@ std::string hostName() {
     return name;
 }
 
-class QtMqttHost final : public MqttHost {
+class QtMqttHost final : public MqttHost, private RecordObserver {
 public:
     QtMqttHost(Engine& engine, std::unique_ptr<PidFileLock> lock, std::unique_ptr<PahoMqttClient> client,
                std::unique_ptr<RecordBacklog> backlog, std::unique_ptr<MqttPublisher> publisher)
@@ -38,13 +38,20 @@ public:
             m_publisher->onTimer();
             afterEngineStep();
         });
+        // Records are published as they complete, and sent together once the engine's step is over,
+        // whoever ran it.
+        m_stepEnd.setSingleShot(true);
+        QObject::connect(&m_stepEnd, &QTimer::timeout, [this] { afterEngineStep(); });
         m_engine.addRecordObserver(*m_publisher);
+        m_engine.addRecordObserver(*this);
     }
     ~QtMqttHost() override { stop(); }
 
     void afterEngineStep() override {
         if (m_stopped)
             return;
+        // What the step published goes out together.
+        m_client->flush();
         watch(m_client->wakeDescriptor());
         const auto due = m_publisher->msUntilWork();
         if (!due)
@@ -57,7 +64,9 @@ public:
         if (m_stopped)
             return;
         m_stopped = true;
+        m_engine.removeRecordObserver(*this);
         m_engine.removeRecordObserver(*m_publisher);
+        m_stepEnd.stop();
         m_timer.stop();
         if (m_wake)
             m_wake->setEnabled(false);
@@ -65,6 +74,11 @@ public:
     }
 
 private:
+    void recordCompleted(const CompletedRecord&) override {
+        if (!m_stepEnd.isActive())
+            m_stepEnd.start(0);
+    }
+
     // The client's descriptor changes as it connects and reconnects; the old one may be closed, so
     // its notifier is switched off before the event loop polls again. It is kept until the next
     // change: this may run inside its own signal.
@@ -90,6 +104,7 @@ private:
     std::unique_ptr<RecordBacklog> m_backlog;
     std::unique_ptr<MqttPublisher> m_publisher;
     QTimer m_timer;
+    QTimer m_stepEnd;
     std::unique_ptr<QSocketNotifier> m_wake;
     std::unique_ptr<QSocketNotifier> m_retired;
     bool m_stopped = false;

@@ -63,6 +63,8 @@ public:
     /// Starts a publish; its outcome comes back as an event with the returned token. nullopt when it
     /// cannot even be started (not connected).
     virtual std::optional<std::int64_t> publish(const MqttMessage& message) = 0;
+    /// Sends at once what the publishes since the last call may have held back to go out together.
+    virtual void flush() {}
     /// Subscribes to a topic filter; false when not connected.
     virtual bool subscribe(const std::string& topic, int qos) = 0;
     /// Ends the connection cleanly, giving requests in flight at most `timeoutMs` to complete (0:

@@ -31,6 +31,7 @@ public:
 
     bool connect(const MqttConnectOptions& options, std::string& error) override;
     std::optional<std::int64_t> publish(const MqttMessage& message) override;
+    void flush() override;
     bool subscribe(const std::string& topic, int qos) override;
     void disconnect(int timeoutMs) override;
     std::vector<MqttEvent> takeEvents() override;
@@ -56,6 +57,7 @@ private:
     void sendWaiting();
     bool send(const MqttMessage& message, std::int64_t token);
     bool roomFor(int qos) const;
+    void cork(bool on);
     std::string connectFailure(int code) const;
 
     void* m_client = nullptr; // MQTTClient
@@ -64,6 +66,7 @@ private:
     int m_port = 0;
     int m_wake = -1;   // eventfd: a worker thread finished
     int m_socket = -1; // Paho's socket to the broker while connected, when it could be found
+    bool m_corked = false;
     std::int64_t m_nextToken = 1;
     bool m_connected = false;
     bool m_connecting = false;
