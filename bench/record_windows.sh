@@ -34,13 +34,14 @@ read -r -t 15 number <&5 || { echo "Xvfb did not start"; exit 1; }
 export DISPLAY=:$number
 matchbox-window-manager -use_titlebar no >/dev/null 2>&1 &
 sleep 0.5
-config=$(cd "$(dirname "$0")" && pwd)/data/windows.QV3
+bench=$(cd "$(dirname "$0")" && pwd)
+config=$bench/data/windows.QV3
 
 run() { # name, windows (1 open, 0 closed)
   mkdir -p "$work/$1"
-  python3 - "$work/$1" "$quorvane" "$dde" "$config" "$seconds" "$rate" "$2" <<'PY'
-import os, pty, subprocess, sys, termios, threading, time
-work, quorvane, dde, config, seconds, rate, windows = sys.argv[1:8]
+  python3 - "$work/$1" "$quorvane" "$dde" "$config" "$seconds" "$rate" "$2" "$bench" <<'PY'
+import os, pty, subprocess, sys, termios, time
+work, quorvane, dde, config, seconds, rate, windows, bench = sys.argv[1:9]
 seconds, rate, windows = int(seconds), int(rate), windows == "1"
 master, slave = pty.openpty()
 os.symlink(os.ttyname(slave), f"{work}/port")
@@ -73,22 +74,12 @@ log = f"{work}/windows.log"
 batch = max(rate // 100, 1)
 batches = seconds * rate // batch
 sent = []        # (log size after the batch, time its last byte was written)
-done = threading.Event()
-reached = []
-def watch():
-    at = 0
-    while at < len(sent) or not done.is_set():
-        if at < len(sent):
-            try:
-                size = os.stat(log).st_size
-            except FileNotFoundError:
-                size = 0
-            while at < len(sent) and size >= sent[at][0]:
-                reached.append(time.monotonic() - sent[at][1])
-                at += 1
-        time.sleep(0.0002)
-watcher = threading.Thread(target=watch, daemon=True)
-watcher.start()
+# The log is watched by a process of its own that inotify wakes at each write: a polling thread
+# here would share the interpreter lock with the writer and add its interval to every figure.
+watcher = subprocess.Popen([sys.executable, f"{bench}/log_watch.py", log], stdin=subprocess.PIPE,
+                           stdout=subprocess.PIPE, text=True)
+if watcher.stdout.readline().strip() != "watching":
+    sys.exit("the log watcher did not start")
 cpu = lambda: int(open(f"/proc/{program.pid}/schedstat").read().split()[0])
 stream = bytearray()
 size = 0
@@ -99,17 +90,24 @@ for b in range(batches):
                                                  (b + i) % 50 - 25, ((b * batch + i) % 6283) / 1000.0)
                      for i in range(batch))
     due = start + b * batch / rate
-    while time.monotonic() < due:
-        time.sleep(0.0002)
+    wait = due - time.monotonic()
+    if wait > 0:
+        time.sleep(wait)
     os.write(master, chunk)
     size += len(chunk)
     stream += chunk
     sent.append((size, time.monotonic()))
 elapsed = time.monotonic() - start
-done.set()
-watcher.join(timeout=30)
 cpu1 = cpu()
 time.sleep(0.5)
+grown = [tuple(map(float, line.split())) for line in watcher.communicate(timeout=30)[0].splitlines()]
+reached = []
+at = 0
+for size, written in sent:  # the first time the log was seen to hold each batch
+    while at < len(grown) and grown[at][1] < size:
+        at += 1
+    if at < len(grown):
+        reached.append(grown[at][0] - written)
 records = batches * batch
 number = subprocess.run([dde, "request", "Quorvane", "COM1", "RecordNumber"], capture_output=True, text=True).stdout.strip()
 subprocess.run([dde, "exec", "Quorvane", "COM1", "{APPEXIT}"], capture_output=True)
@@ -133,7 +131,10 @@ result = {"lost_log": lost_log, "lost_window": lost_window, "p50": ms(0.5), "p99
 if windows and os.path.exists(f"{work}/paint.txt"):
     lines = [line.split() for line in open(f"{work}/paint.txt") if line.strip()]
     if lines:
-        for column, what in ((0, "wall"), (1, "CPU")):
+        # wall and CPU time of the drawing, then (where logged) the CPU time the engine's thread spent
+        for column, what in ((0, "wall"), (1, "CPU"), (2, "engine thread")):
+            if any(len(fields) <= column for fields in lines):
+                continue
             values = sorted(int(fields[column]) for fields in lines)
             p = lambda q: values[min(len(values) - 1, int(q * len(values)))] / 1000
             print(f"  plot frames: {len(values)} ({len(values) / elapsed:.1f}/s), paint {what} time p50 {p(0.5):.2f} ms, "
