@@ -1,31 +1,18 @@
 #include "runtime/PlotCanvas.h"
 
-#include "records/PlotExport.h"
-
 #include <QDateTime>
+#include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStaticText>
+#include <QThread>
 #include <QTimer>
 
-#include <array>
-#include <cmath>
 #include <cstdlib>
 #include <ctime>
 
 namespace quorvane {
 
 namespace {
-
-// Steps of the time axis, in milliseconds: the first that leaves room between labels is taken.
-constexpr std::array<double, 19> kTimeSteps{1e3,    2e3,    5e3,    10e3,   15e3,   30e3,  60e3,
-                                            120e3,  300e3,  600e3,  900e3,  1.8e6,  3.6e6, 7.2e6,
-                                            10.8e6, 21.6e6, 43.2e6, 86.4e6, 172.8e6};
-
-QString numberLabel(double value, double step) {
-    const int decimals = step >= 1 ? 0 : std::min(12, static_cast<int>(std::ceil(-std::log10(step) - 1e-9)));
-    return QString::number(value, 'f', decimals);
-}
 
 // The thread's CPU time: on a busy machine a frame's wall time also counts the other programs.
 long long threadCpuMicros() {
@@ -44,7 +31,7 @@ PlotCanvas::PlotCanvas(const PlotData& plotData, const PlotSettings& settings, Q
     setMinimumSize(320, 200);
     m_throttle = new QTimer(this);
     m_throttle->setSingleShot(true);
-    connect(m_throttle, &QTimer::timeout, this, [this] { update(); });
+    connect(m_throttle, &QTimer::timeout, this, &PlotCanvas::startFrame);
     m_sinceFrame.start();
     if (const char* path = std::getenv("QUORVANE_PAINT_LOG"); path && *path) {
         m_paintLog.reset(std::fopen(path, "a"));
@@ -53,189 +40,155 @@ PlotCanvas::PlotCanvas(const PlotData& plotData, const PlotSettings& settings, Q
     }
 }
 
-QColor PlotCanvas::seriesColour(int field) {
-    static constexpr std::array<QRgb, 8> kColours{0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e,
-                                                  0x9467bd, 0x8c564b, 0xe377c2, 0x17becf};
-    return QColor(kColours[static_cast<std::size_t>(field - 1) % kColours.size()]);
+PlotCanvas::~PlotCanvas() {
+    // No frame may be drawn, nor handed back, once the canvas is going.
+    if (m_thread) {
+        m_thread->quit();
+        m_thread->wait();
+    }
 }
 
 void PlotCanvas::changed() {
-    if (m_throttle->isActive())
+    m_dirty = true;
+    if (m_drawing || m_throttle->isActive())
         return;
     const qint64 wait = kMinFrameMs - m_sinceFrame.elapsed();
     m_throttle->start(static_cast<int>(std::max<qint64>(wait, 0)));
 }
 
+bool PlotCanvas::framePending() const {
+    return m_dirty || m_drawing || m_throttle->isActive();
+}
+
 QRect PlotCanvas::plotArea() const {
-    const TextSizes& sizes = textSizes();
-    const int left = sizes.YLabels + 8;
-    const int bottom = sizes.Height + 8;
-    return QRect(left, 8, std::max(width() - left - 12, 1), std::max(height() - bottom - 8, 1));
+    return PlotAreaOf(size(), textSizes());
+}
+
+const PlotTextSizes& PlotCanvas::textSizes() const {
+    // Measuring text lays it out: once per font, not per frame.
+    if (!m_textSizes || m_textSizes->first != font())
+        m_textSizes.emplace(font(), MeasurePlotText(font()));
+    return m_textSizes->second;
+}
+
+PlotScene PlotCanvas::sceneOf(PlotFrame frame) const {
+    PlotScene scene;
+    scene.Axis = m_settings.Axis;
+    scene.YMode = m_settings.YMode;
+    scene.Size = size();
+    scene.PixelRatio = devicePixelRatioF();
+    scene.Font = font();
+    scene.Text = textSizes();
+    scene.Background = palette().base().color();
+    scene.Ink = palette().text().color();
+    scene.Grid = palette().mid().color();
+    scene.Frame = std::move(frame);
+    return scene;
+}
+
+void PlotCanvas::startFrame() {
+    m_throttle->stop();
+    if (m_drawing || !m_dirty || !isVisible())
+        return;
+    const long long cpuStart = threadCpuMicros();
+    m_dirty = false;
+    m_sinceFrame.restart();
+    auto scene = std::make_shared<PlotScene>(
+        sceneOf(ComputeFrame(m_data, m_settings, plotArea().width(), &m_columns)));
+    // A series with one point in the span shows it as a dot; the drawing thread cannot look it up
+    // later, as the points move on.
+    for (const SeriesFrame& shown : scene->Frame.Series) {
+        const PlotSeries* series = m_data.seriesOf(shown.Field);
+        scene->Lone.push_back(shown.Stats.Count == 1 && series && shown.First < series->Points.size()
+                                  ? std::optional(series->Points[shown.First])
+                                  : std::nullopt);
+    }
+    if (!m_thread) {
+        m_thread = new QThread(this);
+        m_thread->setObjectName(QStringLiteral("PlotDrawing"));
+        m_drawer = new QObject;
+        m_drawer->moveToThread(m_thread);
+        connect(m_thread, &QThread::finished, m_drawer, &QObject::deleteLater);
+        m_picture = std::make_shared<PlotPicture>();
+        m_thread->start();
+    }
+    m_drawing = true;
+    const long long own = threadCpuMicros() - cpuStart;
+    QMetaObject::invokeMethod(
+        m_drawer,
+        [this, picture = m_picture, scene, own] {
+            QElapsedTimer wall;
+            wall.start();
+            const long long cpu = threadCpuMicros();
+            Drawn drawn;
+            drawn.Image = picture->draw(*scene);
+            drawn.Times = {wall.nsecsElapsed() / 1000, threadCpuMicros() - cpu, own};
+            drawn.Scene = std::move(*scene);
+            QMetaObject::invokeMethod(
+                this, [this, drawn = std::move(drawn)]() mutable { frameDrawn(std::move(drawn)); },
+                Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void PlotCanvas::frameDrawn(Drawn drawn) {
+    const long long cpuStart = threadCpuMicros();
+    m_drawing = false;
+    m_image = std::move(drawn.Image);
+    m_shown = std::move(drawn.Scene);
+    ++m_framesPainted;
+    update();
+    emit framePainted();
+    if (m_cursorX >= 0)
+        showReadout();
+    m_unlogged = drawn.Times;
+    m_unlogged->OwnMicros += threadCpuMicros() - cpuStart;
+    if (m_dirty)
+        changed();
+}
+
+QImage PlotCanvas::picture() const {
+    PlotScene scene = sceneOf(m_shown.Frame);
+    scene.Lone = m_shown.Lone;
+    return PlotPicture().draw(scene);
 }
 
 void PlotCanvas::paintEvent(QPaintEvent*) {
-    QElapsedTimer timing;
-    timing.start();
     const long long cpuStart = threadCpuMicros();
-    m_throttle->stop();
-    m_sinceFrame.restart();
-    const QRect area = plotArea();
-    m_frame = ComputeFrame(m_data, m_settings, area.width(), &m_columns);
-
     QPainter painter(this);
-    painter.fillRect(rect(), palette().base());
-    drawAxes(painter, area);
-    painter.setClipRect(area.adjusted(0, -1, 1, 1));
-    for (const SeriesFrame& shown : m_frame.Series)
-        drawSeries(painter, area, shown);
+    // Until the next frame after a resize, the last one stays where it was.
+    QRegion uncovered(rect());
+    if (!m_image.isNull()) {
+        painter.drawImage(0, 0, m_image);
+        uncovered -= QRect(QPoint(0, 0), m_image.deviceIndependentSize().toSize());
+    }
+    for (const QRect& part : uncovered)
+        painter.fillRect(part, palette().base());
+    const QRect area = plotArea();
     if (m_cursorX >= area.left() && m_cursorX <= area.right()) {
         painter.setPen(QPen(palette().text().color(), 0, Qt::DashLine));
         painter.drawLine(m_cursorX, area.top(), m_cursorX, area.bottom());
     }
     painter.end();
-    m_paintMicros.push_back(timing.nsecsElapsed() / 1000);
-    if (m_paintLog)
-        std::fprintf(m_paintLog.get(), "%lld %lld\n", static_cast<long long>(m_paintMicros.back()),
-                     threadCpuMicros() - cpuStart);
-    emit framePainted();
-    if (m_cursorX >= 0)
-        showReadout();
+    if (m_unlogged && m_paintLog)
+        std::fprintf(m_paintLog.get(), "%lld %lld %lld\n", m_unlogged->WallMicros, m_unlogged->CpuMicros,
+                     m_unlogged->OwnMicros + threadCpuMicros() - cpuStart);
+    m_unlogged.reset();
 }
 
-QString PlotCanvas::xLabel(double x, double step) const {
-    if (m_settings.Axis == PlotAxis::Record)
-        return QString::number(static_cast<qlonglong>(std::llround(x)));
-    const QDateTime time = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(x)));
-    return time.toString(step >= 60e3 ? QStringLiteral("HH:mm") : QStringLiteral("HH:mm:ss"));
+void PlotCanvas::resizeEvent(QResizeEvent*) {
+    changed();
 }
 
-void PlotCanvas::drawAxes(QPainter& painter, const QRect& area) {
-    const QColor text = palette().text().color();
-    QColor grid = palette().mid().color();
-    grid.setAlpha(90);
-    const TextSizes& sizes = textSizes();
-    const PlotSpan span = m_frame.Span;
-    const double width = span.To - span.From;
-
-    // Y: the frame's range, its labels in the first series' colour when each series has its own.
-    const AxisRange y = m_frame.Y;
-    const bool own = m_settings.YMode == PlotYMode::PerSeries && !m_frame.Series.empty();
-    const QColor labels = own ? seriesColour(m_frame.Series.front().Field) : text;
-    if (y.High > y.Low && y.Step > 0 && (y.High - y.Low) / y.Step < 100) {
-        for (double v = y.Low; v <= y.High + y.Step * 1e-6; v += y.Step) {
-            const int py =
-                area.bottom() - static_cast<int>(std::lround((v - y.Low) / (y.High - y.Low) * area.height()));
-            painter.setPen(grid);
-            painter.drawLine(area.left(), py, area.right(), py);
-            painter.setPen(labels);
-            drawLabel(painter, QRect(0, py - sizes.Height / 2, area.left() - 6, sizes.Height),
-                      Qt::AlignRight | Qt::AlignVCenter, numberLabel(v, y.Step));
-        }
-    }
-
-    // X: round steps with room for a label each.
-    const int labelWidth = sizes.XLabel + 24;
-    const double maxLabels = std::max(area.width() / labelWidth, 2);
-    double step = 0;
-    if (m_settings.Axis == PlotAxis::Time) {
-        step = kTimeSteps.back();
-        for (const double candidate : kTimeSteps)
-            if (width / candidate <= maxLabels) {
-                step = candidate;
-                break;
-            }
-    } else {
-        step = std::max(NiceRange(span.From, span.To, static_cast<int>(maxLabels)).Step, 1.0);
-    }
-    if (width > 0 && step > 0) {
-        // Time steps fall on the local clock's round minutes and hours.
-        const double offset =
-            m_settings.Axis == PlotAxis::Time
-                ? QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(span.From)).offsetFromUtc() * 1000.0
-                : 0;
-        for (double v = std::ceil((span.From + offset) / step) * step - offset; v <= span.To; v += step) {
-            const int px =
-                area.left() + static_cast<int>(std::lround((v - span.From) / width * area.width()));
-            painter.setPen(grid);
-            painter.drawLine(px, area.top(), px, area.bottom());
-            painter.setPen(text);
-            drawLabel(painter, QRect(px - labelWidth / 2, area.bottom() + 4, labelWidth, sizes.Height),
-                      Qt::AlignHCenter | Qt::AlignTop, xLabel(v, step));
-        }
-    }
-    painter.setPen(text);
-    painter.drawRect(area.adjusted(0, 0, -1, -1));
+void PlotCanvas::showEvent(QShowEvent*) {
+    if (m_dirty)
+        changed();
 }
 
-const PlotCanvas::TextSizes& PlotCanvas::textSizes() const {
-    // Measuring text lays it out: once per font, not per frame.
-    if (!m_textSizes || m_textSizes->Font != font()) {
-        const QFontMetrics metrics = fontMetrics();
-        m_textSizes =
-            TextSizes{font(), metrics.height(), metrics.horizontalAdvance(QStringLiteral("-000000.000")),
-                      metrics.horizontalAdvance(QStringLiteral("00:00:00"))};
-        m_labels.clear();
-    }
-    return *m_textSizes;
-}
-
-void PlotCanvas::drawLabel(QPainter& painter, const QRect& box, Qt::Alignment align, const QString& text) {
-    // Laid out once: the labels repeat from frame to frame, and laying text out is most of an axis.
-    if (m_labels.size() > 512)
-        m_labels.clear();
-    auto at = m_labels.find(text);
-    if (at == m_labels.end()) {
-        at = m_labels.insert(text, QStaticText(text));
-        at->setTextFormat(Qt::PlainText);
-        at->prepare(QTransform(), font());
-    }
-    const QSizeF size = at->size();
-    const double x = (align & Qt::AlignRight) != 0     ? box.right() + 1 - size.width()
-                     : (align & Qt::AlignHCenter) != 0 ? box.center().x() + 0.5 - size.width() / 2
-                                                       : box.left();
-    const double y = (align & Qt::AlignVCenter) != 0 ? box.center().y() + 0.5 - size.height() / 2 : box.top();
-    painter.drawStaticText(QPointF(x, y), *at);
-}
-
-void PlotCanvas::drawSeries(QPainter& painter, const QRect& area, const SeriesFrame& shown) {
-    const PlotSeries* series = m_data.seriesOf(shown.Field);
-    if (!series || shown.First >= shown.Last || !(shown.Y.High > shown.Y.Low))
-        return;
-    const std::vector<ColumnExtent>& columns = shown.Columns;
-    const double scale = area.height() / (shown.Y.High - shown.Y.Low);
-    const auto toY = [&](double v) {
-        // Values far outside a fixed range are drawn at its edge, never wrapped.
-        const double py = area.bottom() - (v - shown.Y.Low) * scale;
-        return std::clamp(py, double(area.top() - 2), double(area.bottom() + 2));
-    };
-    // One vertical stroke per column from its lowest to its highest value, and a line from each
-    // column's last value to the next one's first: a single sample anywhere still draws, whatever the
-    // number of points, and every pixel of a dense series is stroked once. A 1-pixel pen keeps the
-    // raster engine on its fast path.
-    std::vector<QLineF>& lines = m_lines;
-    lines.clear();
-    std::optional<QPointF> before;
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-        const ColumnExtent& column = columns[c];
-        if (!column.Any)
-            continue;
-        const double x = area.left() + shown.ColumnShift + static_cast<double>(c) + 0.5;
-        if (before)
-            lines.emplace_back(*before, QPointF(x, toY(column.First)));
-        if (column.Max > column.Min)
-            lines.emplace_back(x, toY(column.Min), x, toY(column.Max));
-        before = QPointF(x, toY(column.Last));
-    }
-    painter.setPen(QPen(seriesColour(shown.Field), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawLines(lines.data(), static_cast<int>(lines.size()));
-    if (shown.Stats.Count == 1) {
-        // A lone point has no line to show it.
-        const double x =
-            area.left() + (PlotX(series->Points[shown.First], m_settings.Axis) - m_frame.Span.From) /
-                              (m_frame.Span.To - m_frame.Span.From) * area.width();
-        painter.drawEllipse(QPointF(x, toY(series->Points[shown.First].Y)), 2.5, 2.5);
-    }
+void PlotCanvas::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
+        changed();
+    QWidget::changeEvent(event);
 }
 
 void PlotCanvas::mouseMoveEvent(QMouseEvent* event) {
@@ -251,14 +204,15 @@ void PlotCanvas::leaveEvent(QEvent*) {
 }
 
 void PlotCanvas::showReadout() {
+    const PlotFrame& frame = m_shown.Frame;
     const QRect area = plotArea();
-    const double width = m_frame.Span.To - m_frame.Span.From;
+    const double width = frame.Span.To - frame.Span.From;
     if (m_cursorX < area.left() || m_cursorX > area.right() || !(width > 0)) {
         emit readoutChanged({});
         return;
     }
-    const double x = m_frame.Span.From + (m_cursorX - area.left()) * width / area.width();
-    const std::optional<PlotReadout> readout = ReadoutAt(m_data, m_frame, m_settings.Axis, x);
+    const double x = frame.Span.From + (m_cursorX - area.left()) * width / area.width();
+    const std::optional<PlotReadout> readout = ReadoutAt(m_data, frame, m_settings.Axis, x);
     if (!readout) {
         emit readoutChanged({});
         return;
@@ -269,7 +223,7 @@ void PlotCanvas::showReadout() {
     for (std::size_t i = 0; i < readout->Values.size(); ++i) {
         const std::optional<double> value = readout->Values[i];
         text += QStringLiteral("   Field %1: %2")
-                    .arg(m_frame.Series[i].Field)
+                    .arg(frame.Series[i].Field)
                     .arg(value ? QString::number(*value, 'g', 12) : QStringLiteral("-"));
     }
     emit readoutChanged(text);

@@ -1,13 +1,14 @@
 #pragma once
 // The plot's drawing surface: axes, one min/max line per pixel column of each series, the cursor.
-// It redraws at most 30 times a second and only when something changed.
+// It redraws at most 30 times a second and only when something changed. The engine runs on this
+// widget's thread, so a frame is only computed here (from the pixel columns kept between frames);
+// a thread of the canvas' own draws it into an image, and the widget paints the finished image.
 
 #include "records/PlotView.h"
+#include "runtime/PlotPicture.h"
 
 #include <QElapsedTimer>
-#include <QHash>
-#include <QLineF>
-#include <QStaticText>
+#include <QImage>
 #include <QWidget>
 
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <optional>
 #include <vector>
 
+class QThread;
 class QTimer;
 
 namespace quorvane {
@@ -25,21 +27,27 @@ class PlotCanvas final : public QWidget {
 public:
     static constexpr int kMinFrameMs = 33;
 
-    /// With QUORVANE_PAINT_LOG naming a file, each frame's paint time and the CPU time it took, in
-    /// microseconds, are appended to it, a line a frame (for the benchmark of the running program).
+    /// With QUORVANE_PAINT_LOG naming a file, each frame's drawing time, the CPU time that took, and
+    /// the time the widget's own thread spent on the frame, in microseconds, are appended to it, a
+    /// line a frame (for the benchmark of the running program).
     PlotCanvas(const PlotData& plotData, const PlotSettings& settings, QWidget* parent = nullptr);
+    ~PlotCanvas() override;
 
     /// Something to draw changed: redraws when the frame interval allows.
     void changed();
-    /// The frame last drawn.
-    const PlotFrame& frame() const { return m_frame; }
-    /// Frames drawn since construction, and how long each paint took, in microseconds.
-    int framesPainted() const { return static_cast<int>(m_paintMicros.size()); }
-    const std::vector<qint64>& paintMicros() const { return m_paintMicros; }
+    /// True while a frame is due, being computed or being drawn: when it turns false, the frame shown
+    /// is that of the data and choices as they were last changed.
+    bool framePending() const;
+    /// The frame shown.
+    const PlotFrame& frame() const { return m_shown.Frame; }
+    /// Frames shown since construction.
+    int framesPainted() const { return m_framesPainted; }
     /// The colour of a field's series.
-    static QColor seriesColour(int field);
+    static QColor seriesColour(int field) { return PlotSeriesColour(field); }
     /// The plot area inside the axes' labels.
     QRect plotArea() const;
+    /// The frame shown, drawn again now at the canvas' size, without the cursor.
+    QImage picture() const;
 
 signals:
     /// A frame was drawn; the statistics beside the plot follow it.
@@ -49,34 +57,49 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    void drawAxes(QPainter& painter, const QRect& area);
-    void drawSeries(QPainter& painter, const QRect& area, const SeriesFrame& shown);
-    void drawLabel(QPainter& painter, const QRect& box, Qt::Alignment align, const QString& text);
-    // The sizes of the axes' texts in the current font.
-    struct TextSizes {
-        QFont Font;
-        int Height = 0;
-        int YLabels = 0;
-        int XLabel = 0;
+    // A frame's cost: the drawing's wall and CPU time, and the CPU time of the widget's thread.
+    struct FrameTimes {
+        long long WallMicros = 0;
+        long long CpuMicros = 0;
+        long long OwnMicros = 0;
     };
-    const TextSizes& textSizes() const;
+    // What the drawing thread hands back.
+    struct Drawn {
+        QImage Image;
+        PlotScene Scene;
+        FrameTimes Times;
+    };
+
+    void startFrame();
+    PlotScene sceneOf(PlotFrame frame) const;
+    void frameDrawn(Drawn drawn);
+    const PlotTextSizes& textSizes() const;
     void showReadout();
-    QString xLabel(double x, double step) const;
 
     const PlotData& m_data;
     const PlotSettings& m_settings;
-    PlotFrame m_frame;
+    // The frame shown and its image.
+    PlotScene m_shown;
+    QImage m_image;
+    std::optional<FrameTimes> m_unlogged;
     PlotColumnCache m_columns;
-    std::vector<QLineF> m_lines; // reused by every frame
-    mutable QHash<QString, QStaticText> m_labels;
-    mutable std::optional<TextSizes> m_textSizes;
+    mutable std::optional<std::pair<QFont, PlotTextSizes>> m_textSizes;
+    // The drawing thread and what lives in it; started with the first frame.
+    QThread* m_thread = nullptr;
+    QObject* m_drawer = nullptr;
+    std::shared_ptr<PlotPicture> m_picture;
+    bool m_dirty = true;
+    bool m_drawing = false;
     QTimer* m_throttle = nullptr;
     QElapsedTimer m_sinceFrame;
-    std::vector<qint64> m_paintMicros;
+    int m_framesPainted = 0;
     int m_cursorX = -1;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> m_paintLog{nullptr, &std::fclose};
 };

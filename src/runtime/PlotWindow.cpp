@@ -301,7 +301,7 @@ bool PlotWindow::exportPng(const QString& path) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    m_canvas->grab().save(&buffer, "PNG");
+    m_canvas->picture().save(&buffer, "PNG");
     return writeFile(path, bytes);
 }
 

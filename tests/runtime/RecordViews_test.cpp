@@ -68,10 +68,11 @@ struct ViewsRig : HoxelRig {
         return *Views.history();
     }
     QTableView& table() { return *history().findChild<QTableView*>(QStringLiteral("HistoryTable")); }
-    /// Draws the plot now and returns its frame.
+    /// Draws the plot and returns its frame once it shows the data and choices as they are now.
     const PlotFrame& draw() {
         PlotCanvas* canvas = Views.plot()->canvas();
-        canvas->repaint();
+        canvas->changed();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !canvas->framePending(); }, 10'000));
         return canvas->frame();
     }
 
@@ -278,6 +279,9 @@ TEST(LivePlot, ExportsThePlotAsDrawnToAPngAndSaysWhyAnExportFailsKeepingEverythi
         for (int x = 0; x < image.width(); ++x)
             inked += image.pixel(x, y) == ink ? 1 : 0;
     EXPECT_GT(inked, 20) << "the series is drawn in the file";
+    EXPECT_EQ(plot.canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32),
+              image.convertToFormat(QImage::Format_RGB32))
+        << "the file holds the frame the window shows";
 
     // A file inside a file cannot be made: the user is told which and why, and nothing is lost.
     QFile blocker(dir.filePath(QStringLiteral("not-a-folder")));
