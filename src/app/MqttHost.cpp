@@ -52,6 +52,7 @@ public:
             return;
         // What the step published goes out together.
         m_client->flush();
+        m_stepEnd.stop();
         watch(m_client->wakeDescriptor());
         const auto due = m_publisher->msUntilWork();
         if (!due)
@@ -75,7 +76,7 @@ public:
 
 private:
     void recordCompleted(const CompletedRecord&) override {
-        if (!m_stepEnd.isActive())
+        if (m_client->holdsBack() && !m_stepEnd.isActive())
             m_stepEnd.start(0);
     }
 

@@ -91,7 +91,8 @@ std::string PahoMqttClient::connectFailure(int code) const {
 }
 
 // Paho writes each publish with a call of its own; corked, the kernel sends a batch of them in full
-// segments, and the broker wakes once for the batch instead of once per message.
+// segments, and the broker wakes once for the batch instead of once per message. The first message
+// after a flush goes out at once: a lone record costs no cork.
 void PahoMqttClient::cork(bool on) {
     if (m_socket < 0 || m_corked == on)
         return;
@@ -102,10 +103,11 @@ void PahoMqttClient::cork(bool on) {
 
 void PahoMqttClient::flush() {
     cork(false);
+    m_sentSinceFlush = 0;
 }
 
 void PahoMqttClient::startWork(std::function<void()> work) {
-    cork(false);
+    flush();
     m_workDone = false;
     m_worker = std::thread([this, work = std::move(work)] {
         work();
@@ -251,7 +253,8 @@ bool PahoMqttClient::send(const MqttMessage& message, std::int64_t token) {
         correlation.value.data.len = static_cast<int>(message.CorrelationData.size());
         MQTTProperties_add(&out.properties, &correlation);
     }
-    cork(true);
+    if (++m_sentSinceFlush == 2)
+        cork(true);
     MQTTClient_deliveryToken messageId = 0;
     MQTTResponse response =
         MQTTClient_publishMessage5(handleOf(m_client), message.Topic.c_str(), &out, &messageId);
@@ -356,7 +359,7 @@ std::vector<MqttEvent> PahoMqttClient::takeEvents() {
         if (m_connected)
             receive();
         sendWaiting();
-        cork(false);
+        flush();
     }
     return std::exchange(m_events, {});
 }
@@ -404,7 +407,7 @@ std::optional<int> PahoMqttClient::msUntilService() const {
 void PahoMqttClient::disconnect(int timeoutMs) {
     // A connect under way is waited for: Paho's connect cannot be called off.
     finishWork();
-    cork(false);
+    flush();
     if (m_client != nullptr && m_connected)
         MQTTClient_disconnect5(handleOf(m_client), timeoutMs, MQTTREASONCODE_NORMAL_DISCONNECTION, nullptr);
     m_connected = false;

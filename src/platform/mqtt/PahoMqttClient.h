@@ -32,6 +32,8 @@ public:
     bool connect(const MqttConnectOptions& options, std::string& error) override;
     std::optional<std::int64_t> publish(const MqttMessage& message) override;
     void flush() override;
+    /// True while publishes wait for flush().
+    bool holdsBack() const { return m_corked; }
     bool subscribe(const std::string& topic, int qos) override;
     void disconnect(int timeoutMs) override;
     std::vector<MqttEvent> takeEvents() override;
@@ -67,6 +69,7 @@ private:
     int m_wake = -1;   // eventfd: a worker thread finished
     int m_socket = -1; // Paho's socket to the broker while connected, when it could be found
     bool m_corked = false;
+    int m_sentSinceFlush = 0;
     std::int64_t m_nextToken = 1;
     bool m_connected = false;
     bool m_connecting = false;
