@@ -157,5 +157,6 @@ print(f"  records lost, log / runtime window: open {o['lost_log']} / {o['lost_wi
 print(f"  engine latency p50 / p99: open {o['p50']:.2f} / {o['p99']:.2f} ms, closed {c['p50']:.2f} / {c['p99']:.2f} ms")
 print(f"  CPU of the program: open {o['cpu']:.1f}%, closed {c['cpu']:.1f}% of one core")
 if "paint_wall" in o:
-    print(f"  plot paint p99: {o['paint_wall']:.2f} ms wall, {o['paint_CPU']:.2f} ms CPU")
+    print(f"  plot paint p99: {o['paint_wall']:.2f} ms wall, {o['paint_CPU']:.2f} ms CPU"
+          + (f"; the engine's thread {o['paint_engine thread']:.2f} ms CPU" if "paint_engine thread" in o else ""))
 PY
