@@ -2,6 +2,7 @@
 
 #include "records/HistoryExport.h"
 #include "runtime/HistoryTableModel.h"
+#include "runtime/TextCellDelegate.h"
 #include "setup/widgets/ByteFont.h"
 #include "setup/widgets/HelpTopic.h"
 
@@ -50,6 +51,7 @@ HistoryWindow::HistoryWindow(std::string_view portName, SettingsStore& store, QW
     m_table->setFont(WithByteSigns(m_table->font()));
     m_table->setObjectName(QStringLiteral("HistoryTable"));
     m_table->setModel(m_model);
+    m_table->setItemDelegate(new TextCellDelegate(m_table));
     m_table->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
