@@ -36,7 +36,7 @@ public:
         m_timer.setSingleShot(true);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             m_publisher->onTimer();
-            afterEngineStep();
+            rearm();
         });
         // Records are published as they complete, and sent together once the engine's step is over,
         // whoever ran it.
@@ -48,6 +48,16 @@ public:
     ~QtMqttHost() override { stop(); }
 
     void afterEngineStep() override {
+        if (m_stopped)
+            return;
+        // Acknowledgements of earlier steps' records, read once for the step rather than each on a
+        // wake of its own.
+        if (m_client->busy())
+            m_publisher->serviceEvents();
+        rearm();
+    }
+
+    void rearm() {
         if (m_stopped)
             return;
         // What the step published goes out together.
@@ -80,21 +90,23 @@ private:
             m_stepEnd.start(0);
     }
 
-    // The client's descriptor changes as it connects and reconnects; the old one may be closed, so
-    // its notifier is switched off before the event loop polls again. It is kept until the next
-    // change: this may run inside its own signal.
+    // The client's descriptor changes as it connects and reconnects, and there is none while it is
+    // busy; an old one may be closed, so its notifier is switched off before the event loop polls
+    // again. It is kept until the next change: this may run inside its own signal.
     void watch(int descriptor) {
-        if (m_wake && static_cast<int>(m_wake->socket()) == descriptor)
+        if (m_wake && static_cast<int>(m_wake->socket()) == descriptor) {
+            m_wake->setEnabled(true);
             return;
+        }
         if (m_wake)
             m_wake->setEnabled(false);
-        m_retired = std::move(m_wake);
         if (descriptor < 0)
             return;
+        m_retired = std::move(m_wake);
         m_wake = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
         QObject::connect(m_wake.get(), &QSocketNotifier::activated, [this] {
             m_publisher->serviceEvents();
-            afterEngineStep();
+            rearm();
         });
     }
 

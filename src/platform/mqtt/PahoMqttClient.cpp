@@ -25,7 +25,7 @@ constexpr int kMaxInFlight = 1024;
 // that a write never stops half-way and makes Paho wait for the rest on our thread.
 constexpr std::uint64_t kMaxUnsentBytes = 256 * 1024;
 constexpr int kIdleServiceMs = 1000; // keepalive, and a connection that died quietly
-constexpr int kBusyServiceMs = 20;   // acknowledgements awaited that TLS may hold already read
+constexpr int kBusyServiceMs = 10;   // acknowledgements awaited: see busy()
 constexpr int kBlindServiceMs = 5;   // the socket could not be found: nothing wakes us
 constexpr int kMaxPacketsPerService = 512;
 
@@ -389,7 +389,7 @@ bool PahoMqttClient::waitForEvents(int timeoutMs) {
 int PahoMqttClient::wakeDescriptor() const {
     if (m_worker.joinable())
         return m_wake;
-    return m_connected ? m_socket : -1;
+    return m_connected && !busy() ? m_socket : -1;
 }
 
 std::optional<int> PahoMqttClient::msUntilService() const {
