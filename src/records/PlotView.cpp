@@ -63,12 +63,16 @@ std::optional<PlotReadout> ReadoutAt(const PlotData& data, const PlotFrame& fram
     double distance = INFINITY;
     for (const SeriesFrame& shown : frame.Series) {
         const PlotSeries* series = data.seriesOf(shown.Field);
-        if (!series || shown.First >= shown.Last)
+        if (!series)
             continue;
-        const std::size_t end = std::min(shown.Last, series->Points.size());
-        const std::size_t after = PartitionIndex(
-            shown.First, end, [&](std::size_t i) { return PlotX(series->Points[i], axis) < x; });
-        for (const std::size_t candidate : {after, after == shown.First ? after : after - 1}) {
+        // The span's points are looked up again: the indices the frame kept move on as new points
+        // push the oldest out, and a paused frame stays shown while they do.
+        const auto [first, end] = SpanIndices(series->Points, axis, frame.Span);
+        if (first >= end)
+            continue;
+        const std::size_t after =
+            PartitionIndex(first, end, [&](std::size_t i) { return PlotX(series->Points[i], axis) < x; });
+        for (const std::size_t candidate : {after, after == first ? after : after - 1}) {
             if (candidate >= end)
                 continue;
             const PlotPoint& point = series->Points[candidate];

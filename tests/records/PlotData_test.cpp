@@ -5,6 +5,7 @@
 #include "records/PlotData.h"
 #include "records/PlotExport.h"
 #include "records/PlotMath.h"
+#include "records/PlotView.h"
 #include "records/RecordsTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +57,32 @@ TEST(PlotSpan, SelectsThePointsWhoseXLiesInIt) {
     EXPECT_EQ(SpanIndices(points, PlotAxis::Time, {3000, 4000}), Span(10, 10));
     EXPECT_EQ(SpanIndices(points, PlotAxis::Record, {13, 14}), Span(7, 9));
     EXPECT_EQ(SpanIndices(Ring<PlotPoint>(4), PlotAxis::Record, {0, 1}), Span(0, 0));
+}
+
+TEST(PlotReadout, FindsTheNearestRecordOfTheFrameShownWhileNewPointsPushOldOnesOut) {
+    // A paused frame stays shown while records go on arriving and the oldest points are dropped.
+    PlotData data(40);
+    RecordFeed feed; // a record every 100 ms
+    for (int i = 0; i < 30; ++i)
+        data.add(feed.next({std::to_string(i)}));
+    PlotSettings settings;
+    settings.SpanWidth = 1000;
+    settings.PausedEnd = PlotSpanEnd(data, settings);
+    settings.Paused = true;
+    const PlotFrame frame = ComputeFrame(data, settings);
+    const double start = frame.Span.From;
+    for (const int more : {0, 15, 4}) { // 30, 45 and 49 records: none, 5 and 9 dropped
+        for (int i = 0; i < more; ++i)
+            data.add(feed.next({"1000"}));
+        for (const auto& [offset, sequence] : {std::pair{0.0, 20}, {440.0, 24}, {960.0, 30}, {2000.0, 30}}) {
+            const std::optional<PlotReadout> readout = ReadoutAt(data, frame, PlotAxis::Time, start + offset);
+            ASSERT_TRUE(readout.has_value()) << more << " more, at " << offset;
+            EXPECT_EQ(readout->Stamp.Sequence, sequence) << more << " more, at " << offset;
+            ASSERT_EQ(readout->Values.size(), 1u);
+            EXPECT_EQ(readout->Values[0], std::optional<double>(sequence - 1))
+                << more << " more, at " << offset;
+        }
+    }
 }
 
 TEST(PlotStatistics, MatchTheTwoPassFormulas) {
