@@ -71,13 +71,24 @@ const PlotTextSizes& PlotCanvas::textSizes() const {
     return m_textSizes->second;
 }
 
+const QFont& PlotCanvas::drawingFont() const {
+    // A copy of the widget's font would share its private data, font engine caches included, with
+    // the widget on this thread.
+    if (!m_drawingFont || m_drawingFont->first != font()) {
+        QFont own;
+        own.fromString(font().toString());
+        m_drawingFont.emplace(font(), own);
+    }
+    return m_drawingFont->second;
+}
+
 PlotScene PlotCanvas::sceneOf(PlotFrame frame) const {
     PlotScene scene;
     scene.Axis = m_settings.Axis;
     scene.YMode = m_settings.YMode;
     scene.Size = size();
     scene.PixelRatio = devicePixelRatioF();
-    scene.Font = font();
+    scene.Font = drawingFont();
     scene.Text = textSizes();
     scene.Background = palette().base().color();
     scene.Ink = palette().text().color();
@@ -150,6 +161,7 @@ void PlotCanvas::frameDrawn(Drawn drawn) {
 QImage PlotCanvas::picture() const {
     PlotScene scene = sceneOf(m_shown.Frame);
     scene.Lone = m_shown.Lone;
+    scene.Font = font();
     return PlotPicture().draw(scene);
 }
 

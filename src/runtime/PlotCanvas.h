@@ -81,6 +81,7 @@ private:
     PlotScene sceneOf(PlotFrame frame) const;
     void frameDrawn(Drawn drawn);
     const PlotTextSizes& textSizes() const;
+    const QFont& drawingFont() const;
     void showReadout();
 
     const PlotData& m_data;
@@ -91,6 +92,8 @@ private:
     std::optional<FrameTimes> m_unlogged;
     PlotColumnCache m_columns;
     mutable std::optional<std::pair<QFont, PlotTextSizes>> m_textSizes;
+    // The widget's font, and a font like it that shares no data with it, for the drawing thread.
+    mutable std::optional<std::pair<QFont, QFont>> m_drawingFont;
     // The drawing thread and what lives in it; started with the first frame.
     QThread* m_thread = nullptr;
     QObject* m_drawer = nullptr;
