@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdlib>
 #include <ctime>
@@ -99,7 +100,9 @@ PlotScene PlotCanvas::sceneOf(PlotFrame frame) const {
 
 void PlotCanvas::startFrame() {
     m_throttle->stop();
-    if (m_drawing || !m_dirty || !isVisible())
+    // A window that is not on the screen (hidden, minimized) draws nothing; its next paint asks again.
+    const QWindow* onScreen = window()->windowHandle();
+    if (m_drawing || !m_dirty || !isVisible() || onScreen == nullptr || !onScreen->isExposed())
         return;
     const long long cpuStart = threadCpuMicros();
     m_dirty = false;
@@ -186,6 +189,8 @@ void PlotCanvas::paintEvent(QPaintEvent*) {
         std::fprintf(m_paintLog.get(), "%lld %lld %lld\n", m_unlogged->WallMicros, m_unlogged->CpuMicros,
                      m_unlogged->OwnMicros + threadCpuMicros() - cpuStart);
     m_unlogged.reset();
+    if (m_dirty)
+        changed();
 }
 
 void PlotCanvas::resizeEvent(QResizeEvent*) {
