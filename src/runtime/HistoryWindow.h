@@ -6,6 +6,7 @@
 #include "platform/SettingsStore.h"
 #include "records/RecordHistory.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QLabel;
@@ -54,6 +55,7 @@ private:
     QSpinBox* m_size = nullptr;
     QLabel* m_count = nullptr;
     QTimer* m_refresh = nullptr;
+    QElapsedTimer m_sinceRefresh;
 };
 
 /// The per-user entries of the record windows: application "Quorvane", section "History" key
