@@ -6,6 +6,7 @@
 // frame and from every point of the span. Run by hand on a release build:
 //   QT_QPA_PLATFORM=offscreen build/release/bench/plot_paint [POINTS] [FRAMES]
 
+#include "ThreadTiming.h"
 #include "records/PlotView.h"
 #include "runtime/PlotCanvas.h"
 #include "runtime/PlotWindow.h"
@@ -22,26 +23,8 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-long long cpuMicros() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<long long>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
-}
-
-void report(const char* what, std::vector<long long> micros) {
-    std::sort(micros.begin(), micros.end());
-    const auto at = [&](double q) {
-        return static_cast<double>(
-                   micros[std::min(micros.size() - 1, std::size_t(q * double(micros.size())))]) /
-               1000.0;
-    };
-    std::printf("%-22s p50 %6.2f ms  p99 %6.2f ms  max %6.2f ms\n", what, at(0.5), at(0.99),
-                static_cast<double>(micros.back()) / 1000.0);
-}
-
-} // namespace
+using quorvane::bench::cpuMicros;
+using quorvane::bench::report;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
