@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "config/Configuration.h"
+#include "engine/mqtt/MqttMessages.h"
 #include "engine/mqtt/MqttPublisher.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeMqttClient.h"
@@ -196,6 +199,34 @@ TEST(MqttPublisher, AStopSaysOfflineAndKeepsWhatWasNotTakenForTheNextRun) {
     ASSERT_TRUE(reopened.open(error));
     ASSERT_EQ(reopened.waiting(), 1u);
     EXPECT_NE(reopened.next()->Payload.find("\"fields\":[\"b\"]"), std::string::npos);
+}
+
+TEST(MqttPublisher, RetainedFieldsAndDiscoveryCatchUpWithTheNewestRecordWhenTheBrokerIsBack) {
+    MqttSettings settings;
+    settings.FieldTopics = true;
+    settings.Discovery = true;
+    PublisherHarness h(settings);
+    const auto discoveries = [&h] {
+        return std::count_if(h.Client.Published.begin(), h.Client.Published.end(),
+                             [](const auto& p) { return p.Message.Topic.starts_with("homeassistant/"); });
+    };
+    const std::string field = h.Publisher->topics().field(1);
+    h.Publisher->start();
+    h.record("1.5 g");
+    h.record("2.5 g"); // neither could go: only the newest is caught up with
+    h.connect();
+    EXPECT_EQ(h.Client.payloads(field), std::vector<std::string>{FieldPayload("2.5 g")});
+    EXPECT_EQ(discoveries(), 1);
+    h.Client.event(Kind::ConnectionLost);
+    h.Publisher->serviceEvents();
+    h.connect(); // nothing new meanwhile: nothing sent again
+    EXPECT_EQ(h.Client.payloads(field).size(), 1u);
+    h.Client.event(Kind::ConnectionLost);
+    h.Publisher->serviceEvents();
+    h.record("3.5 g");
+    h.connect();
+    EXPECT_EQ(h.Client.payloads(field).back(), FieldPayload("3.5 g"));
+    EXPECT_EQ(discoveries(), 1);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "expr/ValRule.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quorvane {
 
@@ -69,13 +70,14 @@ void MqttPublisher::recordCompleted(const CompletedRecord& record) {
         }
         break;
     }
-    if (m_state == State::Connected) {
-        if (m_settings.FieldTopics)
+    if (m_settings.FieldTopics || m_settings.Discovery) {
+        if (m_state == State::Connected) {
+            publishFields(record.FieldCount, [&record](int i) { return record.field(i); });
+        } else {
+            m_unsentFields.clear();
             for (int i = 1; i <= record.FieldCount; ++i)
-                m_parts.Client.publish(
-                    {m_topics.field(i), FieldPayload(record.field(i)), m_settings.Qos, true, {}});
-        if (m_settings.Discovery)
-            announceFields(record);
+                m_unsentFields.emplace_back(record.field(i));
+        }
     }
     pump();
 }
@@ -101,11 +103,17 @@ void MqttPublisher::noteQueueRoom() {
     m_dropped = 0;
 }
 
-void MqttPublisher::announceFields(const CompletedRecord& record) {
-    if (m_announced.size() < static_cast<std::size_t>(record.FieldCount) + 1)
-        m_announced.resize(static_cast<std::size_t>(record.FieldCount) + 1, false);
-    for (int i = 1; i <= record.FieldCount; ++i) {
-        if (m_announced[static_cast<std::size_t>(i)] || !NumberAtStart(record.field(i)))
+template <typename FieldText>
+void MqttPublisher::publishFields(int fieldCount, FieldText fieldText) {
+    if (m_settings.FieldTopics)
+        for (int i = 1; i <= fieldCount; ++i)
+            m_parts.Client.publish({m_topics.field(i), FieldPayload(fieldText(i)), m_settings.Qos, true, {}});
+    if (!m_settings.Discovery)
+        return;
+    if (m_announced.size() < static_cast<std::size_t>(fieldCount) + 1)
+        m_announced.resize(static_cast<std::size_t>(fieldCount) + 1, false);
+    for (int i = 1; i <= fieldCount; ++i) {
+        if (m_announced[static_cast<std::size_t>(i)] || !NumberAtStart(fieldText(i)))
             continue;
         const DiscoveryMessage message = FieldDiscovery(m_settings.DiscoveryPrefix, m_topics, m_run, i);
         if (m_parts.Client.publish({message.Topic, message.Payload, 1, true, {}}))
@@ -172,6 +180,11 @@ void MqttPublisher::onConnected() {
     m_parts.Client.publish({m_topics.Status, StatusPayload(true, m_run), 1, true, {}});
     if (m_settings.Commands)
         m_parts.Client.subscribe(m_topics.Command, 1);
+    if (!m_unsentFields.empty()) {
+        const std::vector<std::string> fields = std::exchange(m_unsentFields, {});
+        publishFields(static_cast<int>(fields.size()),
+                      [&fields](int i) { return std::string_view(fields[static_cast<std::size_t>(i) - 1]); });
+    }
     if (m_troubleSaid)
         m_parts.Prompts.notify("Broker " + m_options.Url + " Reconnected.\n" +
                                    std::to_string(m_parts.Backlog.waiting()) +

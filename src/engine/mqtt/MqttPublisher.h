@@ -82,7 +82,9 @@ private:
     void publishFailed(std::int64_t token);
     void pump();
     void runCommand(const MqttMessage& message);
-    void announceFields(const CompletedRecord& record);
+    // The retained value of each field and the discovery of the numeric ones not announced yet.
+    template <typename FieldText>
+    void publishFields(int fieldCount, FieldText fieldText);
     void noteQueueFull();
     void noteQueueRoom();
     bool due(std::uint32_t at) const;
@@ -109,7 +111,10 @@ private:
     std::uint64_t m_dropped = 0; // records the full queue refused in this episode
     bool m_fullSaid = false;
     std::vector<bool> m_announced; // fields whose discovery message went out
-    std::string m_text;            // the record text, kept for its capacity
+    // The newest record's fields when they could not be published: the retained values and the
+    // discovery catch up with them once the broker is back, not only with the next record.
+    std::vector<std::string> m_unsentFields;
+    std::string m_text; // the record text, kept for its capacity
 };
 
 } // namespace quorvane
