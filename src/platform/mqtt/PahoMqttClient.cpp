@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace quorvane {
@@ -28,6 +29,15 @@ constexpr int kIdleServiceMs = 1000; // keepalive, and a connection that died qu
 constexpr int kBusyServiceMs = 10;   // acknowledgements awaited: see busy()
 constexpr int kBlindServiceMs = 5;   // the socket could not be found: nothing wakes us
 constexpr int kMaxPacketsPerService = 512;
+
+// Paho puts its own error codes (negative) in the response's reason code, an enum that has no such
+// values: the number is read as a number.
+int resultCode(const MQTTResponse& response) {
+    int code = 0;
+    static_assert(sizeof code == sizeof response.reasonCode);
+    std::memcpy(&code, &response.reasonCode, sizeof code);
+    return code;
+}
 
 MQTTClient handleOf(void* client) {
     return static_cast<MQTTClient>(client);
@@ -223,7 +233,7 @@ bool PahoMqttClient::connect(const MqttConnectOptions& options, std::string& err
         }
 
         MQTTResponse response = MQTTClient_connect5(handleOf(m_client), &connect, nullptr, nullptr);
-        m_connectResult = response.reasonCode;
+        m_connectResult = resultCode(response);
         m_brokerReceiveMaximum = 65535;
         if (response.properties != nullptr)
             if (const MQTTProperty* maximum =
@@ -259,7 +269,7 @@ bool PahoMqttClient::send(const MqttMessage& message, std::int64_t token) {
     MQTTResponse response =
         MQTTClient_publishMessage5(handleOf(m_client), message.Topic.c_str(), &out, &messageId);
     MQTTProperties_free(&out.properties);
-    const int rc = response.reasonCode;
+    const int rc = resultCode(response);
     MQTTResponse_free(response);
     if (rc != MQTTCLIENT_SUCCESS)
         return false;
