@@ -123,8 +123,10 @@ void PlotPicture::drawAxes(QPainter& painter, const PlotScene& scene, const QRec
             painter.setPen(grid);
             painter.drawLine(px, area.top(), px, area.bottom());
             painter.setPen(scene.Ink);
-            drawLabel(painter, QRect(px - labelWidth / 2, area.bottom() + 4, labelWidth, sizes.Height),
-                      Qt::AlignHCenter | Qt::AlignTop, xLabel(scene.Axis, v, step));
+            // A label at the right edge moves left rather than leave the picture.
+            QRect box(px - labelWidth / 2, area.bottom() + 4, labelWidth, sizes.Height);
+            box.moveRight(std::min(box.right(), scene.Size.width() - 1));
+            drawLabel(painter, box, Qt::AlignHCenter | Qt::AlignTop, xLabel(scene.Axis, v, step));
         }
     }
     painter.setPen(scene.Ink);
