@@ -286,6 +286,53 @@ TEST(DdeBusFlow, ABusFallingBehindGetsEachItemsNewestValueAndNothingPilesUp) {
     EXPECT_LT(lines, 2u * kChanges) << "changes were held and only the newest signalled";
 }
 
+// Any bus client sees each change as the served object's ItemChanged(item, value) signal, in the
+// order of the changes, the code page's bytes as their characters.
+TEST(DdeBusFlow, EachChangeIsTheObjectsItemChangedSignalInOrder) {
+    test::TempDir dir;
+    NoCalls handler;
+    QtDdeServer server(QDBusConnection::sessionBus());
+    ASSERT_TRUE(server.serve("Flow", "Test", handler));
+    test::ChildProcess monitor(
+        {"/usr/bin/gdbus", "monitor", "--session", "--dest", "org.quorvane.dde.flow.test"},
+        dir.file("monitor.out"), dir.file("monitor.err"), [] { QCoreApplication::processEvents(); });
+    ASSERT_TRUE(monitor.waitForOutput("is owned by")) << monitor.errors();
+
+    server.advise("Field(1)", "12\xb0");
+    server.advise("RecordNumber", "1");
+    server.advise("Field(1)", "\x80 5");
+    server.advise("RecordNumber", "2");
+    ASSERT_TRUE(monitor.waitForOutput("'RecordNumber', '2'")) << monitor.output();
+    const std::string seen = monitor.output();
+    const std::string changes = seen.substr(seen.find("/org/quorvane/dde:"));
+    EXPECT_EQ(changes, "/org/quorvane/dde: org.quorvane.dde.Server.ItemChanged ('Field(1)', '12\u00b0')\n"
+                       "/org/quorvane/dde: org.quorvane.dde.Server.ItemChanged ('RecordNumber', '1')\n"
+                       "/org/quorvane/dde: org.quorvane.dde.Server.ItemChanged ('Field(1)', '\u20ac 5')\n"
+                       "/org/quorvane/dde: org.quorvane.dde.Server.ItemChanged ('RecordNumber', '2')\n");
+}
+
+// Changes made just before the server goes, held ones included, still reach the clients.
+TEST(DdeBusFlow, TheLastChangesBeforeWithdrawingReachTheClients) {
+    test::TempDir dir;
+    NoCalls handler;
+    QtDdeServer server(QDBusConnection::sessionBus());
+    ASSERT_TRUE(server.serve("Flow", "Test", handler));
+    test::ChildProcess watcher({QUORVANE_DDE_TOOL, "watch", "Flow", "Test"}, dir.file("watch.out"),
+                               dir.file("watch.err"), [] { QCoreApplication::processEvents(); });
+    ASSERT_TRUE(watcher.waitForError("watching")) << watcher.errors();
+
+    const int changes = static_cast<int>(QtDdeServer::kMaxUnconfirmed);
+    for (int n = 1; n <= changes; ++n) {
+        server.advise("Field(1)", std::to_string(n));
+        server.advise("RecordNumber", std::to_string(n));
+    }
+    ASSERT_GT(server.heldChanges(), 0u);
+    server.withdraw();
+    const std::string last = "RecordNumber=" + std::to_string(changes) + "\n";
+    ASSERT_TRUE(watcher.waitForOutput(last)) << watcher.errors();
+    EXPECT_NE(watcher.output().find("Field(1)=" + std::to_string(changes) + "\n"), std::string::npos);
+}
+
 } // namespace
 } // namespace quorvane
 

@@ -31,6 +31,7 @@ public slots:
     QStringList Items();
 
 signals:
+    // Declared for the interface's description; the server sends it through its ItemChangeSender.
     void ItemChanged(const QString& item, const QString& value);
 
 private:

@@ -3,10 +3,6 @@
 #include "platform/dbus/BusText.h"
 #include "platform/dbus/DdeServerObject.h"
 
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-
 #include <algorithm>
 
 namespace quorvane {
@@ -45,6 +41,10 @@ bool QtDdeServer::serve(std::string_view service, std::string_view topic, DdeSer
     }
     m_object = std::move(object);
     forgetFlow();
+    m_sender = std::make_unique<ItemChangeSender>(m_connection, [this, context = m_object.get()] {
+        QMetaObject::invokeMethod(
+            context, [this] { receiptArrived(); }, Qt::QueuedConnection);
+    });
     m_busName = busName;
     m_handler = &handler;
     return true;
@@ -53,9 +53,15 @@ bool QtDdeServer::serve(std::string_view service, std::string_view topic, DdeSer
 void QtDdeServer::withdraw() {
     if (!m_object)
         return;
+    // Clients are told every change made while serving, the held newest values included, before
+    // the name goes: the sender's messages are queued to the bus ahead of the name's release.
+    for (ItemChange& held : m_held)
+        m_outbox.push_back(std::move(held));
+    m_sender->send(m_outbox);
+    m_sender.reset();
     m_connection.unregisterService(m_busName);
     m_connection.unregisterObject(latin1(kDdeObjectPath));
-    // The receipt asked for goes with the object, which is the context of its answer.
+    // A hand-over or receipt still posted goes with the object, its context.
     m_object.reset();
     forgetFlow();
     m_busName.clear();
@@ -65,61 +71,53 @@ void QtDdeServer::withdraw() {
 void QtDdeServer::advise(std::string_view item, std::string_view value) {
     if (!m_object)
         return;
-    QString name = toBusText(item);
-    QString text = toBusText(value);
     // Once changes are held, later ones are held too, so each item's changes stay in order.
-    if (m_held.empty() && m_sent - m_confirmed < kMaxUnconfirmed) {
-        signalChange(name, text);
+    if (m_held.empty() && m_sent - m_sender->confirmed() < kMaxUnconfirmed) {
+        m_outbox.push_back({std::string(item), std::string(value)});
+        ++m_sent;
+        handOverLater();
         return;
     }
     const auto same =
-        std::find_if(m_held.begin(), m_held.end(), [&](const auto& held) { return held.first == name; });
+        std::find_if(m_held.begin(), m_held.end(), [&](const ItemChange& held) { return held.Item == item; });
     if (same != m_held.end())
-        same->second = std::move(text);
+        same->Value.assign(value);
     else
-        m_held.emplace_back(std::move(name), std::move(text));
-    askForReceipt();
+        m_held.push_back({std::string(item), std::string(value)});
+    handOverLater();
 }
 
-void QtDdeServer::signalChange(const QString& item, const QString& value) {
-    emit m_object->ItemChanged(item, value);
-    if (++m_sent % kReceiptEvery == 0)
-        askForReceipt();
-}
-
-void QtDdeServer::askForReceipt() {
-    if (m_receiptAsked)
+void QtDdeServer::handOverLater() {
+    // The step under way may add more: its changes go over together once it has returned.
+    if (m_handOverPosted)
         return;
-    m_receiptAsked = true;
-    // The daemon handles one connection's messages in order: its answer to this call means every
-    // signal sent before it has left this process.
-    const QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId"));
-    auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call), m_object.get());
-    const std::uint64_t sent = m_sent;
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, m_object.get(),
-                     [this, sent](QDBusPendingCallWatcher* finished) {
-                         finished->deleteLater();
-                         receiptArrived(sent);
-                     });
+    m_handOverPosted = true;
+    QMetaObject::invokeMethod(
+        m_object.get(), [this] { handOver(); }, Qt::QueuedConnection);
 }
 
-void QtDdeServer::receiptArrived(std::uint64_t confirmed) {
-    // An error answer (a bus going away) confirms as well: the call still came after the signals.
-    m_receiptAsked = false;
-    m_confirmed = confirmed;
-    std::vector<std::pair<QString, QString>> held;
-    held.swap(m_held);
-    for (const auto& [item, value] : held)
-        signalChange(item, value);
-    if (m_sent != m_confirmed)
-        askForReceipt();
+void QtDdeServer::handOver() {
+    m_handOverPosted = false;
+    m_sender->send(m_outbox);
+    // The receipt for everything handed over lets the held changes follow.
+    if (!m_held.empty())
+        m_sender->askForReceipt();
+}
+
+void QtDdeServer::receiptArrived() {
+    if (m_held.empty() || m_sent - m_sender->confirmed() >= kMaxUnconfirmed)
+        return;
+    m_sent += m_held.size();
+    for (ItemChange& held : m_held)
+        m_outbox.push_back(std::move(held));
+    m_held.clear();
+    handOver();
 }
 
 void QtDdeServer::forgetFlow() {
-    m_sent = m_confirmed = 0;
-    m_receiptAsked = false;
+    m_outbox.clear();
+    m_handOverPosted = false;
+    m_sent = 0;
     m_held.clear();
 }
 

@@ -2,13 +2,13 @@
 // A DDE server on a D-Bus connection: owns org.quorvane.dde.<service>.<topic> while it serves.
 
 #include "platform/DdeBus.h"
+#include "platform/dbus/ItemChangeSender.h"
 
 #include <QDBusConnection>
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace quorvane {
@@ -17,17 +17,16 @@ class DdeServerObject;
 
 /// DdeServer over QtDBus. Calls arrive on the thread of the connection's event loop.
 ///
-/// Item changes are signalled as they come while the bus keeps up. QtDBus hands each signal to its
-/// own thread, which can fall behind a fast device; queued signals would then pile up without
-/// bound. So the server asks the bus daemon for a receipt now and then (its reply comes after every
-/// message sent before the call) and, while more than kMaxUnconfirmed signals are unconfirmed, holds
-/// the newest value of each changed item and signals those once a receipt arrives.
+/// Item changes are collected while the engine's step runs and handed to an ItemChangeSender when
+/// control is back in the event loop, so a burst of records costs the engine's thread one wake-up
+/// of the sending thread, not a queued signal per change. The sender can fall behind a fast
+/// device; changes would then pile up without bound. So, while more than kMaxUnconfirmed changes
+/// are not yet confirmed by a receipt from the bus daemon, the server holds the newest value of
+/// each changed item and hands those over once a receipt arrives.
 class QtDdeServer final : public DdeServer {
 public:
     /// Signals sent but not yet confirmed by a receipt, beyond which changes are held.
     static constexpr std::uint64_t kMaxUnconfirmed = 4096;
-    /// A receipt is asked for after this many signals.
-    static constexpr std::uint64_t kReceiptEvery = 512;
 
     /// Serves on `connection` (normally the session bus).
     explicit QtDdeServer(QDBusConnection connection);
@@ -43,20 +42,24 @@ public:
     std::size_t heldChanges() const { return m_held.size(); }
 
 private:
-    void signalChange(const QString& item, const QString& value);
-    void askForReceipt();
-    void receiptArrived(std::uint64_t confirmed);
+    void handOverLater();
+    void handOver();
+    void receiptArrived();
     void forgetFlow();
 
     QDBusConnection m_connection;
     std::unique_ptr<DdeServerObject> m_object;
+    // Exists while serving; destroyed before the object, so it signals nothing for a gone object.
+    std::unique_ptr<ItemChangeSender> m_sender;
     QString m_busName;
     DdeServerHandler* m_handler = nullptr;
+    // Changes of the step under way, in order.
+    std::vector<ItemChange> m_outbox;
+    bool m_handOverPosted = false;
+    // Changes put in the outbox since serving began.
     std::uint64_t m_sent = 0;
-    std::uint64_t m_confirmed = 0;
-    bool m_receiptAsked = false;
     // Newest held value per item, in the order the items first changed while held.
-    std::vector<std::pair<QString, QString>> m_held;
+    std::vector<ItemChange> m_held;
 };
 
 } // namespace quorvane
