@@ -429,11 +429,22 @@ void Hoxel::scheduleTexts() {
     if (m_textsScheduled)
         return;
     m_textsScheduled = true;
-    QTimer::singleShot(0, this, &Hoxel::showTexts);
+    if (!m_texts) {
+        m_texts = new QTimer(this);
+        m_texts->setSingleShot(true);
+        connect(m_texts, &QTimer::timeout, this, &Hoxel::showTexts);
+    }
+    m_texts->start(static_cast<int>(msUntilTexts()));
+}
+
+qint64 Hoxel::msUntilTexts() const {
+    return m_sinceTexts.isValid() ? std::max<qint64>(m_textIntervalMs - m_sinceTexts.elapsed(), 0) : 0;
 }
 
 void Hoxel::showTexts() {
     m_textsScheduled = false;
+    m_texts->stop();
+    m_sinceTexts.restart();
     if (m_anyFieldChanged) {
         m_anyFieldChanged = false;
         for (auto& [field, row] : m_fields) {
@@ -543,7 +554,9 @@ void Hoxel::runTick() {
 }
 
 void Hoxel::afterEngineStep() {
-    showTexts();
+    // Texts not due yet are shown by the timer, after this step's or a later one's.
+    if (m_textsScheduled && msUntilTexts() == 0)
+        showTexts();
     if (m_closePending) {
         m_closePending = false;
         close();

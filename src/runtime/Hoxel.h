@@ -5,6 +5,7 @@
 
 #include "platform/EngineView.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 
@@ -19,6 +20,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QSystemTrayIcon;
+class QTimer;
 
 namespace quorvane {
 
@@ -66,6 +68,9 @@ public:
     /// loop); after every step the boxes show the latest texts and a close asked for meanwhile is
     /// carried out.
     void runTick();
+    /// While records keep coming, the boxes take new texts at most once per `ms` (the first after a
+    /// quieter spell at once, the last one always); 0 shows them after every step.
+    void setTextIntervalMs(int ms) { m_textIntervalMs = ms; }
     /// Pixels for a size in twips.
     int twipsToPixels(int twips) const;
     /// Shows the about box.
@@ -123,6 +128,7 @@ private:
     void layOut();
     void showTexts();
     void scheduleTexts();
+    qint64 msUntilTexts() const;
     void afterEngineStep();
     void editCopy();
     void popUpEditMenu(QPoint where);
@@ -160,8 +166,8 @@ private:
     TickScheduler* m_scheduler = nullptr;
     QMetaObject::Connection m_focusWatch;
 
-    // Box texts wait here, as bytes, until the tick ends: a burst of records converts and repaints
-    // only the last one.
+    // Box texts wait here, as bytes, until the step ends and a screen frame has passed since the
+    // boxes last changed: a stream of records converts and repaints only the newest at each frame.
     static constexpr int kMaxFieldBoxes = 40;
     std::array<std::string, kMaxFieldBoxes + 1> m_pendingFields;
     std::array<bool, kMaxFieldBoxes + 1> m_fieldChanged{};
@@ -169,6 +175,9 @@ private:
     std::string m_pendingRecordNumber;
     bool m_recordNumberChanged = false;
     bool m_textsScheduled = false;
+    QTimer* m_texts = nullptr;
+    QElapsedTimer m_sinceTexts;
+    int m_textIntervalMs = 33;
 
     double m_pixelsPerTwip = 1.0 / 15;
     int m_heightTwips = 0;

@@ -27,6 +27,8 @@ struct HoxelRig : FakePlatform {
         Extensions.add(Bridge);
         openPort(activation);
         Window.connectEngine({Engine, Output, Bridge});
+        // Each step's texts at once, so a test sees them right after its tick.
+        Window.setTextIntervalMs(0);
     }
 
     /// Form_Load, then the window shows.

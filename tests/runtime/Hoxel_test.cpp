@@ -288,6 +288,26 @@ TEST(HoxelItemBoxes, ShowEveryByteAsAVisibleCharacterOfItsOwn) {
     EXPECT_EQ(box->text(), QStringLiteral("12.5 g\u240D"));
 }
 
+// A stream of records repaints the boxes at most once an interval, not at every step, and they end
+// on the last record's texts.
+TEST(HoxelItemBoxes, FollowAStreamOnceAnIntervalAndEndOnTheLastRecord) {
+    HoxelRig rig(withFields(2, 0, 0, false));
+    rig.load();
+    rig.Window.setTextIntervalMs(300);
+    auto* field = rig.control<QLineEdit>("Field_1");
+    auto* number = rig.control<QLineEdit>("RecordNumber");
+    int fieldChanges = 0;
+    int numberChanges = 0;
+    QObject::connect(field, &QLineEdit::textChanged, [&] { ++fieldChanges; });
+    QObject::connect(number, &QLineEdit::textChanged, [&] { ++numberChanges; });
+    for (const char* record : {"11,\r", "12,\r", "13,\r", "14,\r", "15,\r"})
+        rig.send(record).tick();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return number->text() == "5"; }, 5000)) << number->text().toStdString();
+    EXPECT_EQ(field->text(), "15");
+    EXPECT_LE(fieldChanges, 2);
+    EXPECT_LE(numberChanges, 2);
+}
+
 TEST(HoxelItemBoxes, RightClickFocusesTheBoxAndPopsUpTheEditMenu) {
     HoxelRig rig(withFields(3, 0, 0, false));
     rig.load();
