@@ -34,6 +34,8 @@ namespace {
 // engine's thread a repaint of the rows in view (milliseconds), and nobody reads 5,000 rows a second.
 // The first record after a quiet spell shows at once.
 constexpr int kRefreshMs = 500;
+// A refresh due waits this much longer for the next record's engine step before it runs anyway.
+constexpr int kLateMs = 100;
 
 } // namespace
 
@@ -111,12 +113,23 @@ HistoryWindow::~HistoryWindow() = default;
 
 void HistoryWindow::recordCompleted(const CompletedRecord& record) {
     m_history.add(record);
-    if (!m_refresh->isActive())
-        m_refresh->start(static_cast<int>(std::max<qint64>(kRefreshMs - m_sinceRefresh.elapsed(), 0)));
+    if (m_refreshSoon)
+        return;
+    const qint64 wait = kRefreshMs - m_sinceRefresh.elapsed();
+    if (wait <= 0) {
+        // Records come in an engine step: the table is repainted once the step has returned, in the
+        // pause before the device's next bytes, not in the middle of a later step's reading.
+        m_refreshSoon = true;
+        m_refresh->start(0);
+    } else if (!m_refresh->isActive()) {
+        // A step after the interval refreshes; the timer only when no more records come.
+        m_refresh->start(static_cast<int>(wait + kLateMs));
+    }
 }
 
 void HistoryWindow::refresh() {
     m_refresh->stop();
+    m_refreshSoon = false;
     m_sinceRefresh.restart();
     // Follows new records while the bottom row is in view; otherwise the rows in view stay in view
     // as the oldest records leave the top.

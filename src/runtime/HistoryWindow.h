@@ -56,6 +56,8 @@ private:
     QLabel* m_count = nullptr;
     QTimer* m_refresh = nullptr;
     QElapsedTimer m_sinceRefresh;
+    // A refresh is due and runs as soon as control is back in the event loop.
+    bool m_refreshSoon = false;
 };
 
 /// The per-user entries of the record windows: application "Quorvane", section "History" key

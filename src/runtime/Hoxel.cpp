@@ -38,6 +38,8 @@ constexpr int kFieldBoxWidthTwips = 2000;
 constexpr int kRecordBoxWidthTwips = 900;
 constexpr int kDateBoxWidthTwips = 2400;
 constexpr int kButtonWidthTwips = 1500;
+// How long after their interval the boxes' texts wait for an engine step before showing anyway.
+constexpr int kTextsLateMs = 16;
 
 QString display(std::string_view bytes) {
     return QString::fromStdString(BytesToUtf8(bytes));
@@ -434,7 +436,10 @@ void Hoxel::scheduleTexts() {
         m_texts->setSingleShot(true);
         connect(m_texts, &QTimer::timeout, this, &Hoxel::showTexts);
     }
-    m_texts->start(static_cast<int>(msUntilTexts()));
+    // Texts not due yet are shown after the first engine step that finds them due, in the pause
+    // before the device's next bytes; the timer shows them when no step comes.
+    const qint64 wait = msUntilTexts();
+    m_texts->start(static_cast<int>(wait == 0 ? 0 : wait + kTextsLateMs));
 }
 
 qint64 Hoxel::msUntilTexts() const {
@@ -554,7 +559,6 @@ void Hoxel::runTick() {
 }
 
 void Hoxel::afterEngineStep() {
-    // Texts not due yet are shown by the timer, after this step's or a later one's.
     if (m_textsScheduled && msUntilTexts() == 0)
         showTexts();
     if (m_closePending) {

@@ -51,14 +51,23 @@ PlotCanvas::~PlotCanvas() {
 
 void PlotCanvas::changed() {
     m_dirty = true;
-    if (m_drawing || m_throttle->isActive())
+    if (m_drawing || m_frameSoon)
         return;
     const qint64 wait = kMinFrameMs - m_sinceFrame.elapsed();
-    m_throttle->start(static_cast<int>(std::max<qint64>(wait, 0)));
+    if (wait <= 0) {
+        // Records change the plot during an engine step: the frame is computed once the step has
+        // returned, and drawn and shown in the pause before the device's next bytes, rather than
+        // at some moment in the middle of a later step's reading.
+        m_frameSoon = true;
+        m_throttle->start(0);
+    } else if (!m_throttle->isActive()) {
+        // A step after the interval draws it; the timer only when no more records come.
+        m_throttle->start(static_cast<int>(wait + kLateMs));
+    }
 }
 
 bool PlotCanvas::framePending() const {
-    return m_dirty || m_drawing || m_throttle->isActive();
+    return m_dirty || m_drawing || m_frameSoon || m_throttle->isActive();
 }
 
 QRect PlotCanvas::plotArea() const {
@@ -100,6 +109,7 @@ PlotScene PlotCanvas::sceneOf(PlotFrame frame) const {
 
 void PlotCanvas::startFrame() {
     m_throttle->stop();
+    m_frameSoon = false;
     // A window that is not on the screen (hidden, minimized) draws nothing; its next paint asks again.
     const QWindow* onScreen = window()->windowHandle();
     if (m_drawing || !m_dirty || !isVisible() || onScreen == nullptr || !onScreen->isExposed())

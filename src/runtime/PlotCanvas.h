@@ -26,6 +26,8 @@ class PlotCanvas final : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kMinFrameMs = 33;
+    /// How long after the interval a frame waits for a change from the engine before drawing anyway.
+    static constexpr int kLateMs = kMinFrameMs / 2;
 
     /// With QUORVANE_PAINT_LOG naming a file, each frame's drawing time, the CPU time that took, and
     /// the time the widget's own thread spent on the frame, in microseconds, are appended to it, a
@@ -100,6 +102,8 @@ private:
     std::shared_ptr<PlotPicture> m_picture;
     bool m_dirty = true;
     bool m_drawing = false;
+    // A frame is due and starts as soon as control is back in the event loop.
+    bool m_frameSoon = false;
     QTimer* m_throttle = nullptr;
     QElapsedTimer m_sinceFrame;
     int m_framesPainted = 0;
