@@ -11,7 +11,7 @@ namespace {
 
 // A bus daemon that does not answer a receipt within this time is taken to have confirmed: the
 // call still went out after the signals, and an error answer would confirm as well.
-constexpr int kReceiptTimeoutMs = 5000;
+constexpr int kReceiptTimeoutMs = 2000;
 
 QString latin1(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
