@@ -41,6 +41,31 @@ def cpu_seconds(pid, children=False):
     return ticks / os.sysconf("SC_CLK_TCK")
 
 
+def context_switches(pid):
+    """Context switches of all the process's threads: voluntary (it waited: its wake-ups) and
+    involuntary (it was put aside for another process)."""
+    voluntary = involuntary = 0
+    for tid in os.listdir(f"/proc/{pid}/task"):
+        with open(f"/proc/{pid}/task/{tid}/status") as f:
+            for line in f:
+                if line.startswith("voluntary_ctxt_switches"):
+                    voluntary += int(line.split()[1])
+                elif line.startswith("nonvoluntary_ctxt_switches"):
+                    involuntary += int(line.split()[1])
+    return voluntary, involuntary
+
+
+def io_calls(pid):
+    """The process's read and write calls on files, pipes, terminals and sockets (read, write, writev...;
+    recv and send are not counted by the kernel here)."""
+    calls = 0
+    with open(f"/proc/{pid}/io") as f:
+        for line in f:
+            if line.startswith(("syscr:", "syscw:")):
+                calls += int(line.split()[1])
+    return calls
+
+
 def stop(processes):
     """Ends every process still running with SIGTERM, and kills one that does not end within 30 s."""
     for process in processes:

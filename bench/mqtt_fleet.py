@@ -23,8 +23,9 @@ import tempfile
 import time
 from collections import defaultdict
 
-from mqtt_bench_support import (Broker, Feed, Subscriber, check_sequences, cpu_seconds, drive, new_pty,
-                                parse_arrivals, percentile, start_quorvane, stop, wait_for, HERE)
+from mqtt_bench_support import (Broker, Feed, Subscriber, check_sequences, context_switches, cpu_seconds, drive,
+                                io_calls, new_pty, parse_arrivals, percentile, start_quorvane, stop, wait_for,
+                                HERE)
 
 PYTHON = "contender/python"
 SHELL = "contender/shell"
@@ -58,11 +59,20 @@ class Group:
     def cpu(self):
         return sum(cpu_seconds(p, self.children) for p in self.pids)
 
+    def counts(self):
+        """Voluntary and involuntary context switches and read/write calls of the processes themselves."""
+        switches = [context_switches(p) for p in self.pids]
+        return (sum(s[0] for s in switches), sum(s[1] for s in switches), sum(io_calls(p) for p in self.pids))
+
     def mark(self):
         self.cpu0 = self.cpu()
+        self.counts0 = self.counts()
 
     def used(self):
         return self.cpu() - self.cpu0
+
+    def calls_used(self):
+        return tuple(now - then for now, then in zip(self.counts(), self.counts0))
 
 
 def report(name, arrivals, sources, first, last, started_ns, cpu):
@@ -174,6 +184,10 @@ def run(args, binary, work, env, started):
         arrivals = [a for a in sub.poll().arrivals if a]
         print(f"{title}:")
         q = report(f"quorvane x{n}", arrivals, sources, first, last, phase_start, quorvane.used())
+        voluntary, involuntary, calls = quorvane.calls_used()
+        records = n * (last - first + 1)
+        print(f"  {'':<26} per record: {voluntary / records:.3f} wake-ups, {involuntary / records:.3f} preemptions, "
+              f"{calls / records:.2f} read/write calls")
         p = report("python paho script", arrivals, [PYTHON], first, last, phase_start, contenders[0].used())
         s = report("shell + mosquitto_pub", arrivals, [SHELL], first, last_shell, phase_start, contenders[1].used())
         print(f"  {'broker + subscriber':<26} CPU {others.used():.2f} s")
