@@ -34,6 +34,8 @@ public:
         : m_engine(engine), m_lock(std::move(lock)), m_client(std::move(client)),
           m_backlog(std::move(backlog)), m_publisher(std::move(publisher)) {
         m_timer.setSingleShot(true);
+        // A coarse timer may fire a little early, before the work is due, and wake the run twice.
+        m_timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             m_publisher->onTimer();
             rearm();

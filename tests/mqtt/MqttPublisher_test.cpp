@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "config/Configuration.h"
 #include "engine/mqtt/MqttMessages.h"
@@ -96,6 +97,45 @@ TEST(MqttPublisher, TheClientsOwnDueTimeArmsTheTimerThatBringsItsEventsIn) {
     h.Client.ServiceIn = 0;
     h.Publisher->onTimer();
     EXPECT_TRUE(h.Publisher->connected());
+}
+
+// The client may let acknowledgements gather for long; records waiting behind a full window have them
+// taken sooner.
+TEST(MqttPublisher, RecordsBehindAFullWindowHaveTheClientsEventsTakenSoonerThanTheClientAsks) {
+    for (const std::size_t behind : {std::size_t{0}, std::size_t{1}}) {
+        SCOPED_TRACE(behind);
+        PublisherHarness h;
+        h.Publisher->start();
+        h.connect();
+        for (std::size_t i = 0; i < kMqttWindow + behind; ++i)
+            h.record("r");
+        h.Client.ServiceIn = 100;
+        EXPECT_EQ(h.Publisher->msUntilWork(), behind ? kMqttFullWindowServiceMs : 100u);
+        h.Client.event(Kind::Delivered, h.Client.Published[1].Token);
+        h.Clock.advance(kMqttFullWindowServiceMs);
+        h.Publisher->onTimer();
+        EXPECT_EQ(h.sequences().size(), behind ? kMqttWindow + 1 : kMqttWindow);
+        EXPECT_EQ(h.Backlog.waiting(), kMqttWindow); // with one behind, the first was taken
+    }
+}
+
+TEST(MqttPublisher, TheQueuesHeadIsWrittenWhenEventsAreTakenOnceItIsDue) {
+    PublisherHarness h;
+    h.Publisher->start();
+    h.connect();
+    h.record("a");
+    h.record("b");
+    h.deliver(h.Client.Published[1].Token);
+    const auto head = [&h] {
+        std::ifstream in(h.Dir.file("q.queue.head"));
+        std::uint64_t at = 0;
+        in >> at;
+        return at;
+    };
+    EXPECT_EQ(head(), 0u);
+    h.Clock.advance(250);
+    h.Publisher->serviceEvents(); // no timer: a later engine step took the events
+    EXPECT_GT(head(), 0u);
 }
 
 TEST(MqttPublisher, ALossSendsAgainFromTheOldestRecordNotTakenAndIsSaidOnceUntilBack) {

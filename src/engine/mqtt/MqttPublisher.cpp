@@ -80,6 +80,7 @@ void MqttPublisher::recordCompleted(const CompletedRecord& record) {
         }
     }
     pump();
+    persistIfDue();
 }
 
 void MqttPublisher::noteQueueFull() {
@@ -140,9 +141,24 @@ void MqttPublisher::pump() {
 }
 
 void MqttPublisher::serviceEvents() {
+    m_servicedAt = m_parts.Time.tickCount();
     for (const MqttEvent& event : m_parts.Client.takeEvents())
         handle(event);
     pump();
+    persistIfDue();
+}
+
+// While records flow, the queue's head is written on their way rather than on a wake of its own.
+void MqttPublisher::persistIfDue() {
+    if (m_persistDue && due(m_persistAt)) {
+        m_persistDue = false;
+        m_parts.Backlog.persist();
+    }
+}
+
+bool MqttPublisher::recordsWaitForRoom() const {
+    return m_state == State::Connected && !m_resendDue && m_inFlight.size() >= kMqttWindow &&
+           m_parts.Backlog.waiting() > m_parts.Backlog.handedOut();
 }
 
 void MqttPublisher::handle(const MqttEvent& event) {
@@ -253,7 +269,8 @@ void MqttPublisher::runCommand(const MqttMessage& message) {
 }
 
 void MqttPublisher::onTimer() {
-    if (const auto service = m_parts.Client.msUntilService(); service && *service <= 0)
+    const auto service = m_parts.Client.msUntilService();
+    if ((service && *service <= 0) || (recordsWaitForRoom() && due(m_servicedAt + kMqttFullWindowServiceMs)))
         serviceEvents();
     if (m_state == State::Waiting && due(m_retryAt))
         connect();
@@ -261,10 +278,7 @@ void MqttPublisher::onTimer() {
         m_resendDue = false;
         pump();
     }
-    if (m_persistDue && due(m_persistAt)) {
-        m_persistDue = false;
-        m_parts.Backlog.persist();
-    }
+    persistIfDue();
 }
 
 std::optional<std::uint32_t> MqttPublisher::msUntilWork() const {
@@ -278,6 +292,8 @@ std::optional<std::uint32_t> MqttPublisher::msUntilWork() const {
         consider(m_retryAt);
     if (m_persistDue)
         consider(m_persistAt);
+    if (recordsWaitForRoom())
+        consider(m_servicedAt + kMqttFullWindowServiceMs);
     if (const auto service = m_parts.Client.msUntilService())
         consider(m_parts.Time.tickCount() + static_cast<std::uint32_t>(std::max(*service, 0)));
     return soonest;

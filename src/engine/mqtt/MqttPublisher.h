@@ -41,6 +41,9 @@ struct MqttPublisherParts {
 
 /// At most this many queued records are on their way to the broker at once.
 inline constexpr std::size_t kMqttWindow = 200;
+/// While records wait behind a full window, the client's events are taken at least this often (ms),
+/// however long the client itself would let its acknowledgements gather.
+inline constexpr std::uint32_t kMqttFullWindowServiceMs = 10;
 
 class MqttPublisher final : public RecordObserver {
 public:
@@ -55,7 +58,8 @@ public:
     bool start();
     /// Queues the record and sends what the window allows.
     void recordCompleted(const CompletedRecord& record) override;
-    /// Handles the client's events (connected, delivered, lost, commands) and sends on.
+    /// Handles the client's events (connected, delivered, lost, commands), sends on, and writes the
+    /// queue's head when that is due.
     void serviceEvents();
     /// Time-driven work: the client's network work, a reconnect that fell due, the queue's head
     /// written to disk.
@@ -85,6 +89,8 @@ private:
     // The retained value of each field and the discovery of the numeric ones not announced yet.
     template <typename FieldText>
     void publishFields(int fieldCount, FieldText fieldText);
+    void persistIfDue();
+    bool recordsWaitForRoom() const;
     void noteQueueFull();
     void noteQueueRoom();
     bool due(std::uint32_t at) const;
@@ -106,6 +112,7 @@ private:
     bool m_resendDue = false;   // a publish failed: everything in flight goes again at m_retryAt
     bool m_troubleSaid = false; // the loss (or the failed first connect) was said
     bool m_everConnected = false;
+    std::uint32_t m_servicedAt = 0; // tick count of the last serviceEvents()
     std::uint32_t m_persistAt = 0;
     bool m_persistDue = false;
     std::uint64_t m_dropped = 0; // records the full queue refused in this episode

@@ -26,8 +26,13 @@ constexpr int kMaxInFlight = 1024;
 // that a write never stops half-way and makes Paho wait for the rest on our thread.
 constexpr std::uint64_t kMaxUnsentBytes = 256 * 1024;
 constexpr int kIdleServiceMs = 1000; // keepalive, and a connection that died quietly
-constexpr int kBusyServiceMs = 10;   // acknowledgements awaited: see busy()
-constexpr int kBlindServiceMs = 5;   // the socket could not be found: nothing wakes us
+// Acknowledgements awaited while the broker's window has room: nothing waits for them but the
+// queue's bookkeeping, so they are left to gather and read together, after the next engine step or
+// after this long without one. A fleet of instances on a few cores is otherwise woken again and again
+// for a trickle of them.
+constexpr int kBatchServiceMs = 100;
+constexpr int kBusyServiceMs = 10; // publishes wait for room in the broker's window
+constexpr int kBlindServiceMs = 5; // the socket could not be found: nothing wakes us
 constexpr int kMaxPacketsPerService = 512;
 
 // Paho puts its own error codes (negative) in the response's reason code, an enum that has no such
@@ -391,7 +396,8 @@ bool PahoMqttClient::waitForEvents(int timeoutMs) {
         int wait = static_cast<int>(left);
         if (const auto service = msUntilService())
             wait = std::clamp(*service, 1, wait);
-        pollfd wake{wakeDescriptor(), POLLIN, 0};
+        // Blocking anyway, so the socket itself is watched even while busy() leaves it alone.
+        pollfd wake{m_worker.joinable() ? m_wake : m_connected ? m_socket : -1, POLLIN, 0};
         ::poll(&wake, wake.fd >= 0 ? 1 : 0, wait);
     }
 }
@@ -405,9 +411,10 @@ int PahoMqttClient::wakeDescriptor() const {
 std::optional<int> PahoMqttClient::msUntilService() const {
     if (m_worker.joinable() || !m_connected)
         return std::nullopt;
-    const int every = m_socket < 0                                  ? kBlindServiceMs
-                      : (!m_inFlight.empty() || !m_waiting.empty()) ? kBusyServiceMs
-                                                                    : kIdleServiceMs;
+    const int every = m_socket < 0          ? kBlindServiceMs
+                      : !m_waiting.empty()  ? kBusyServiceMs
+                      : !m_inFlight.empty() ? kBatchServiceMs
+                                            : kIdleServiceMs;
     const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(
                            std::chrono::steady_clock::now() - m_lastService)
                            .count();

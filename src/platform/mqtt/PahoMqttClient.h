@@ -35,8 +35,9 @@ public:
     /// True while publishes wait for flush().
     bool holdsBack() const { return m_corked; }
     /// True while acknowledgements are awaited: then the socket does not wake the caller, who takes
-    /// the events after each engine step and on the short timer of msUntilService() instead, so that
-    /// a busy run is not woken once per acknowledgement.
+    /// the events after each engine step and on the timer of msUntilService() instead (short while
+    /// publishes wait for room, long otherwise), so that a busy run is not woken once per
+    /// acknowledgement.
     bool busy() const {
         return m_connected && !m_worker.joinable() && (!m_inFlight.empty() || !m_waiting.empty());
     }
