@@ -80,6 +80,10 @@ public:
     /// Milliseconds until takeEvents() must run even without a wake (keepalive, retries); nullopt
     /// when only the descriptor brings work.
     virtual std::optional<int> msUntilService() const { return std::nullopt; }
+    /// Whether the caller has records waiting for the acknowledgements of those in flight: then the
+    /// descriptor wakes it once a batch of them can be read; otherwise they may be left to gather
+    /// until the caller's next takeEvents() or msUntilService().
+    virtual void wakeForAcknowledgements(bool) {}
 };
 
 } // namespace quorvane

@@ -34,6 +34,7 @@ public:
     std::vector<MqttEvent> takeEvents() override { return std::exchange(Events, {}); }
     bool waitForEvents(int) override { return !Events.empty(); }
     std::optional<int> msUntilService() const override { return ServiceIn; }
+    void wakeForAcknowledgements(bool wanted) override { WakeForAcknowledgements = wanted; }
 
     /// Queues an event; Connected follows the connection events.
     void event(MqttEvent::Kind what, std::int64_t token = 0, MqttMessage message = {}) {
@@ -58,8 +59,9 @@ public:
     };
     bool Usable = true;
     bool Connected = false;
-    std::optional<std::size_t> Capacity; // publishes taken before it refuses
-    std::optional<int> ServiceIn;        // what msUntilService() answers
+    std::optional<std::size_t> Capacity;  // publishes taken before it refuses
+    std::optional<int> ServiceIn;         // what msUntilService() answers
+    bool WakeForAcknowledgements = false; // as the publisher last asked
     int Connects = 0;
     int Disconnects = 0;
     MqttConnectOptions Options;

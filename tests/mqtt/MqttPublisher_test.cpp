@@ -99,24 +99,20 @@ TEST(MqttPublisher, TheClientsOwnDueTimeArmsTheTimerThatBringsItsEventsIn) {
     EXPECT_TRUE(h.Publisher->connected());
 }
 
-// The client may let acknowledgements gather for long; records waiting behind a full window have them
-// taken sooner.
-TEST(MqttPublisher, RecordsBehindAFullWindowHaveTheClientsEventsTakenSoonerThanTheClientAsks) {
-    for (const std::size_t behind : {std::size_t{0}, std::size_t{1}}) {
-        SCOPED_TRACE(behind);
-        PublisherHarness h;
-        h.Publisher->start();
-        h.connect();
-        for (std::size_t i = 0; i < kMqttWindow + behind; ++i)
-            h.record("r");
-        h.Client.ServiceIn = 100;
-        EXPECT_EQ(h.Publisher->msUntilWork(), behind ? kMqttFullWindowServiceMs : 100u);
-        h.Client.event(Kind::Delivered, h.Client.Published[1].Token);
-        h.Clock.advance(kMqttFullWindowServiceMs);
-        h.Publisher->onTimer();
-        EXPECT_EQ(h.sequences().size(), behind ? kMqttWindow + 1 : kMqttWindow);
-        EXPECT_EQ(h.Backlog.waiting(), kMqttWindow); // with one behind, the first was taken
-    }
+// Acknowledgements may gather at the client; records waiting behind a full window have it wake the
+// publisher for a batch of them.
+TEST(MqttPublisher, OnlyRecordsBehindAFullWindowAskTheClientToWakeForAcknowledgements) {
+    PublisherHarness h;
+    h.Publisher->start();
+    h.connect();
+    for (std::size_t i = 0; i < kMqttWindow; ++i)
+        h.record("r");
+    EXPECT_FALSE(h.Client.WakeForAcknowledgements); // full, with nothing behind
+    h.record("r");
+    EXPECT_TRUE(h.Client.WakeForAcknowledgements);
+    h.deliver(h.Client.Published[1].Token); // the one behind takes the room
+    EXPECT_EQ(h.sequences().size(), kMqttWindow + 1);
+    EXPECT_FALSE(h.Client.WakeForAcknowledgements);
 }
 
 TEST(MqttPublisher, TheQueuesHeadIsWrittenWhenEventsAreTakenOnceItIsDue) {

@@ -123,9 +123,7 @@ void MqttPublisher::publishFields(int fieldCount, FieldText fieldText) {
 }
 
 void MqttPublisher::pump() {
-    if (m_state != State::Connected || m_resendDue)
-        return;
-    while (m_inFlight.size() < kMqttWindow) {
+    while (m_state == State::Connected && !m_resendDue && m_inFlight.size() < kMqttWindow) {
         auto entry = m_parts.Backlog.next();
         if (!entry)
             break;
@@ -134,14 +132,15 @@ void MqttPublisher::pump() {
         if (!token) {
             // The client's own queue is full, or it is noticing a loss: the next event goes on.
             m_parts.Backlog.unread();
-            return;
+            break;
         }
         m_inFlight.push_back({*token, false});
     }
+    // Records behind a full window wait for acknowledgements: the client wakes us for a batch of them.
+    m_parts.Client.wakeForAcknowledgements(recordsWaitForRoom());
 }
 
 void MqttPublisher::serviceEvents() {
-    m_servicedAt = m_parts.Time.tickCount();
     for (const MqttEvent& event : m_parts.Client.takeEvents())
         handle(event);
     pump();
@@ -269,8 +268,7 @@ void MqttPublisher::runCommand(const MqttMessage& message) {
 }
 
 void MqttPublisher::onTimer() {
-    const auto service = m_parts.Client.msUntilService();
-    if ((service && *service <= 0) || (recordsWaitForRoom() && due(m_servicedAt + kMqttFullWindowServiceMs)))
+    if (const auto service = m_parts.Client.msUntilService(); service && *service <= 0)
         serviceEvents();
     if (m_state == State::Waiting && due(m_retryAt))
         connect();
@@ -292,8 +290,6 @@ std::optional<std::uint32_t> MqttPublisher::msUntilWork() const {
         consider(m_retryAt);
     if (m_persistDue)
         consider(m_persistAt);
-    if (recordsWaitForRoom())
-        consider(m_servicedAt + kMqttFullWindowServiceMs);
     if (const auto service = m_parts.Client.msUntilService())
         consider(m_parts.Time.tickCount() + static_cast<std::uint32_t>(std::max(*service, 0)));
     return soonest;

@@ -41,9 +41,6 @@ struct MqttPublisherParts {
 
 /// At most this many queued records are on their way to the broker at once.
 inline constexpr std::size_t kMqttWindow = 200;
-/// While records wait behind a full window, the client's events are taken at least this often (ms),
-/// however long the client itself would let its acknowledgements gather.
-inline constexpr std::uint32_t kMqttFullWindowServiceMs = 10;
 
 class MqttPublisher final : public RecordObserver {
 public:
@@ -112,7 +109,6 @@ private:
     bool m_resendDue = false;   // a publish failed: everything in flight goes again at m_retryAt
     bool m_troubleSaid = false; // the loss (or the failed first connect) was said
     bool m_everConnected = false;
-    std::uint32_t m_servicedAt = 0; // tick count of the last serviceEvents()
     std::uint32_t m_persistAt = 0;
     bool m_persistDue = false;
     std::uint64_t m_dropped = 0; // records the full queue refused in this episode

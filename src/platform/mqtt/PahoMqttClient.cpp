@@ -26,13 +26,15 @@ constexpr int kMaxInFlight = 1024;
 // that a write never stops half-way and makes Paho wait for the rest on our thread.
 constexpr std::uint64_t kMaxUnsentBytes = 256 * 1024;
 constexpr int kIdleServiceMs = 1000; // keepalive, and a connection that died quietly
-// Acknowledgements awaited while the broker's window has room: nothing waits for them but the
-// queue's bookkeeping, so they are left to gather and read together, after the next engine step or
-// after this long without one. A fleet of instances on a few cores is otherwise woken again and again
-// for a trickle of them.
+// Acknowledgements awaited: they are left to gather and read together, after the next engine step,
+// once a batch of them is there when publishes wait for room (see armWake()), or after this long
+// without either. A fleet of instances on a few cores is otherwise woken again and again for a
+// trickle of them.
 constexpr int kBatchServiceMs = 100;
-constexpr int kBusyServiceMs = 10; // publishes wait for room in the broker's window
+constexpr int kBusyServiceMs = 10; // QoS 0 publishes wait for the kernel to send what it holds
 constexpr int kBlindServiceMs = 5; // the socket could not be found: nothing wakes us
+// The smallest acknowledgement (PUBACK, PUBREC or PUBCOMP) is four bytes.
+constexpr int kAcknowledgementBytes = 4;
 constexpr int kMaxPacketsPerService = 512;
 
 // Paho puts its own error codes (negative) in the response's reason code, an enum that has no such
@@ -121,8 +123,35 @@ void PahoMqttClient::flush() {
     m_sentSinceFlush = 0;
 }
 
+// The socket wakes the caller once this many bytes wait; Paho itself must see every byte as soon as
+// it looks.
+void PahoMqttClient::setLowWater(int bytes) {
+    if (m_socket < 0 || bytes == m_lowWater)
+        return;
+    ::setsockopt(m_socket, SOL_SOCKET, SO_RCVLOWAT, &bytes, sizeof bytes);
+    m_lowWater = bytes;
+}
+
+bool PahoMqttClient::wakesForAcknowledgements() const {
+    return m_connected && !m_worker.joinable() && !m_inFlight.empty() && (m_roomWanted || !m_waiting.empty());
+}
+
+// While publishes (ours or the caller's) wait for room, the socket wakes the caller once a quarter of
+// what is in flight can be read, not for each acknowledgement of a broker that sends them in a
+// trickle.
+void PahoMqttClient::armWake() {
+    const auto batch = std::max<std::size_t>(1, m_inFlight.size() / 4);
+    setLowWater(wakesForAcknowledgements() ? static_cast<int>(batch) * kAcknowledgementBytes : 1);
+}
+
+void PahoMqttClient::wakeForAcknowledgements(bool wanted) {
+    m_roomWanted = wanted;
+    armWake();
+}
+
 void PahoMqttClient::startWork(std::function<void()> work) {
     flush();
+    setLowWater(1);
     m_workDone = false;
     m_worker = std::thread([this, work = std::move(work)] {
         work();
@@ -158,6 +187,8 @@ void PahoMqttClient::finishConnect() {
     m_connected = true;
     m_receiveMaximum = std::clamp(m_brokerReceiveMaximum, 1, kMaxInFlight);
     m_socket = FindNewBrokerSocket(m_socketsBefore, m_port);
+    m_lowWater = 1;
+    m_roomWanted = false;
     m_corked = false;
     m_inFlight.clear();
     m_paho.clear();
@@ -324,6 +355,7 @@ bool PahoMqttClient::subscribe(const std::string& topic, int qos) {
 void PahoMqttClient::lost() {
     m_connected = false;
     m_socket = -1;
+    m_roomWanted = false;
     m_corked = false;
     m_inFlight.clear();
     m_waiting.clear();
@@ -334,6 +366,7 @@ void PahoMqttClient::lost() {
 // more to read wakes the caller again.
 void PahoMqttClient::receive() {
     MQTTClient handle = handleOf(m_client);
+    setLowWater(1);
     for (int i = 0; i < kMaxPacketsPerService; ++i) {
         char* topic = nullptr;
         int topicSize = 0;
@@ -375,6 +408,7 @@ std::vector<MqttEvent> PahoMqttClient::takeEvents() {
             receive();
         sendWaiting();
         flush();
+        armWake();
     }
     return std::exchange(m_events, {});
 }
@@ -396,7 +430,9 @@ bool PahoMqttClient::waitForEvents(int timeoutMs) {
         int wait = static_cast<int>(left);
         if (const auto service = msUntilService())
             wait = std::clamp(*service, 1, wait);
-        // Blocking anyway, so the socket itself is watched even while busy() leaves it alone.
+        // Blocking anyway, so the socket itself is watched even while busy() leaves it alone, for
+        // whatever comes.
+        setLowWater(1);
         pollfd wake{m_worker.joinable() ? m_wake : m_connected ? m_socket : -1, POLLIN, 0};
         ::poll(&wake, wake.fd >= 0 ? 1 : 0, wait);
     }
@@ -405,15 +441,15 @@ bool PahoMqttClient::waitForEvents(int timeoutMs) {
 int PahoMqttClient::wakeDescriptor() const {
     if (m_worker.joinable())
         return m_wake;
-    return m_connected && !busy() ? m_socket : -1;
+    return m_connected && (!busy() || wakesForAcknowledgements()) ? m_socket : -1;
 }
 
 std::optional<int> PahoMqttClient::msUntilService() const {
     if (m_worker.joinable() || !m_connected)
         return std::nullopt;
     const int every = m_socket < 0          ? kBlindServiceMs
-                      : !m_waiting.empty()  ? kBusyServiceMs
                       : !m_inFlight.empty() ? kBatchServiceMs
+                      : !m_waiting.empty()  ? kBusyServiceMs
                                             : kIdleServiceMs;
     const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(
                            std::chrono::steady_clock::now() - m_lastService)
@@ -429,6 +465,7 @@ void PahoMqttClient::disconnect(int timeoutMs) {
         MQTTClient_disconnect5(handleOf(m_client), timeoutMs, MQTTREASONCODE_NORMAL_DISCONNECTION, nullptr);
     m_connected = false;
     m_socket = -1;
+    m_roomWanted = false;
     m_corked = false;
     m_inFlight.clear();
     m_waiting.clear();

@@ -34,10 +34,9 @@ public:
     void flush() override;
     /// True while publishes wait for flush().
     bool holdsBack() const { return m_corked; }
-    /// True while acknowledgements are awaited: then the socket does not wake the caller, who takes
-    /// the events after each engine step and on the timer of msUntilService() instead (short while
-    /// publishes wait for room, long otherwise), so that a busy run is not woken once per
-    /// acknowledgement.
+    /// True while acknowledgements are awaited: then the caller takes the events after each engine
+    /// step, and the socket wakes it only for a batch of them while publishes wait for room, so that
+    /// a busy run is not woken once per acknowledgement.
     bool busy() const {
         return m_connected && !m_worker.joinable() && (!m_inFlight.empty() || !m_waiting.empty());
     }
@@ -47,6 +46,7 @@ public:
     bool waitForEvents(int timeoutMs) override;
     int wakeDescriptor() const override;
     std::optional<int> msUntilService() const override;
+    void wakeForAcknowledgements(bool wanted) override;
 
     /// Called by Paho on whichever thread drives it at the time.
     void acknowledged(int messageId, bool refused, std::string_view reason);
@@ -67,14 +67,19 @@ private:
     bool send(const MqttMessage& message, std::int64_t token);
     bool roomFor(int qos) const;
     void cork(bool on);
+    void setLowWater(int bytes);
+    bool wakesForAcknowledgements() const;
+    void armWake();
     std::string connectFailure(int code) const;
 
     void* m_client = nullptr; // MQTTClient
     std::string m_serverUri;
     MqttConnectOptions m_options; // kept: Paho reads the texts while it connects
     int m_port = 0;
-    int m_wake = -1;   // eventfd: a worker thread finished
-    int m_socket = -1; // Paho's socket to the broker while connected, when it could be found
+    int m_wake = -1;           // eventfd: a worker thread finished
+    int m_socket = -1;         // Paho's socket to the broker while connected, when it could be found
+    int m_lowWater = 1;        // the socket's SO_RCVLOWAT
+    bool m_roomWanted = false; // the caller's records wait for acknowledgements
     bool m_corked = false;
     int m_sentSinceFlush = 0;
     std::int64_t m_nextToken = 1;
