@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -78,6 +79,33 @@ TEST(RecordBacklog, AnEmptiedQueueLeavesNoFileBehindAtClose) {
     h.Queue.acknowledge();
     h.Queue.close();
     EXPECT_EQ(std::filesystem::file_size(h.Path), 0u);
+}
+
+// Records that keep coming while some are always on their way: the file still starts afresh once
+// what was taken of it is large, and the messages still waiting stay, in order, in memory and on disk.
+TEST(RecordBacklog, AQueueThatNeverEmptiesStillStartsItsFileAfreshKeepingWhatWaits) {
+    BacklogHarness h(8 << 20);
+    const std::string payload(200, 'x');
+    std::uintmax_t largest = 0;
+    for (int i = 0; i < 20000; ++i) { // about 4 MiB in all
+        ASSERT_EQ(h.Queue.append("t", payload + std::to_string(i)), RecordBacklog::AppendResult::Stored);
+        const auto handed = h.Queue.next();
+        ASSERT_TRUE(handed);
+        ASSERT_EQ(handed->Payload, payload + std::to_string(i));
+        if (i >= 3)
+            h.Queue.acknowledge(); // three always waiting
+        largest = std::max(largest, std::filesystem::file_size(h.Path));
+    }
+    EXPECT_LT(largest, std::uintmax_t{2} << 20);
+    const std::vector<std::string> waiting{"t=" + payload + "19997", "t=" + payload + "19998",
+                                           "t=" + payload + "19999"};
+    h.Queue.rewind();
+    EXPECT_EQ(h.drain(h.Queue), waiting);
+    h.Queue.close();
+    RecordBacklog again(h.Path, 8 << 20);
+    std::string error;
+    ASSERT_TRUE(again.open(error));
+    EXPECT_EQ(h.drain(again), waiting);
 }
 
 } // namespace

@@ -16,8 +16,10 @@ namespace {
 // the payload.
 constexpr std::size_t kHeaderSize = 10;
 constexpr std::uint32_t kMaxPart = std::uint32_t{256} << 20;
-// An emptied queue starts its file afresh once the file reached this size.
+// The file starts afresh once what the broker took of it reached this size: at once when the queue
+// is empty, or, while records keep coming and some are always on their way, keeping the few waiting.
 constexpr std::uint64_t kRestartSize = std::uint64_t{1} << 20;
+constexpr std::uint64_t kMostMovedAtRestart = kRestartSize / 4;
 // At most this much of the newest messages is also kept in memory.
 constexpr std::uint64_t kCopiesBytes = std::uint64_t{4} << 20;
 
@@ -107,6 +109,8 @@ RecordBacklog::AppendResult RecordBacklog::append(std::string_view topic, std::s
     if (waitingBytes() + size > m_limit)
         return AppendResult::Full;
     if (m_waiting == 0 && m_tail >= kRestartSize && !compact())
+        return AppendResult::Failed;
+    if (m_waiting != 0 && m_head >= kRestartSize && waitingBytes() <= kMostMovedAtRestart && !restart())
         return AppendResult::Failed;
     std::string message(kHeaderSize, '\0');
     message[0] = 'Q';
@@ -218,6 +222,48 @@ bool RecordBacklog::compact() {
     m_copiesStart = m_copiesBytes = 0;
     m_handedSizes.clear();
     m_handedOut = 0;
+    persist();
+    return true;
+}
+
+// The waiting messages move to the start of a new file that takes the old one's place. Until the head
+// is written as 0, a run that starts after a crash finds the old head past the new file's end (the
+// moved part is smaller than what was taken) and sends everything in it again: repeated, not lost.
+bool RecordBacklog::restart() {
+    const std::uint64_t keep = waitingBytes();
+    std::string waiting(keep, '\0');
+    if (std::fseek(m_file, static_cast<long>(m_head), SEEK_SET) != 0 ||
+        std::fread(waiting.data(), 1, keep, m_file) != keep) {
+        fail("Cannot read the queue");
+        return false;
+    }
+    const std::string fresh = m_path + ".new";
+    std::FILE* out = std::fopen(fresh.c_str(), "wb");
+    const bool written = out != nullptr && std::fwrite(waiting.data(), 1, keep, out) == keep;
+    if (out == nullptr || std::fclose(out) != 0 || !written) {
+        // The old file goes on growing; the next message tries again.
+        std::filesystem::remove(fresh);
+        return true;
+    }
+    std::error_code error;
+    std::filesystem::rename(fresh, m_path, error);
+    if (error) {
+        std::filesystem::remove(fresh, error);
+        return true;
+    }
+    std::fclose(m_file);
+    m_file = std::fopen(m_path.c_str(), "a+b");
+    if (m_file == nullptr) {
+        fail("Cannot open the queue");
+        return false;
+    }
+    const std::uint64_t moved = m_head;
+    m_head = 0;
+    m_readAt -= moved;
+    m_tail -= moved;
+    m_copiesStart = m_copiesStart >= moved ? m_copiesStart - moved : 0;
+    for (Copy& copy : m_copies)
+        copy.At -= moved;
     persist();
     return true;
 }

@@ -58,6 +58,7 @@ private:
     bool readHeader(std::uint64_t at, std::uint32_t& topicSize, std::uint32_t& payloadSize);
     void forgetTakenCopies();
     bool compact();
+    bool restart();
     void fail(std::string_view what);
 
     std::string m_path;
