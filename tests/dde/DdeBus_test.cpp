@@ -286,6 +286,43 @@ TEST(DdeBusFlow, ABusFallingBehindGetsEachItemsNewestValueAndNothingPilesUp) {
     EXPECT_LT(lines, 2u * kChanges) << "changes were held and only the newest signalled";
 }
 
+// Answers every request with the same text.
+class Answers final : public DdeServerHandler {
+public:
+    bool execute(std::string_view) override { return true; }
+    std::optional<std::string> request(std::string_view) override { return "answer"; }
+    bool poke(std::string_view, std::string_view) override { return true; }
+    std::vector<std::string> items() override { return {}; }
+};
+
+// An answer reaches the bus after the signals of every change made before the call was handled,
+// so a client that asks for an item and follows it never sees an older value after the answer.
+TEST(DdeBusFlow, AnAnswerFollowsTheSignalsOfEveryEarlierChange) {
+    test::TempDir dir;
+    test::ChildProcess monitor({"/usr/bin/dbus-monitor", "--session",
+                                "type='signal',interface='org.quorvane.dde.Server'", "type='method_return'"},
+                               dir.file("monitor.out"), dir.file("monitor.err"),
+                               [] { QCoreApplication::processEvents(); });
+    ASSERT_TRUE(monitor.waitForOutput("NameAcquired")) << monitor.errors();
+    Answers handler;
+    QtDdeServer server(QDBusConnection::sessionBus());
+    ASSERT_TRUE(server.serve("Flow", "Test", handler));
+
+    constexpr int kChanges = 3000;
+    for (int n = 1; n <= kChanges; ++n)
+        server.advise("Field(1)", std::to_string(n));
+    test::ChildProcess call(
+        {"/usr/bin/gdbus", "call", "--session", "--dest", "org.quorvane.dde.flow.test", "--object-path",
+         "/org/quorvane/dde", "--method", "org.quorvane.dde.Server.Request", "Field(1)"},
+        dir.file("call.out"), dir.file("call.err"), [] { QCoreApplication::processEvents(); });
+    EXPECT_EQ(call.wait(), 0) << call.errors();
+    ASSERT_TRUE(monitor.waitForOutput("string \"answer\"")) << monitor.errors();
+    const std::string seen = monitor.output();
+    const std::size_t lastChange = seen.find("string \"" + std::to_string(kChanges) + "\"");
+    ASSERT_NE(lastChange, std::string::npos);
+    EXPECT_LT(lastChange, seen.find("string \"answer\""));
+}
+
 // Any bus client sees each change as the served object's ItemChanged(item, value) signal, in the
 // order of the changes, the code page's bytes as their characters.
 TEST(DdeBusFlow, EachChangeIsTheObjectsItemChangedSignalInOrder) {

@@ -8,11 +8,14 @@ bool DdeServerObject::Execute(const QString& command) {
     // Every character of the code page is one UTF-16 unit: a longer text is longer as bytes too.
     if (static_cast<std::size_t>(command.size()) > kDdeMaxCommandLength)
         return false;
-    return m_handler.execute(fromBusText(command));
+    const bool accepted = m_handler.execute(fromBusText(command));
+    answering();
+    return accepted;
 }
 
 QString DdeServerObject::Request(const QString& item) {
     const std::optional<std::string> value = m_handler.request(fromBusText(item));
+    answering();
     if (!value) {
         sendErrorReply(QString::fromLatin1(kDdeNoSuchItemError.data(),
                                            static_cast<qsizetype>(kDdeNoSuchItemError.size())),
@@ -23,13 +26,16 @@ QString DdeServerObject::Request(const QString& item) {
 }
 
 bool DdeServerObject::Poke(const QString& item, const QString& value) {
-    return m_handler.poke(fromBusText(item), fromBusText(value));
+    const bool accepted = m_handler.poke(fromBusText(item), fromBusText(value));
+    answering();
+    return accepted;
 }
 
 QStringList DdeServerObject::Items() {
     QStringList names;
     for (const std::string& name : m_handler.items())
         names.append(toBusText(name));
+    answering();
     return names;
 }
 

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 namespace quorvane {
 
 /// Exports the org.quorvane.dde.Server interface and hands each call to a DdeServerHandler.
@@ -17,9 +19,11 @@ class DdeServerObject final : public QObject, protected QDBusContext {
     Q_PROPERTY(QString Topic READ topic)
 
 public:
-    /// `handler` must outlive the object.
-    DdeServerObject(QString service, QString topic, DdeServerHandler& handler)
-        : m_service(std::move(service)), m_topic(std::move(topic)), m_handler(handler) {}
+    /// `handler` must outlive the object. `beforeAnswer` runs before each answer goes out.
+    DdeServerObject(QString service, QString topic, DdeServerHandler& handler,
+                    std::function<void()> beforeAnswer = {})
+        : m_service(std::move(service)), m_topic(std::move(topic)), m_handler(handler),
+          m_beforeAnswer(std::move(beforeAnswer)) {}
 
     QString service() const { return m_service; }
     QString topic() const { return m_topic; }
@@ -35,9 +39,15 @@ signals:
     void ItemChanged(const QString& item, const QString& value);
 
 private:
+    void answering() const {
+        if (m_beforeAnswer)
+            m_beforeAnswer();
+    }
+
     QString m_service;
     QString m_topic;
     DdeServerHandler& m_handler;
+    std::function<void()> m_beforeAnswer;
 };
 
 } // namespace quorvane

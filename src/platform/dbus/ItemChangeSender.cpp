@@ -51,6 +51,11 @@ void ItemChangeSender::send(std::vector<ItemChange>& changes) {
         m_wake.notify_one();
 }
 
+void ItemChangeSender::drain() {
+    std::unique_lock lock(m_mutex);
+    m_drained.wait(lock, [this] { return m_queue.empty() && !m_sending; });
+}
+
 void ItemChangeSender::askForReceipt() {
     {
         const std::lock_guard lock(m_mutex);
@@ -70,11 +75,16 @@ void ItemChangeSender::run() {
         sending.swap(m_queue);
         const bool asked = std::exchange(m_receiptAsked, false);
         const bool stopping = m_stopping;
+        m_sending = true;
         lock.unlock();
         for (const ItemChange& change : sending)
             signal(change);
         sent += sending.size();
         sending.clear();
+        lock.lock();
+        m_sending = false;
+        lock.unlock();
+        m_drained.notify_all();
         const std::uint64_t unconfirmed = sent - m_confirmed.load(std::memory_order_relaxed);
         if (!stopping && (unconfirmed >= kReceiptEvery || (asked && unconfirmed != 0)))
             takeReceipt(sent);

@@ -42,6 +42,9 @@ public:
 
     /// Queues `changes` after those handed over before, and empties it.
     void send(std::vector<ItemChange>& changes);
+    /// Waits until the changes handed over so far are queued to the bus: a message sent after it
+    /// reaches the bus after them.
+    void drain();
     /// Asks for a receipt once the changes handed over so far are sent.
     void askForReceipt();
     /// Changes handed over that a receipt confirmed.
@@ -56,7 +59,9 @@ private:
     std::function<void()> m_receiptArrived;
     std::mutex m_mutex;
     std::condition_variable m_wake;
+    std::condition_variable m_drained;
     std::vector<ItemChange> m_queue;
+    bool m_sending = false;
     bool m_receiptAsked = false;
     bool m_stopping = false;
     std::atomic<std::uint64_t> m_confirmed{0};

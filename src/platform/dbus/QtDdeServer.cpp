@@ -28,7 +28,11 @@ bool QtDdeServer::serve(std::string_view service, std::string_view topic, DdeSer
     withdraw();
     if (busName.isEmpty() || !m_connection.isConnected())
         return false;
-    auto object = std::make_unique<DdeServerObject>(toBusText(service), toBusText(topic), handler);
+    // An answer leaves after the signals of every change made before it, as the signals did
+    // when they were sent at once: a client that asks for an item and follows its changes never
+    // gets an older value after the answer.
+    auto object = std::make_unique<DdeServerObject>(toBusText(service), toBusText(topic), handler,
+                                                    [this] { sendChangesNow(); });
     const QString path = latin1(kDdeObjectPath);
     if (!m_connection.registerObject(path, object.get(),
                                      QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
@@ -102,6 +106,18 @@ void QtDdeServer::handOver() {
     // The receipt for everything handed over lets the held changes follow.
     if (!m_held.empty())
         m_sender->askForReceipt();
+}
+
+void QtDdeServer::sendChangesNow() {
+    if (!m_sender)
+        return;
+    // Held values go too: the bound is passed by at most one change per item.
+    m_sent += m_held.size();
+    for (ItemChange& held : m_held)
+        m_outbox.push_back(std::move(held));
+    m_held.clear();
+    handOver();
+    m_sender->drain();
 }
 
 void QtDdeServer::receiptArrived() {

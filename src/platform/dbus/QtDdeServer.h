@@ -44,6 +44,7 @@ public:
 private:
     void handOverLater();
     void handOver();
+    void sendChangesNow();
     void receiptArrived();
     void forgetFlow();
 
