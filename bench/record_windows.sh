@@ -7,7 +7,8 @@
 #     over the bus) against the records sent;
 #   - the engine's latency: from the write of a batch's last end byte to the log holding it (p50,
 #     p99, max over the batches);
-#   - the program's CPU over the stream (/proc/PID/schedstat), in % of one core;
+#   - the program's CPU over the stream, in % of one core: the whole process (every thread, from
+#     /proc/PID/stat) and its main thread, where the engine runs (/proc/PID/schedstat);
 #   - the plot's paint time per frame (p50, p99, max; wall time, and the CPU time of the painting
 #     thread, which a busy machine does not inflate) and frames per second, windows open only;
 #   - a summary of both runs beside the targets.
@@ -81,9 +82,12 @@ watcher = subprocess.Popen([sys.executable, f"{bench}/log_watch.py", log], stdin
 if watcher.stdout.readline().strip() != "watching":
     sys.exit("the log watcher did not start")
 cpu = lambda: int(open(f"/proc/{program.pid}/schedstat").read().split()[0])
+tick = os.sysconf("SC_CLK_TCK")
+# utime + stime of the thread group, threads that ended included
+process_cpu = lambda: sum(map(int, open(f"/proc/{program.pid}/stat").read().rsplit(")", 1)[1].split()[11:13])) / tick
 stream = bytearray()
 size = 0
-cpu0 = cpu()
+cpu0, process0 = cpu(), process_cpu()
 start = time.monotonic()
 for b in range(batches):
     chunk = b"".join(b"%d,%d.%03d,%d,%.2f\r\n" % (b * batch + i, (b * batch + i) % 977, i * 7 % 1000,
@@ -98,7 +102,7 @@ for b in range(batches):
     stream += chunk
     sent.append((size, time.monotonic()))
 elapsed = time.monotonic() - start
-cpu1 = cpu()
+cpu1, process1 = cpu(), process_cpu()
 time.sleep(0.5)
 grown = [tuple(map(float, line.split())) for line in watcher.communicate(timeout=30)[0].splitlines()]
 reached = []
@@ -125,9 +129,10 @@ print(f"  {records} records in {elapsed:.1f} s ({records / elapsed:.0f}/s); log 
       f"record number {number} ({'agrees' if number == str(records) else 'DIFFERS'})")
 print(f"  latency to the log over {len(reached)} batches of {batch}: p50 {ms(0.5):.2f} ms, p99 {ms(0.99):.2f} ms, "
       f"max {reached[-1] * 1000 if reached else float('nan'):.2f} ms")
-print(f"  CPU of the program: {(cpu1 - cpu0) / 1e7 / elapsed:.1f}% of one core")
+print(f"  CPU of the program: {(process1 - process0) * 100 / elapsed:.1f}% of one core, "
+      f"of which its main thread {(cpu1 - cpu0) / 1e7 / elapsed:.1f}%")
 result = {"lost_log": lost_log, "lost_window": lost_window, "p50": ms(0.5), "p99": ms(0.99),
-          "cpu": (cpu1 - cpu0) / 1e7 / elapsed}
+          "cpu": (process1 - process0) * 100 / elapsed, "main": (cpu1 - cpu0) / 1e7 / elapsed}
 if windows and os.path.exists(f"{work}/paint.txt"):
     lines = [line.split() for line in open(f"{work}/paint.txt") if line.strip()]
     if lines:
@@ -155,7 +160,8 @@ print("summary (targets: nothing lost, paint p99 < 8 ms, latency p99 < 5 ms and 
 print(f"  records lost, log / runtime window: open {o['lost_log']} / {o['lost_window']}, "
       f"closed {c['lost_log']} / {c['lost_window']}")
 print(f"  engine latency p50 / p99: open {o['p50']:.2f} / {o['p99']:.2f} ms, closed {c['p50']:.2f} / {c['p99']:.2f} ms")
-print(f"  CPU of the program: open {o['cpu']:.1f}%, closed {c['cpu']:.1f}% of one core")
+print(f"  CPU of the program: open {o['cpu']:.1f}%, closed {c['cpu']:.1f}% of one core; "
+      f"its main thread open {o['main']:.1f}%, closed {c['main']:.1f}%")
 if "paint_wall" in o:
     print(f"  plot paint p99: {o['paint_wall']:.2f} ms wall, {o['paint_CPU']:.2f} ms CPU"
           + (f"; the engine's thread {o['paint_engine thread']:.2f} ms CPU" if "paint_engine thread" in o else ""))
