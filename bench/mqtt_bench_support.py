@@ -8,6 +8,7 @@ import re
 import signal
 import socket
 import subprocess
+import tempfile
 import time
 
 from bench_support import rss_kib, wait_for  # noqa: F401 (used by the MQTT benches)
@@ -15,6 +16,17 @@ from bench_support import rss_kib, wait_for  # noqa: F401 (used by the MQTT benc
 HERE = os.path.dirname(os.path.abspath(__file__))
 # Comma-separated fields, one record a line: "r<i>,<ns written>" CR LF fits it.
 CONFIG = os.path.join(HERE, "..", "examples", "balance.QV3")
+
+
+def headless_work(build, prefix):
+    """The quorvane binary of `build`, a fresh work folder, and an environment that keeps the instances'
+    settings and queues in that folder and away from any display."""
+    binary = os.path.join(os.path.abspath(build), "src/app/quorvane")
+    work = tempfile.mkdtemp(prefix=prefix)
+    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "cfg"), XDG_STATE_HOME=os.path.join(work, "state"))
+    env.pop("DISPLAY", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    return binary, work, env
 
 
 def free_port():

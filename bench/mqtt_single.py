@@ -13,11 +13,10 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
-from mqtt_bench_support import (Broker, Feed, Subscriber, check_sequences, context_switches, cpu_seconds, drive,
-                                io_calls, new_pty, start_quorvane, stop, wait_for, HERE)
+from mqtt_bench_support import (Broker, Feed, Subscriber, check_sequences, context_switches, cpu_seconds,
+                                drive, headless_work, io_calls, new_pty, start_quorvane, stop, wait_for, HERE)
 
 PYTHON = "contender/python"
 
@@ -29,11 +28,7 @@ def main():
     ap.add_argument("--records", type=int, default=50000)
     ap.add_argument("--keep", action="store_true", help="keep the work folder (broker log, arrivals)")
     args = ap.parse_args()
-    binary = os.path.join(os.path.abspath(args.build), "src/app/quorvane")
-    work = tempfile.mkdtemp(prefix="quorvane-mqtt-single-")
-    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "cfg"), XDG_STATE_HOME=os.path.join(work, "state"))
-    env.pop("DISPLAY", None)
-    env.pop("WAYLAND_DISPLAY", None)
+    binary, work, env = headless_work(args.build, "quorvane-mqtt-single-")
     started = []
     try:
         broker = Broker(work)

@@ -112,17 +112,16 @@ void QtDdeServer::sendChangesNow() {
     if (!m_sender)
         return;
     // Held values go too: the bound is passed by at most one change per item.
-    m_sent += m_held.size();
-    for (ItemChange& held : m_held)
-        m_outbox.push_back(std::move(held));
-    m_held.clear();
-    handOver();
+    handOverHeld();
     m_sender->drain();
 }
 
 void QtDdeServer::receiptArrived() {
-    if (m_held.empty() || m_sent - m_sender->confirmed() >= kMaxUnconfirmed)
-        return;
+    if (!m_held.empty() && m_sent - m_sender->confirmed() < kMaxUnconfirmed)
+        handOverHeld();
+}
+
+void QtDdeServer::handOverHeld() {
     m_sent += m_held.size();
     for (ItemChange& held : m_held)
         m_outbox.push_back(std::move(held));

@@ -44,6 +44,7 @@ public:
 private:
     void handOverLater();
     void handOver();
+    void handOverHeld();
     void sendChangesNow();
     void receiptArrived();
     void forgetFlow();
