@@ -5,6 +5,7 @@ import math
 import os
 import pty
 import re
+import shutil
 import signal
 import socket
 import subprocess
@@ -27,6 +28,18 @@ def headless_work(build, prefix):
     env.pop("DISPLAY", None)
     env.pop("WAYLAND_DISPLAY", None)
     return binary, work, env
+
+
+def finish(started, work, keep):
+    """Leaves no process of the run behind (waiting instances would take the ptys of a later run that
+    get the same numbers): the instances first, so that they can still say offline, then the
+    subscriber and the broker (the first two started); then the work folder unless kept."""
+    stop(started[2:])
+    stop(started[:2])
+    if keep:
+        print(f"work folder: {work}")
+    else:
+        shutil.rmtree(work, ignore_errors=True)
 
 
 def free_port():

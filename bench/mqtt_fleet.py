@@ -16,15 +16,14 @@ Usage: /usr/bin/python3 bench/mqtt_fleet.py [--build build/release] [--instances
 """
 import argparse
 import os
-import shutil
 import subprocess
 import sys
 import time
 from collections import defaultdict
 
 from mqtt_bench_support import (Broker, Feed, Subscriber, check_sequences, context_switches, cpu_seconds,
-                                drive, headless_work, io_calls, new_pty, parse_arrivals, percentile,
-                                start_quorvane, stop, wait_for, HERE)
+                                drive, finish, headless_work, io_calls, new_pty, parse_arrivals, percentile,
+                                start_quorvane, wait_for, HERE)
 
 PYTHON = "contender/python"
 SHELL = "contender/shell"
@@ -111,15 +110,7 @@ def main():
     try:
         run(args, binary, work, env, started)
     finally:
-        # Whatever happened, leave no process of the run behind: waiting instances would take
-        # the ptys of a later run that get the same numbers.
-        # The instances first, so that they can still say offline; then the subscriber and broker.
-        stop(started[2:])
-        stop(started[:2])
-        if args.keep:
-            print(f"work folder: {work}")
-        else:
-            shutil.rmtree(work, ignore_errors=True)
+        finish(started, work, args.keep)
 
 
 def run(args, binary, work, env, started):

@@ -10,13 +10,12 @@ Usage: /usr/bin/python3 bench/mqtt_single.py [--build build/release] [--who quor
 """
 import argparse
 import os
-import shutil
 import subprocess
 import sys
 import time
 
 from mqtt_bench_support import (Broker, Feed, Subscriber, check_sequences, context_switches, cpu_seconds,
-                                drive, headless_work, io_calls, new_pty, start_quorvane, stop, wait_for, HERE)
+                                drive, finish, headless_work, io_calls, new_pty, start_quorvane, wait_for, HERE)
 
 PYTHON = "contender/python"
 
@@ -69,12 +68,7 @@ def main():
               f"(broker + subscriber {1e6 * others / n:.1f} us); per record {switches / n:.3f} context switches, "
               f"{calls / n:.2f} read/write calls")
     finally:
-        stop(started[2:])
-        stop(started[:2])
-        if args.keep:
-            print(f"work folder: {work}")
-        else:
-            shutil.rmtree(work, ignore_errors=True)
+        finish(started, work, args.keep)
 
 
 if __name__ == "__main__":

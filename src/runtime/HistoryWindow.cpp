@@ -21,7 +21,6 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <map>
@@ -42,7 +41,8 @@ constexpr int kLateMs = 100;
 HistoryWindow::HistoryWindow(std::string_view portName, SettingsStore& store, QWidget* parent)
     : QWidget(parent, Qt::Window), m_store(store),
       m_history(
-          HistoryCapacityFromText(m_store.GetSetting(kRecordWindowsApplication, "History", "Size", ""))) {
+          HistoryCapacityFromText(m_store.GetSetting(kRecordWindowsApplication, "History", "Size", ""))),
+      m_refresh(this, kRefreshMs, kLateMs, [this] { refresh(); }) {
     setObjectName(QStringLiteral("HistoryWindow"));
     setWindowTitle(
         QStringLiteral("Quorvane - %1 History").arg(QString::fromStdString(std::string(portName))));
@@ -101,11 +101,7 @@ HistoryWindow::HistoryWindow(std::string_view portName, SettingsStore& store, QW
     layout->addLayout(bar);
     layout->addWidget(m_table, 1);
 
-    m_refresh = new QTimer(this);
-    m_refresh->setSingleShot(true);
-    connect(m_refresh, &QTimer::timeout, this, &HistoryWindow::refresh);
     resize(720, 420);
-    m_sinceRefresh.start();
     refresh();
 }
 
@@ -113,24 +109,12 @@ HistoryWindow::~HistoryWindow() = default;
 
 void HistoryWindow::recordCompleted(const CompletedRecord& record) {
     m_history.add(record);
-    if (m_refreshSoon)
-        return;
-    const qint64 wait = kRefreshMs - m_sinceRefresh.elapsed();
-    if (wait <= 0) {
-        // Records come in an engine step: the table is repainted once the step has returned, in the
-        // pause before the device's next bytes, not in the middle of a later step's reading.
-        m_refreshSoon = true;
-        m_refresh->start(0);
-    } else if (!m_refresh->isActive()) {
-        // A step after the interval refreshes; the timer only when no more records come.
-        m_refresh->start(static_cast<int>(wait + kLateMs));
-    }
+    m_refresh.changed();
 }
 
 void HistoryWindow::refresh() {
-    m_refresh->stop();
-    m_refreshSoon = false;
-    m_sinceRefresh.restart();
+    m_refresh.started();
+    m_refresh.restartInterval();
     // Follows new records while the bottom row is in view; otherwise the rows in view stay in view
     // as the oldest records leave the top.
     QScrollBar* bar = m_table->verticalScrollBar();

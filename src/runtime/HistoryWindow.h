@@ -5,14 +5,13 @@
 #include "engine/RecordObserver.h"
 #include "platform/SettingsStore.h"
 #include "records/RecordHistory.h"
+#include "runtime/PacedRefresh.h"
 
-#include <QElapsedTimer>
 #include <QWidget>
 
 class QLabel;
 class QSpinBox;
 class QTableView;
-class QTimer;
 
 namespace quorvane {
 
@@ -54,10 +53,7 @@ private:
     QTableView* m_table = nullptr;
     QSpinBox* m_size = nullptr;
     QLabel* m_count = nullptr;
-    QTimer* m_refresh = nullptr;
-    QElapsedTimer m_sinceRefresh;
-    // A refresh is due and runs as soon as control is back in the event loop.
-    bool m_refreshSoon = false;
+    PacedRefresh m_refresh;
 };
 
 /// The per-user entries of the record windows: application "Quorvane", section "History" key

@@ -1,11 +1,11 @@
 #include "runtime/PlotCanvas.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QThread>
-#include <QTimer>
 #include <QWindow>
 
 #include <cstdlib>
@@ -25,15 +25,12 @@ long long threadCpuMicros() {
 } // namespace
 
 PlotCanvas::PlotCanvas(const PlotData& plotData, const PlotSettings& settings, QWidget* parent)
-    : QWidget(parent), m_data(plotData), m_settings(settings) {
+    : QWidget(parent), m_data(plotData), m_settings(settings),
+      m_frames(this, kMinFrameMs, kLateMs, [this] { startFrame(); }) {
     setObjectName(QStringLiteral("PlotCanvas"));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(320, 200);
-    m_throttle = new QTimer(this);
-    m_throttle->setSingleShot(true);
-    connect(m_throttle, &QTimer::timeout, this, &PlotCanvas::startFrame);
-    m_sinceFrame.start();
     if (const char* path = std::getenv("QUORVANE_PAINT_LOG"); path && *path) {
         m_paintLog.reset(std::fopen(path, "a"));
         if (m_paintLog)
@@ -51,23 +48,13 @@ PlotCanvas::~PlotCanvas() {
 
 void PlotCanvas::changed() {
     m_dirty = true;
-    if (m_drawing || m_frameSoon)
-        return;
-    const qint64 wait = kMinFrameMs - m_sinceFrame.elapsed();
-    if (wait <= 0) {
-        // Records change the plot during an engine step: the frame is computed once the step has
-        // returned, and drawn and shown in the pause before the device's next bytes, rather than
-        // at some moment in the middle of a later step's reading.
-        m_frameSoon = true;
-        m_throttle->start(0);
-    } else if (!m_throttle->isActive()) {
-        // A step after the interval draws it; the timer only when no more records come.
-        m_throttle->start(static_cast<int>(wait + kLateMs));
-    }
+    // A frame under way takes the next one from its end.
+    if (!m_drawing)
+        m_frames.changed();
 }
 
 bool PlotCanvas::framePending() const {
-    return m_dirty || m_drawing || m_frameSoon || m_throttle->isActive();
+    return m_dirty || m_drawing || m_frames.pending();
 }
 
 QRect PlotCanvas::plotArea() const {
@@ -108,15 +95,14 @@ PlotScene PlotCanvas::sceneOf(PlotFrame frame) const {
 }
 
 void PlotCanvas::startFrame() {
-    m_throttle->stop();
-    m_frameSoon = false;
+    m_frames.started();
     // A window that is not on the screen (hidden, minimized) draws nothing; its next paint asks again.
     const QWindow* onScreen = window()->windowHandle();
     if (m_drawing || !m_dirty || !isVisible() || onScreen == nullptr || !onScreen->isExposed())
         return;
     const long long cpuStart = threadCpuMicros();
     m_dirty = false;
-    m_sinceFrame.restart();
+    m_frames.restartInterval();
     auto scene = std::make_shared<PlotScene>(
         sceneOf(ComputeFrame(m_data, m_settings, plotArea().width(), &m_columns)));
     // A series with one point in the span shows it as a dot; the drawing thread cannot look it up

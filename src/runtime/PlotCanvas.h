@@ -5,9 +5,9 @@
 // a thread of the canvas' own draws it into an image, and the widget paints the finished image.
 
 #include "records/PlotView.h"
+#include "runtime/PacedRefresh.h"
 #include "runtime/PlotPicture.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
 
@@ -17,7 +17,6 @@
 #include <vector>
 
 class QThread;
-class QTimer;
 
 namespace quorvane {
 
@@ -102,10 +101,7 @@ private:
     std::shared_ptr<PlotPicture> m_picture;
     bool m_dirty = true;
     bool m_drawing = false;
-    // A frame is due and starts as soon as control is back in the event loop.
-    bool m_frameSoon = false;
-    QTimer* m_throttle = nullptr;
-    QElapsedTimer m_sinceFrame;
+    PacedRefresh m_frames;
     int m_framesPainted = 0;
     int m_cursorX = -1;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> m_paintLog{nullptr, &std::fclose};

@@ -250,6 +250,13 @@ public:
     std::vector<std::string> items() override { return {}; }
 };
 
+// A `quorvane-dde watch` of the flow tests' server.
+std::unique_ptr<test::ChildProcess> watchFlow(test::TempDir& dir) {
+    return std::make_unique<test::ChildProcess>(
+        std::vector<std::string>{QUORVANE_DDE_TOOL, "watch", "Flow", "Test"}, dir.file("watch.out"),
+        dir.file("watch.err"), [] { QCoreApplication::processEvents(); });
+}
+
 // A device faster than the bus: changes beyond what the bus has confirmed are held, newest value
 // per item, instead of piling up in memory; a watcher sees each item's values in order and ends
 // with the newest.
@@ -258,9 +265,8 @@ TEST(DdeBusFlow, ABusFallingBehindGetsEachItemsNewestValueAndNothingPilesUp) {
     NoCalls handler;
     QtDdeServer server(QDBusConnection::sessionBus());
     ASSERT_TRUE(server.serve("Flow", "Test", handler));
-    test::ChildProcess watcher({QUORVANE_DDE_TOOL, "watch", "Flow", "Test"}, dir.file("watch.out"),
-                               dir.file("watch.err"), [] { QCoreApplication::processEvents(); });
-    ASSERT_TRUE(watcher.waitForError("watching")) << watcher.errors();
+    const auto watcher = watchFlow(dir);
+    ASSERT_TRUE(watcher->waitForError("watching")) << watcher->errors();
 
     constexpr int kChanges = 50000;
     std::size_t mostHeld = 0;
@@ -270,12 +276,13 @@ TEST(DdeBusFlow, ABusFallingBehindGetsEachItemsNewestValueAndNothingPilesUp) {
         mostHeld = std::max(mostHeld, server.heldChanges());
     }
     EXPECT_EQ(mostHeld, 2u);
-    ASSERT_TRUE(watcher.waitForOutput("RecordNumber=" + std::to_string(kChanges) + "\n")) << watcher.errors();
+    ASSERT_TRUE(watcher->waitForOutput("RecordNumber=" + std::to_string(kChanges) + "\n"))
+        << watcher->errors();
     EXPECT_EQ(server.heldChanges(), 0u);
 
     std::map<std::string, long> last;
     std::size_t lines = 0;
-    std::istringstream seen(watcher.output());
+    std::istringstream seen(watcher->output());
     for (std::string line; std::getline(seen, line); ++lines) {
         const auto equals = line.find('=');
         const long value = std::stol(line.substr(equals + 1));
@@ -354,9 +361,8 @@ TEST(DdeBusFlow, TheLastChangesBeforeWithdrawingReachTheClients) {
     NoCalls handler;
     QtDdeServer server(QDBusConnection::sessionBus());
     ASSERT_TRUE(server.serve("Flow", "Test", handler));
-    test::ChildProcess watcher({QUORVANE_DDE_TOOL, "watch", "Flow", "Test"}, dir.file("watch.out"),
-                               dir.file("watch.err"), [] { QCoreApplication::processEvents(); });
-    ASSERT_TRUE(watcher.waitForError("watching")) << watcher.errors();
+    const auto watcher = watchFlow(dir);
+    ASSERT_TRUE(watcher->waitForError("watching")) << watcher->errors();
 
     const int changes = static_cast<int>(QtDdeServer::kMaxUnconfirmed);
     for (int n = 1; n <= changes; ++n) {
@@ -366,8 +372,8 @@ TEST(DdeBusFlow, TheLastChangesBeforeWithdrawingReachTheClients) {
     ASSERT_GT(server.heldChanges(), 0u);
     server.withdraw();
     const std::string last = "RecordNumber=" + std::to_string(changes) + "\n";
-    ASSERT_TRUE(watcher.waitForOutput(last)) << watcher.errors();
-    EXPECT_NE(watcher.output().find("Field(1)=" + std::to_string(changes) + "\n"), std::string::npos);
+    ASSERT_TRUE(watcher->waitForOutput(last)) << watcher->errors();
+    EXPECT_NE(watcher->output().find("Field(1)=" + std::to_string(changes) + "\n"), std::string::npos);
 }
 
 } // namespace
